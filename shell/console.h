@@ -1,0 +1,49 @@
+// The console the whole program talks through: buffered output, keys, numbers and words.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace shell {
+
+inline constexpr int kEscapeKey = 27;
+
+// Thrown by a key read that meets the end of the input; the program then ends as if
+// the user had chosen to leave.
+struct EndOfInput : std::runtime_error {
+  EndOfInput() : std::runtime_error("end of input") {}
+};
+
+class Console {
+ public:
+  virtual ~Console() = default;
+  Console() = default;
+  Console(const Console&) = delete;
+  Console& operator=(const Console&) = delete;
+
+  // Output is buffered; every read flushes it first.
+  void write(std::string_view text);
+  void writeInt(std::int64_t value);
+  void flush();
+
+  virtual void clearScreen() = 0;
+  // One key, without echo. Throws EndOfInput when the input is exhausted.
+  virtual int readKey() = 0;
+  virtual bool keyWaiting() = 0;
+  virtual void discardPending() = 0;
+  // scanf "%i": on anything but a number `value` keeps its old content; returns whether
+  // a value was stored.
+  virtual bool readNumber(std::int32_t& value) = 0;
+  // scanf "%s": a run of non-blank characters.
+  virtual bool readWord(std::string& word) = 0;
+
+ protected:
+  virtual void emit(std::string_view bytes) = 0;
+
+ private:
+  std::string buffer_;
+};
+
+}  // namespace shell

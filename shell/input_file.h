@@ -1,0 +1,54 @@
+// Read access to the system's input files, on disk or in memory.
+#pragma once
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "shell/console.h"
+
+namespace shell {
+
+// A file open for reading, byte by byte, in the manner of a C stream.
+class InputFile {
+ public:
+  virtual ~InputFile() = default;
+  // The next byte, or -1 at the end (which then sets the end-of-file indicator).
+  virtual int getChar() = 0;
+  // True when no byte is left; the read position does not move.
+  virtual bool atEnd() = 0;
+  bool endSeen() const { return endSeen_; }
+
+ protected:
+  bool endSeen_ = false;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // None when the file cannot be opened for reading.
+  virtual std::unique_ptr<InputFile> open(const std::string& name) = 0;
+};
+
+class DiskFileSystem : public FileSystem {
+ public:
+  std::unique_ptr<InputFile> open(const std::string& name) override;
+};
+
+// Files held as strings, for tests and fuzzing.
+class MemoryFileSystem : public FileSystem {
+ public:
+  void add(const std::string& name, std::string content) { files_[name] = std::move(content); }
+  std::unique_ptr<InputFile> open(const std::string& name) override;
+
+ private:
+  std::map<std::string, std::string> files_;
+};
+
+// Opens the named file; when it cannot, prints "Dato introducido erroneo. File error."
+// and returns none (the caller reports its own code).
+std::unique_ptr<InputFile> openInputFile(FileSystem& files, Console& console,
+                                         const std::string& name);
+
+}  // namespace shell

@@ -1,0 +1,49 @@
+// wrnsim: console simulator of connection set-up in wavelength-routed optical networks.
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <memory>
+
+#include "shell/menus.h"
+#include "shell/process.h"
+#include "shell/script_console.h"
+#include "shell/terminal_console.h"
+
+namespace {
+
+bool utf8Terminal() {
+  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') {
+      return std::strstr(value, "UTF-8") != nullptr || std::strstr(value, "utf8") != nullptr;
+    }
+  }
+  return false;
+}
+
+std::unique_ptr<shell::Console> makeConsole() {
+  if (isatty(STDIN_FILENO) && isatty(STDOUT_FILENO)) {
+    return std::make_unique<shell::TerminalConsole>(utf8Terminal());
+  }
+  std::ios::sync_with_stdio(false);
+  return std::make_unique<shell::ScriptConsole>(std::cin, std::cout, isatty(STDOUT_FILENO));
+}
+
+}  // namespace
+
+int main() {
+  auto console = makeConsole();
+  shell::DiskFileSystem files;
+  shell::Process process(*console, files);
+  int status = 0;
+  try {
+    shell::startUp(process);
+    status = shell::runMainMenu(process);
+  } catch (const shell::EndOfInput&) {
+    shell::printEnd(*console);
+  }
+  console->flush();
+  return status;
+}

@@ -1,0 +1,35 @@
+// Everything that lives for the whole process: console, files, configuration, buffers,
+// blocking counters.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "calls/blocking_stats.h"
+#include "shell/config.h"
+#include "shell/console.h"
+#include "shell/error_reporter.h"
+#include "shell/input_file.h"
+
+namespace shell {
+
+struct Process {
+  Process(Console& console, FileSystem& files)
+      : console(console), reporter(console), files(files) {}
+
+  Console& console;
+  ErrorReporter reporter;
+  FileSystem& files;
+  Config config;
+  std::string topologyName;
+  std::string callFileName;
+  std::string recordBuffer;
+  std::string tokenDelimiters;
+  calls::BlockingTypes blockingTypes;
+};
+
+// Sets the defaults, makes the buffers (reporting codes 30, 60, 175, 180 when one cannot
+// be made) and creates the blocking types.
+void startUp(Process& process);
+
+}  // namespace shell

@@ -1,0 +1,132 @@
+#include "shell/terminal_console.h"
+
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <string>
+
+namespace shell {
+
+namespace {
+
+termios savedSettings;
+volatile std::sig_atomic_t settingsSaved = 0;
+
+void restoreTerminal() {
+  if (settingsSaved) tcsetattr(STDIN_FILENO, TCSANOW, &savedSettings);
+}
+
+void restoreAndReraise(int signal) {
+  restoreTerminal();
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+}
+
+void setMode(bool raw) {
+  termios settings = savedSettings;
+  if (raw) {
+    settings.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+    settings.c_cc[VMIN] = 1;
+    settings.c_cc[VTIME] = 0;
+  }
+  tcsetattr(STDIN_FILENO, TCSANOW, &settings);
+}
+
+void writeAll(std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t n = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+}
+
+}  // namespace
+
+TerminalConsole::TerminalConsole(bool utf8)
+    : utf8_(utf8), lines_([this](std::string& line) { return readTypedLine(line); }) {
+  if (tcgetattr(STDIN_FILENO, &savedSettings) == 0) settingsSaved = 1;
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) std::signal(signal, restoreAndReraise);
+  setMode(true);
+}
+
+TerminalConsole::~TerminalConsole() {
+  flush();
+  restoreTerminal();
+}
+
+void TerminalConsole::clearScreen() {
+  write("\x1b[H\x1b[2J");
+}
+
+int TerminalConsole::readKey() {
+  flush();
+  unsigned char key = 0;
+  for (;;) {
+    ssize_t n = ::read(STDIN_FILENO, &key, 1);
+    if (n == 1) return key;
+    if (n < 0 && errno == EINTR) continue;
+    throw EndOfInput();
+  }
+}
+
+bool TerminalConsole::keyWaiting() {
+  flush();
+  pollfd input{STDIN_FILENO, POLLIN, 0};
+  return ::poll(&input, 1, 0) > 0;
+}
+
+void TerminalConsole::discardPending() {
+  tcflush(STDIN_FILENO, TCIFLUSH);
+  lines_.discard();
+}
+
+bool TerminalConsole::readTypedLine(std::string& line) {
+  setMode(false);
+  line.clear();
+  bool gotAny = false;
+  for (;;) {
+    char c = 0;
+    ssize_t n = ::read(STDIN_FILENO, &c, 1);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0 || c == '\n') {
+      gotAny = gotAny || n > 0;
+      break;
+    }
+    gotAny = true;
+    line.push_back(c);
+  }
+  setMode(true);
+  return gotAny;
+}
+
+bool TerminalConsole::readNumber(std::int32_t& value) {
+  flush();
+  return lines_.readNumber(value);
+}
+
+bool TerminalConsole::readWord(std::string& word) {
+  flush();
+  return lines_.readWord(word);
+}
+
+void TerminalConsole::emit(std::string_view bytes) {
+  if (!utf8_) return writeAll(bytes);
+  std::string shown;
+  shown.reserve(bytes.size());
+  for (char c : bytes) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      shown.push_back(c);
+    } else {
+      shown.push_back(static_cast<char>(0xC0 | (byte >> 6)));
+      shown.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+    }
+  }
+  writeAll(shown);
+}
+
+}  // namespace shell

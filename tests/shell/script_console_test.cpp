@@ -1,0 +1,71 @@
+#include "shell/script_console.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "support/test_console.h"
+
+namespace shell {
+namespace {
+
+using testing_support::TestConsole;
+
+TEST(ScriptConsole, EveryKeyTakesOneWholeLine) {
+  TestConsole console("1x\n\n\x1b[A\ns\n");
+  EXPECT_EQ(console.readKey(), '1');
+  EXPECT_EQ(console.readKey(), '\n');
+  EXPECT_EQ(console.readKey(), kEscapeKey);
+  EXPECT_EQ(console.readKey(), 's');
+  EXPECT_THROW(console.readKey(), EndOfInput);
+}
+
+TEST(ScriptConsole, AKeyReadLeavesThePendingRestOfANumberLine) {
+  TestConsole console("4 5\nk\n");
+  std::int32_t value = 0;
+  console.readNumber(value);
+  EXPECT_EQ(console.readKey(), 'k');
+  console.readNumber(value);
+  EXPECT_EQ(value, 5);
+}
+
+TEST(ScriptConsole, OutputIsFlushedBeforeEveryRead) {
+  std::istringstream in("1\n");
+  std::ostringstream out;
+  ScriptConsole console(in, out, false);
+  console.write("prompt");
+  EXPECT_EQ(out.str(), "");
+  console.readKey();
+  EXPECT_EQ(out.str(), "prompt");
+}
+
+TEST(ScriptConsole, ClearsTheScreenOnlyOnATerminal) {
+  std::istringstream in;
+  std::ostringstream plain, terminal;
+  {
+    ScriptConsole toFile(in, plain, false);
+    toFile.clearScreen();
+    ScriptConsole toTerminal(in, terminal, true);
+    toTerminal.clearScreen();
+  }
+  EXPECT_EQ(plain.str(), "");
+  EXPECT_EQ(terminal.str(), "\x1b[H\x1b[2J");
+}
+
+TEST(ScriptConsole, NoKeyIsEverWaiting) {
+  std::istringstream in("s\n");
+  std::ostringstream out;
+  ScriptConsole console(in, out, false);
+  EXPECT_FALSE(console.keyWaiting());
+}
+
+TEST(Console, WritesIntegersWithoutFormatting) {
+  TestConsole console;
+  console.writeInt(-2147483648LL);
+  console.write(" ");
+  console.writeInt(0);
+  EXPECT_EQ(console.output(), "-2147483648 0");
+}
+
+}  // namespace
+}  // namespace shell
