@@ -1,0 +1,116 @@
+#include "network/link_table.h"
+
+#include <algorithm>
+#include <new>
+
+namespace network {
+
+namespace {
+
+std::uint64_t pairKey(NodeId from, NodeId to) {
+  return (std::uint64_t{static_cast<std::uint32_t>(from)} << 32) | static_cast<std::uint32_t>(to);
+}
+
+}  // namespace
+
+LinkTable::LinkTable(std::int32_t lambdaCount, std::int32_t fiberCount)
+    : lambdaCount_(std::max(lambdaCount, 0)), fiberCount_(fiberCount) {}
+
+std::ptrdiff_t LinkTable::positionOf(NodeId from, NodeId to) const {
+  auto found = positionOfPair_.find(pairKey(from, to));
+  return found == positionOfPair_.end() ? -1 : static_cast<std::ptrdiff_t>(found->second);
+}
+
+void LinkTable::shareCounters(std::size_t position, std::size_t other) {
+  links_[position].counterArray = links_[other].counterArray;
+}
+
+void rebuildIndex(LinkTable& table) {
+  table.positionOfPair_.clear();
+  for (std::size_t i = 0; i < table.links_.size(); ++i) {
+    table.positionOfPair_.emplace(pairKey(table.links_[i].from, table.links_[i].to), i);
+  }
+}
+
+Link* createLink(LinkTable& table, NodeId from, NodeId to, shell::ErrorReporter& reporter) {
+  const std::size_t oldCounters = table.counters_.size();
+  try {
+    table.links_.reserve(table.links_.size() + 1);
+    table.counters_.resize(oldCounters + static_cast<std::size_t>(table.lambdaCount_),
+                           table.fiberCount_);
+    table.positionOfPair_.emplace(pairKey(from, to), table.links_.size());
+  } catch (const std::bad_alloc&) {
+    table.counters_.resize(oldCounters);
+    reporter.reportError(20);
+    return nullptr;
+  }
+  table.links_.push_back(Link{from, to, -1, table.arrayCount_++});
+  return &table.links_.back();
+}
+
+const Link* findLink(const LinkTable& table, NodeId from, NodeId to, std::size_t startPosition) {
+  const auto& links = table.links();
+  if (from == kNoNode || to == kNoNode) {
+    for (std::size_t i = startPosition; i < links.size(); ++i) {
+      if (from == kNoNode ? links[i].to == to : links[i].from == from) return &links[i];
+    }
+    return nullptr;
+  }
+  const std::ptrdiff_t position = table.positionOf(from, to);
+  if (position < 0 || static_cast<std::size_t>(position) < startPosition) return nullptr;
+  return &links[static_cast<std::size_t>(position)];
+}
+
+Link* findLink(LinkTable& table, NodeId from, NodeId to, std::size_t startPosition) {
+  return const_cast<Link*>(findLink(static_cast<const LinkTable&>(table), from, to, startPosition));
+}
+
+bool linkExists(const LinkTable& table, NodeId from, NodeId to) {
+  return table.positionOf(from, to) >= 0;
+}
+
+void freeLinks(LinkTable& table) {
+  table.links_.clear();
+  table.links_.shrink_to_fit();
+  table.counters_.clear();
+  table.counters_.shrink_to_fit();
+  table.positionOfPair_.clear();
+  table.arrayCount_ = 0;
+}
+
+bool copyLinks(const LinkTable& source, LinkTable& destination, shell::ErrorReporter& reporter) {
+  bool endsChanged = false;
+  bool complete = true;
+  const auto lambdas =
+      static_cast<std::size_t>(std::min(source.lambdaCount(), destination.lambdaCount()));
+  for (std::size_t i = 0; i < source.size(); ++i) {
+    if (i == destination.size() && createLink(destination, kNoNode, kNoNode, reporter) == nullptr) {
+      complete = false;
+      break;
+    }
+    const Link& from = source[i];
+    Link& to = destination[i];
+    std::copy_n(source.freeFibers(from), lambdas, destination.freeFibers(to));
+    endsChanged = endsChanged || to.from != from.from || to.to != from.to;
+    to.from = from.from;
+    to.to = from.to;
+    to.regenerators = from.regenerators;
+  }
+  if (endsChanged) rebuildIndex(destination);
+  return complete;
+}
+
+bool copyLinksPaired(const LinkTable& source, LinkTable& destination,
+                     shell::ErrorReporter& reporter) {
+  const bool complete = copyLinks(source, destination, reporter);
+  for (std::size_t i = 0; i < destination.size(); ++i) {
+    const Link& earlier = destination[i];
+    Link* later = findLink(destination, earlier.to, earlier.from, i);
+    if (later == nullptr) continue;
+    later->regenerators = earlier.regenerators;
+    later->counterArray = earlier.counterArray;
+  }
+  return complete;
+}
+
+}  // namespace network

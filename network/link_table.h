@@ -1,0 +1,99 @@
+// The network state: directed links with per-wavelength free-fibre counters and
+// regenerator counts, in creation order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+#include "shell/error_reporter.h"
+
+namespace network {
+
+using NodeId = std::int32_t;
+inline constexpr NodeId kNoNode = -1;
+
+struct Link {
+  NodeId from = kNoNode;
+  NodeId to = kNoNode;
+  // -1 until the topology reader or a copy sets it.
+  std::int32_t regenerators = -1;
+  // Which counter array of the table this link uses; two directions of a link may share one.
+  std::int32_t counterArray = -1;
+};
+
+// Links keep the order in which they were created; copies between tables work position by
+// position. A table holds at most one link per ordered pair, which `findLink` and
+// `linkExists` answer in constant time. Counter arrays hold `lambdaCount` entries each
+// and are released with the table.
+class LinkTable {
+ public:
+  // A count below 0 is taken as 0.
+  LinkTable(std::int32_t lambdaCount, std::int32_t fiberCount);
+
+  std::int32_t lambdaCount() const { return lambdaCount_; }
+  std::int32_t fiberCount() const { return fiberCount_; }
+  std::size_t size() const { return links_.size(); }
+  bool empty() const { return links_.empty(); }
+
+  Link& operator[](std::size_t position) { return links_[position]; }
+  const Link& operator[](std::size_t position) const { return links_[position]; }
+  const std::vector<Link>& links() const { return links_; }
+
+  // The free-fibre counters of a link: `lambdaCount` entries, entry w for wavelength w.
+  std::int32_t* freeFibers(const Link& link) { return counters_.data() + arrayStart(link); }
+  const std::int32_t* freeFibers(const Link& link) const {
+    return counters_.data() + arrayStart(link);
+  }
+
+  // Position of the link (from, to), or -1.
+  std::ptrdiff_t positionOf(NodeId from, NodeId to) const;
+
+  // Lets the link at `position` use the counter array of the link at `other` from now on.
+  void shareCounters(std::size_t position, std::size_t other);
+
+ private:
+  friend Link* createLink(LinkTable&, NodeId, NodeId, shell::ErrorReporter&);
+  friend void freeLinks(LinkTable&);
+  friend void rebuildIndex(LinkTable&);
+
+  std::size_t arrayStart(const Link& link) const {
+    return static_cast<std::size_t>(link.counterArray) * static_cast<std::size_t>(lambdaCount_);
+  }
+
+  std::int32_t lambdaCount_;
+  std::int32_t fiberCount_;
+  std::vector<Link> links_;
+  std::vector<std::int32_t> counters_;
+  std::int32_t arrayCount_ = 0;
+  std::unordered_map<std::uint64_t, std::size_t> positionOfPair_;
+};
+
+// Appends the link (from, to) with its own counters, each `fiberCount`, and regenerators
+// -1. Returns it (valid until the table grows), or none after reporting code 20.
+Link* createLink(LinkTable& table, NodeId from, NodeId to, shell::ErrorReporter& reporter);
+
+// The first link at or after `startPosition` that matches: with from -1, the first that
+// ends at `to`; otherwise with to -1, the first that starts at `from`; otherwise the link
+// (from, to). None when there is no match.
+Link* findLink(LinkTable& table, NodeId from, NodeId to, std::size_t startPosition = 0);
+const Link* findLink(const LinkTable& table, NodeId from, NodeId to, std::size_t startPosition = 0);
+
+bool linkExists(const LinkTable& table, NodeId from, NodeId to);
+
+// Empties the table, counter arrays included.
+void freeLinks(LinkTable& table);
+
+// Copies the source into the destination position by position: counters by value into the
+// destination's own arrays, ends and regenerators. Links beyond the source's length are
+// left alone; missing ones are created first. False when a link could not be created
+// (code 20 reported); the copy then stops there.
+bool copyLinks(const LinkTable& source, LinkTable& destination, shell::ErrorReporter& reporter);
+
+// `copyLinks`, then joins the two directions of every link: the later link of a pair takes
+// the earlier one's counter array and regenerator count.
+bool copyLinksPaired(const LinkTable& source, LinkTable& destination,
+                     shell::ErrorReporter& reporter);
+
+}  // namespace network

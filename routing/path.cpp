@@ -1,0 +1,117 @@
+#include "routing/path.h"
+
+#include <new>
+
+namespace routing {
+
+PathScan freshScan(const PathSet& set) {
+  PathScan scan;
+  scan.set = &set;
+  scan.start = set.empty() ? -1 : 0;
+  return scan;
+}
+
+PathSetItem* appendPathItem(PathSet& set, shell::ErrorReporter& reporter) {
+  try {
+    return &set.emplace_back();
+  } catch (const std::bad_alloc&) {
+    reporter.reportError(70);
+    return nullptr;
+  }
+}
+
+bool appendNode(PathSetItem& item, NodeId node, shell::ErrorReporter& reporter) {
+  try {
+    item.path.push_back(node);
+  } catch (const std::bad_alloc&) {
+    reporter.reportError(110);
+    return false;
+  }
+  return true;
+}
+
+PathSetItem* copyPath(PathSet& set, const Path& path, shell::ErrorReporter& reporter) {
+  if (path.empty()) return nullptr;
+  PathSetItem* item = appendPathItem(set, reporter);
+  if (item == nullptr) return nullptr;
+  try {
+    item->path = path;
+  } catch (const std::bad_alloc&) {
+    reporter.reportError(110);
+  }
+  return item;
+}
+
+PathSetItem* copyItemPath(PathSet& set, const PathSetItem& item, shell::ErrorReporter& reporter) {
+  return copyPath(set, item.path, reporter);
+}
+
+PathScan* nextPathBetween(PathScan* scan, NodeId origin, NodeId destination,
+                          shell::ErrorReporter& reporter) {
+  if (scan == nullptr) {
+    reporter.reportError(200);
+    return nullptr;
+  }
+  std::ptrdiff_t from = -1;
+  if (scan->start >= 0 && scan->resume < 0) from = scan->start;
+  if (scan->resume >= 0 && scan->start < 0) from = scan->resume;
+  const PathSet& set = *scan->set;
+  for (std::ptrdiff_t i = from; from >= 0 && i < static_cast<std::ptrdiff_t>(set.size()); ++i) {
+    const Path& path = set[static_cast<std::size_t>(i)].path;
+    if (i == scan->found || path.empty()) continue;
+    if (path.front() == origin && path.back() == destination) {
+      scan->found = i;
+      scan->resume = i + 1 < static_cast<std::ptrdiff_t>(set.size()) ? i + 1 : -1;
+      scan->start = -1;
+      return scan;
+    }
+  }
+  scan->start = scan->resume = scan->found = -1;
+  return scan;
+}
+
+std::int64_t commonLinks(const Path& a, const Path& b) {
+  std::int64_t count = 0;
+  for (std::size_t i = 1; i < a.size(); ++i) {
+    for (std::size_t j = 1; j < b.size(); ++j) {
+      if (a[i - 1] == b[j - 1] && a[i] == b[j]) ++count;
+    }
+  }
+  return count;
+}
+
+bool overlapsAny(const PathSet& set, const Path& path, std::int64_t limit) {
+  for (const PathSetItem& item : set) {
+    if (commonLinks(path, item.path) > limit) return true;
+  }
+  return false;
+}
+
+void freePath(Path& path) {
+  path.clear();
+  path.shrink_to_fit();
+}
+
+void freePathSet(PathSet& set) {
+  PathSet().swap(set);
+}
+
+void printPathSet(const PathSet& set, shell::Console& console) {
+  console.write("\t");
+  for (const PathSetItem& item : set) {
+    for (NodeId node : item.path) {
+      console.writeInt(node);
+      console.write("  ");
+    }
+    console.write("\n\t");
+  }
+}
+
+void printPath(const Path& path, shell::Console& console) {
+  for (NodeId node : path) {
+    console.writeInt(node);
+    console.write(" ");
+  }
+}
+
+}  // namespace routing

@@ -1,0 +1,68 @@
+// Paths as node sequences, ordered sets of paths, and the operations the search, the
+// route table and the run loop share on them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+#include "network/link_table.h"
+#include "shell/console.h"
+#include "shell/error_reporter.h"
+
+namespace routing {
+
+using network::NodeId;
+
+// The nodes of a route, first to last; each consecutive pair is a hop (a directed link).
+using Path = std::vector<NodeId>;
+
+struct PathSetItem {
+  // Read and written only in the first item of a set (the rotating policy's position).
+  std::int32_t roundRobinIndex = -1;
+  Path path;
+};
+
+// Items in insertion order. References to items stay valid while items are appended,
+// so route entries and calls may refer to the paths of a set that is no longer growing.
+using PathSet = std::deque<PathSetItem>;
+
+// Walks a set for the paths between two nodes; -1 stands for no item.
+struct PathScan {
+  const PathSet* set = nullptr;
+  std::ptrdiff_t start = -1;
+  std::ptrdiff_t resume = -1;
+  std::ptrdiff_t found = -1;
+};
+
+// A scan that starts at the first item of the set (none for an empty set).
+PathScan freshScan(const PathSet& set);
+
+// Appends an empty item; none after reporting code 70.
+PathSetItem* appendPathItem(PathSet& set, shell::ErrorReporter& reporter);
+// False after reporting code 110; the path is then unchanged.
+bool appendNode(PathSetItem& item, NodeId node, shell::ErrorReporter& reporter);
+// A deep copy of a non-empty path at the tail of the set; none for an empty path.
+PathSetItem* copyPath(PathSet& set, const Path& path, shell::ErrorReporter& reporter);
+PathSetItem* copyItemPath(PathSet& set, const PathSetItem& item, shell::ErrorReporter& reporter);
+
+// Moves the scan to the next item whose path runs from origin to destination; `found` is -1
+// once the set is exhausted. Reports code 200 when there is no scan.
+PathScan* nextPathBetween(PathScan* scan, NodeId origin, NodeId destination,
+                          shell::ErrorReporter& reporter);
+
+// Equal directed links of the two paths, every occurrence counted.
+std::int64_t commonLinks(const Path& a, const Path& b);
+// True when the path shares more than `limit` links with some path of the set.
+bool overlapsAny(const PathSet& set, const Path& path, std::int64_t limit);
+
+void freePath(Path& path);
+void freePathSet(PathSet& set);
+
+// A tab, then each path as "%i  " per node followed by "\n\t".
+void printPathSet(const PathSet& set, shell::Console& console);
+// "%i " per node.
+void printPath(const Path& path, shell::Console& console);
+
+}  // namespace routing
