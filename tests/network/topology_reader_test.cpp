@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <tuple>
 #include <vector>
 
 #include "support/test_console.h"
@@ -198,6 +199,24 @@ TEST_F(TopologyReaderTest, FileIsClosedOnReturn) {
   freeNodes(nodes);
   EXPECT_EQ(loadTopology("b", table, nodes, counting, reporter), -1);
   EXPECT_EQ(counting.openCount, 0);
+}
+
+TEST_F(TopologyReaderTest, ReferenceNetworksFromDisk) {
+  shell::DiskFileSystem disk;
+  const std::string dir = WRNSIM_TOPOLOGY_DIR;
+  for (auto [name, nodeCount, linkCount] :
+       {std::tuple{"/NSFNET", 14, 42u}, std::tuple{"/COST239", 11, 52u}}) {
+    LinkTable loaded(20, 2);
+    NodeList loadedNodes;
+    EXPECT_EQ(loadTopology(dir + name, loaded, loadedNodes, disk, reporter), nodeCount) << name;
+    ASSERT_EQ(loaded.size(), linkCount) << name;
+    for (const Link& link : loaded.links()) {
+      const Link* reverse = findLink(loaded, link.to, link.from);
+      ASSERT_NE(reverse, nullptr) << name << " " << link.from << "-" << link.to;
+      EXPECT_EQ(loaded.freeFibers(link), loaded.freeFibers(*reverse));
+      EXPECT_EQ(link.regenerators, 0);
+    }
+  }
 }
 
 TEST(TopologyLexerTest, TrimAndHeaderAndKeepAfter) {
