@@ -38,6 +38,8 @@ class LinkStateViews {
   // Newest first.
   auto begin() { return views_.begin(); }
   auto end() { return views_.end(); }
+  auto begin() const { return views_.begin(); }
+  auto end() const { return views_.end(); }
   LinkStateView& front() { return views_.front(); }
   std::int32_t viewSequence() const { return viewSequence_; }
 
