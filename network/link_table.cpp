@@ -35,7 +35,11 @@ void rebuildIndex(LinkTable& table) {
 Link* createLink(LinkTable& table, NodeId from, NodeId to, shell::ErrorReporter& reporter) {
   const std::size_t oldCounters = table.counters_.size();
   try {
-    table.links_.reserve(table.links_.size() + 1);
+    // Room for the new link before anything changes; growth stays geometric, since an
+    // exact reserve would copy the whole table on every creation.
+    if (table.links_.size() == table.links_.capacity()) {
+      table.links_.reserve(std::max<std::size_t>(16, 2 * table.links_.capacity()));
+    }
     table.counters_.resize(oldCounters + static_cast<std::size_t>(table.lambdaCount_),
                            table.fiberCount_);
     table.positionOfPair_.emplace(pairKey(from, to), table.links_.size());

@@ -112,6 +112,18 @@ TEST_F(LinkTableTest, FarNodeNumbersCostNoMemory) {
   EXPECT_FALSE(linkExists(table, 0, 2000000000));
 }
 
+// A row of many entries creates links one by one; each creation must not copy the table.
+TEST_F(LinkTableTest, ManyCreationsGrowTheTableGeometrically) {
+  int regrowths = 0;
+  for (NodeId to = 0; to < 100000; ++to) {
+    const std::size_t capacity = table.links().capacity();
+    ASSERT_NE(createLink(table, 0, to, reporter), nullptr);
+    if (table.links().capacity() != capacity) ++regrowths;
+  }
+  EXPECT_LT(regrowths, 40);
+  EXPECT_EQ(findLink(table, 0, 99999), &table[99999]);
+}
+
 TEST_F(LinkTableTest, NoWavelengthsMeansEmptyCounterArrays) {
   LinkTable none(0, 2);
   ASSERT_NE(createLink(none, 0, 1, reporter), nullptr);

@@ -1,0 +1,69 @@
+// libFuzzer target: any file content must load without fault and keep the table's invariants.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "network/link_table.h"
+#include "network/node_list.h"
+#include "network/topology_reader.h"
+#include "shell/console.h"
+#include "shell/error_reporter.h"
+#include "shell/input_file.h"
+
+namespace {
+
+// Error reports get an Enter key at once; output is dropped.
+class QuietConsole : public shell::Console {
+ public:
+  void clearScreen() override {}
+  int readKey() override { return '\r'; }
+  bool keyWaiting() override { return false; }
+  void discardPending() override {}
+  bool readNumber(std::int32_t&) override { return false; }
+  bool readWord(std::string&) override { return false; }
+
+ protected:
+  void emit(std::string_view) override {}
+};
+
+void check(bool condition) {
+  if (!condition) __builtin_trap();
+}
+
+void checkInvariants(int count, const network::LinkTable& table, const network::NodeList& nodes) {
+  if (count == -1) {
+    check(table.empty() && nodes.empty());
+    return;
+  }
+  check(count == (nodes.empty() ? 0 : nodes.head() + 1));
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    const network::Link& link = table[i];
+    check(link.from >= 0 && link.from < count && link.to >= 0);
+    check(table.positionOf(link.from, link.to) == static_cast<std::ptrdiff_t>(i));
+    const std::ptrdiff_t reverse = table.positionOf(link.to, link.from);
+    if (reverse >= 0 && link.from != link.to) {
+      check(table.freeFibers(link) == table.freeFibers(table[static_cast<std::size_t>(reverse)]));
+    }
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static QuietConsole console;
+  static shell::ErrorReporter reporter(console);
+  shell::MemoryFileSystem files;
+  files.add("fuzz.con", std::string(reinterpret_cast<const char*>(data), size));
+  network::LinkTable loaded(3, 2);
+  network::NodeList nodes;
+  const int count = network::loadTopology("fuzz", loaded, nodes, files, reporter);
+  checkInvariants(count, loaded, nodes);
+
+  // What the menu does next with a loaded table.
+  network::LinkTable live(3, 2);
+  check(network::copyLinksPaired(loaded, live, reporter));
+  check(live.size() == loaded.size());
+  network::LinkTable view(3, 2);
+  check(network::copyLinks(live, view, reporter));
+  return 0;
+}
