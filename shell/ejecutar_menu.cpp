@@ -1,8 +1,105 @@
 #include "shell/ejecutar_menu.h"
 
+#include <cctype>
+#include <new>
+#include <vector>
+
+#include "network/link_table.h"
+#include "network/node_list.h"
+#include "network/topology_reader.h"
+#include "shell/menus.h"
+
 namespace shell {
 
-EjecutarOutcome runEjecutarMenu(Process&) {
+namespace {
+
+// A wavelength count beyond this is refused like a failed allocation: every table holds
+// lambdaCount counters per link, and each pair's view copies the whole table.
+constexpr std::int32_t kMaxWavelengths = 4096;
+constexpr int kLoadAttempts = 3;
+
+struct LoadedNetwork {
+  explicit LoadedNetwork(const Config& config)
+      : loadedTable(config.lambdaCount, config.fiberCount),
+        liveTable(config.lambdaCount, config.fiberCount) {}
+
+  network::LinkTable loadedTable;
+  network::LinkTable liveTable;
+  network::NodeList nodeList;
+  std::int32_t nodeCount = 0;
+  std::vector<std::int32_t> wavelengthOrder;
+};
+
+void printScreenHead(Process& process) {
+  process.console.clearScreen();
+  process.console.write("\n******* MENU EJECUTAR *******\n");
+  printBanner(process);
+}
+
+bool allocateWavelengthOrder(Process& process, LoadedNetwork& net) {
+  try {
+    if (process.config.lambdaCount > kMaxWavelengths) throw std::bad_alloc();
+    net.wavelengthOrder.assign(static_cast<std::size_t>(std::max(process.config.lambdaCount, 0)),
+                               0);
+  } catch (const std::bad_alloc&) {
+    process.reporter.reportError(1650);
+    return false;
+  }
+  return true;
+}
+
+bool loadNetwork(Process& process, LoadedNetwork& net) {
+  Console& console = process.console;
+  console.write("\n");
+  for (int attempt = 0; attempt < kLoadAttempts; ++attempt) {
+    console.write("\nNombre de fichero origen: ");
+    console.discardPending();
+    console.readWord(process.topologyName);
+    const int nodes = network::loadTopology(process.topologyName, net.loadedTable, net.nodeList,
+                                            process.files, process.reporter);
+    if (nodes == -1) {
+      process.reporter.reportError(300);
+      continue;
+    }
+    net.nodeCount = nodes;
+    console.write("\nencontrados ");
+    console.writeInt(nodes);
+    console.write(" nodos,continuar...[]");
+    network::copyLinksPaired(net.loadedTable, net.liveTable, process.reporter);
+    console.readKey();
+    return true;
+  }
+  return false;
+}
+
+void keyLoop(Process& process, LoadedNetwork&) {
+  Console& console = process.console;
+  for (;;) {
+    console.clearScreen();
+    printBanner(process);
+    console.write("\nIntroducir fichero...[Si/No/ESC[ejecutar]]");
+    console.discardPending();
+    const int key = std::toupper(console.readKey());
+    if (key == 'N') return;
+  }
+}
+
+EjecutarOutcome endProgram(Process& process) {
+  printEnd(process.console);
+  return EjecutarOutcome::kProgramEnded;
+}
+
+}  // namespace
+
+EjecutarOutcome runEjecutarMenu(Process& process) {
+  printScreenHead(process);
+  LoadedNetwork net(process.config);
+  if (!allocateWavelengthOrder(process, net)) return endProgram(process);
+  if (!loadNetwork(process, net)) return endProgram(process);
+  keyLoop(process, net);
+  network::freeLinks(net.loadedTable);
+  network::freeLinks(net.liveTable);
+  network::freeNodes(net.nodeList);
   return EjecutarOutcome::kBackToMainMenu;
 }
 
