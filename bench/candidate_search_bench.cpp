@@ -2,6 +2,7 @@
 // random one, and searches that only the limits end.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -39,15 +40,19 @@ void allPairs(benchmark::State& state, const NetworkMaker& make) {
   const auto maxCoincidences = static_cast<std::int32_t>(state.range(1));
   const auto nodes = static_cast<routing::NodeId>(net.nodes.size());
   std::int64_t searches = 0, limited = 0, passes = 0, accepted = 0;
+  std::chrono::duration<double> naturalTime{0}, limitTime{0};
   for (auto _ : state) {
     for (routing::NodeId origin = 0; origin < nodes; ++origin) {
       for (routing::NodeId destination = 0; destination < nodes; ++destination) {
         if (origin == destination) continue;
         routing::PathSet result;
+        const auto started = std::chrono::steady_clock::now();
         const routing::SearchOutcome outcome = routing::searchCandidatePaths(
             result, net.table, net.nodes, origin, destination, maxCoincidences, pathCount,
             fixture.console, fixture.reporter);
         benchmark::DoNotOptimize(result);
+        (outcome.stoppedAtLimit() ? limitTime : naturalTime) +=
+            std::chrono::steady_clock::now() - started;
         ++searches;
         limited += outcome.stoppedAtLimit() ? 1 : 0;
         passes += outcome.passes;
@@ -61,6 +66,11 @@ void allPairs(benchmark::State& state, const NetworkMaker& make) {
   state.counters["at_limit"] = Counter(static_cast<double>(limited), Counter::kAvgIterations);
   state.counters["passes"] = static_cast<double>(passes) / static_cast<double>(searches);
   state.counters["paths"] = static_cast<double>(accepted) / static_cast<double>(searches);
+  // Searches that end on their own and those the limits end, timed apart (seconds each).
+  if (searches > limited) {
+    state.counters["natural_s"] = naturalTime.count() / static_cast<double>(searches - limited);
+  }
+  if (limited > 0) state.counters["limit_s"] = limitTime.count() / static_cast<double>(limited);
 }
 
 // Searches that never end on their own, so that only the default limits stop them.

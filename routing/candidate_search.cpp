@@ -19,8 +19,9 @@ constexpr int kNeighbourScanError = 150;
 constexpr int kWorkingItemError = 70;
 constexpr int kPathNodeError = 110;
 
-// Keeps walk indexes within 32 bits whatever limits the caller gives.
-constexpr std::int64_t kMaxStoredWalks = std::int64_t{1} << 30;
+// Keeps walk indexes within 32 bits whatever limits the caller gives: the stored walks are
+// the working list plus one walk per pass.
+constexpr std::int64_t kMaxStoredWalks = std::int64_t{1} << 29;
 
 // A path's directed links with how often each occurs, sorted by link. commonLinks of two
 // paths is the sum, over the links they share, of the product of the two counts.

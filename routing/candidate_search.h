@@ -14,7 +14,8 @@ namespace routing {
 // Where a search that the links would let run for ever (or until memory runs out) ends
 // anyway, as if the abort key had been pressed after that pass. Each bound is checked
 // after every pass; a search that ends before reaching any of them is not affected.
-// The defaults keep any search within about a second and a few hundred MiB.
+// With the defaults a search that runs into them takes well under a second and well under
+// 400 MiB (about 70 MiB on the networks measured).
 struct SearchLimits {
   // Passes run.
   std::int64_t maxPasses = 1'000'000;

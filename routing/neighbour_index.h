@@ -2,7 +2,8 @@
 // node list for every walk it extends.
 #pragma once
 
-#include <unordered_map>
+#include <cstddef>
+#include <span>
 #include <vector>
 
 #include "network/link_table.h"
@@ -19,11 +20,12 @@ class NeighbourIndex {
 
   // Every n of the node list, in list order, for which the table holds the link (node, n);
   // a node listed twice appears twice. Empty for a node without such links.
-  const std::vector<NodeId>& of(NodeId node) const;
+  std::span<const NodeId> of(NodeId node) const;
 
  private:
-  std::unordered_map<NodeId, std::vector<NodeId>> neighbours_;
-  std::vector<NodeId> none_;
+  // Sorted by node; each with the end of its run in `neighbours_`.
+  std::vector<std::pair<NodeId, std::size_t>> ends_;
+  std::vector<NodeId> neighbours_;
 };
 
 }  // namespace routing

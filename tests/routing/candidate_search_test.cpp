@@ -287,9 +287,11 @@ TEST_F(CandidateSearch, MatchesTheDirectPassesOnRandomNetworks) {
     const int nodes = 2 + static_cast<int>(seed % 6);
     Network net = testing_support::randomNetwork(nodes, nodes + static_cast<int>(seed % 4), 0.3,
                                                  seed, reporter_);
-    // Self-loops and a node missing from the node list (a row without entries).
+    // Self-loops, a node missing from the node list (a row without entries), a node
+    // listed twice.
     if (seed % 3 == 0) network::createLink(net.table, 0, 0, reporter_);
     if (seed % 5 == 0) network::createLink(net.table, 1, nodes, reporter_);
+    if (seed % 7 == 0) network::pushNode(net.nodes, 1, reporter_);
     expectSameAsReference(net, nodes + 1, 80, "random seed " + std::to_string(seed));
   }
 }
