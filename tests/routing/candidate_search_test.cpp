@@ -186,6 +186,9 @@ TEST_F(CandidateSearch, TheLimitEndsASearchAsTheAbortKeyWould) {
 }
 
 TEST_F(CandidateSearch, DefaultLimitsEndEndlessSearchesInTime) {
+#ifndef NDEBUG
+  GTEST_SKIP() << "timing means something only in an optimised build";
+#endif
   std::vector<std::pair<int, int>> complete;
   for (int a = 0; a < 12; ++a) {
     for (int b = 0; b < 12; ++b) {
@@ -208,7 +211,7 @@ TEST_F(CandidateSearch, DefaultLimitsEndEndlessSearchesInTime) {
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
     EXPECT_TRUE(run.outcome.stoppedAtLimit())
         << static_cast<int>(run.outcome.end) << " after " << run.outcome.passes << " passes";
-    EXPECT_LT(took.count(), 10.0);  // generous: sanitizer builds run several times slower
+    EXPECT_LT(took.count(), 2.0);
     EXPECT_FALSE(run.paths.empty());
   }
 }
