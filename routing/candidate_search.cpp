@@ -172,10 +172,12 @@ bool Search::expand() {
   });
 }
 
-// Goes over the working list from its head in order. A walk's answer can change only at
-// its first examination: later ones reject it again (the result only grows) unless it
-// is one of the repeated walks, which are accepted again. So only those, and the walks
-// appended since the last pass that end at the destination, need any work.
+// Goes over the working list from its head in order. Only a walk's first examination
+// needs an overlap test: a rejected walk stays rejected (the result only grows), and an
+// accepted one is rejected from then on by its own copy, unless it shares at most
+// maxCoincidences links with itself, when every later path was checked against it and
+// it is accepted again. So only the repeated walks and the walks appended since the last
+// pass that end at the destination need any work.
 bool Search::examine() {
   while (!repeated_.empty() && repeated_.front().index < head_) repeated_.pop_front();
   for (const RepeatedWalk& walk : repeated_) {
