@@ -17,6 +17,7 @@ struct HopAssignment {
   std::int32_t wavelength = 0;
   // The hop takes one of its link's regenerators to change wavelength.
   bool regenerate = false;
+  bool operator==(const HopAssignment&) const = default;
 };
 
 // One entry per assigned hop, in path order.
