@@ -59,6 +59,13 @@ class Call {
 // linear in the calls already due.
 class CallList {
  public:
+  CallList() = default;
+  // The indexes point into this list's own calls.
+  CallList(const CallList&) = delete;
+  CallList& operator=(const CallList&) = delete;
+  CallList(CallList&&) = default;
+  CallList& operator=(CallList&&) = default;
+
   bool empty() const { return calls_.empty(); }
   std::size_t size() const { return calls_.size(); }
   // The head of the list, or none.
