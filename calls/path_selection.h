@@ -1,0 +1,48 @@
+// The four policies that choose the path of a starting call.
+#pragma once
+
+#include <cstdint>
+
+#include "calls/call_source.h"
+#include "calls/random_generator.h"
+#include "network/link_table.h"
+#include "routing/path.h"
+#include "routing/route_table.h"
+#include "shell/error_reporter.h"
+
+namespace calls {
+
+// One draw r: the item at r mod pathCount when pathCount >= 1 and the set holds at least
+// pathCount items, otherwise at r mod the set's size. None, without a draw, for an empty
+// set.
+const routing::Path* randomPath(const routing::PathSet& paths, std::int32_t pathCount,
+                                RandomGenerator& random);
+
+// Advances the counter kept in the first item (c runs 0..pathCount, then again from 0)
+// and returns the item at c mod (size + 1), where the position past the last item stands
+// for the first. None, and nothing changed, for an empty set.
+const routing::Path* rotatingPath(routing::PathSet& paths, std::int32_t pathCount);
+
+// Recomputes the free capacity of every entry with a path, of every pair, on the links.
+void refreshFreeCapacity(routing::RouteTable& table, const network::LinkTable& links);
+
+// Among the pair's entries with the greatest free capacity (0 or more), the last in table
+// order; none when there is no such entry.
+routing::RouteEntry* leastLoadedRoute(const routing::RouteTable& table, network::NodeId origin,
+                                      network::NodeId destination);
+
+// The entry after the last chosen one among the pair's most free entries (oldest first),
+// or the first of them when the last chosen one is not among them; remembered in the
+// pair's first entry in table order. None when the pair has no entry with a capacity of 0
+// or more. A candidate that cannot be stored is left out after reporting 3400.
+routing::RouteEntry* leastLoadedRouteBalanced(routing::RouteTable& table, network::NodeId origin,
+                                              network::NodeId destination,
+                                              shell::ErrorReporter& reporter);
+
+// The path `pathPolicy` (1 to 4) gives the source's next starting call, on the pair's
+// view for policies 3 and 4; none for any other policy or when the policy finds none.
+const routing::Path* choosePath(std::int32_t pathPolicy, std::int32_t pathCount, CallSource& source,
+                                routing::RouteTable& table, const network::LinkTable& view,
+                                RandomGenerator& random, shell::ErrorReporter& reporter);
+
+}  // namespace calls

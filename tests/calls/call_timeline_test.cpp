@@ -1,0 +1,208 @@
+#include "calls/call_timeline.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <list>
+#include <map>
+#include <random>
+#include <vector>
+
+#include "support/test_console.h"
+
+namespace calls {
+namespace {
+
+using testing_support::TestConsole;
+
+class TimelineTest : public ::testing::Test {
+ protected:
+  Call* push(std::int32_t start, std::int32_t duration) {
+    return pushCall(list, start, duration, reporter);
+  }
+  // The calls a start pass at t starts, in visiting order; they become active.
+  std::vector<Call*> startPass(std::int32_t t) {
+    std::vector<Call*> started;
+    CallCursor cursor;
+    while (findNextCall(list, cursor, t, CallSearch::kStarting)) {
+      cursor.call->active = true;
+      started.push_back(cursor.call);
+    }
+    return started;
+  }
+  // The starts of the calls an end pass at t removes, in visiting order.
+  std::vector<std::int32_t> endPass(std::int32_t t) {
+    std::vector<std::int32_t> ended;
+    CallCursor cursor;
+    while (findNextCall(list, cursor, t, CallSearch::kEnding)) {
+      ended.push_back(cursor.call->start());
+      removeCall(list, cursor);
+      EXPECT_EQ(cursor.call, nullptr);
+    }
+    return ended;
+  }
+
+  TestConsole console;
+  shell::ErrorReporter reporter{console};
+  CallList list;
+};
+
+TEST_F(TimelineTest, EmptyListFindsNothing) {
+  CallCursor cursor;
+  EXPECT_FALSE(findNextCall(list, cursor, 0, CallSearch::kStarting));
+  EXPECT_FALSE(findNextCall(list, cursor, 0, CallSearch::kEnding));
+}
+
+TEST_F(TimelineTest, PushedCallWaitsAtTheHead) {
+  Call* older = push(3, 4);
+  Call* newer = push(5, 1);
+  EXPECT_EQ(list.newest(), newer);
+  EXPECT_FALSE(newer->active);
+  EXPECT_EQ(newer->path, nullptr);
+  EXPECT_TRUE(newer->hops.empty());
+  EXPECT_EQ(older->end(), 7);
+}
+
+TEST_F(TimelineTest, DurationZeroStartsAndEndsInTheSameTick) {
+  Call* call = push(2, 0);
+  EXPECT_TRUE(startPass(1).empty());
+  EXPECT_EQ(startPass(2), (std::vector<Call*>{call}));
+  EXPECT_EQ(endPass(2), (std::vector<std::int32_t>{2}));
+  EXPECT_TRUE(list.empty());
+}
+
+TEST_F(TimelineTest, DueCallsStartNewestFirstAndOnlyOnce) {
+  Call* a = push(0, 10);
+  Call* b = push(1, 10);
+  push(9, 10);
+  Call* d = push(-4, 10);
+  EXPECT_EQ(startPass(1), (std::vector<Call*>{d, b, a}));
+  EXPECT_TRUE(startPass(2).empty());
+  // A call read during the tick after a pass starts in the next pass of that tick.
+  Call* e = push(2, 1);
+  EXPECT_EQ(startPass(2), (std::vector<Call*>{e}));
+}
+
+TEST_F(TimelineTest, EndIsStartPlusDuration) {
+  push(5, 3);
+  EXPECT_TRUE(endPass(7).empty());
+  EXPECT_EQ(endPass(8), (std::vector<std::int32_t>{5}));
+}
+
+TEST_F(TimelineTest, RemovalRestartsAtTheHeadSoEveryExpiredCallGoesNewestFirst) {
+  push(1, 1);
+  push(2, 5);
+  push(3, 0);
+  push(4, -1);
+  push(0, 3);
+  EXPECT_EQ(endPass(3), (std::vector<std::int32_t>{0, 4, 3, 1}));
+  EXPECT_EQ(list.size(), 1u);
+  EXPECT_EQ(list.newest()->start(), 2);
+}
+
+TEST_F(TimelineTest, NegativeDurationEndsAWaitingCallUnstarted) {
+  push(6, -2);
+  EXPECT_EQ(endPass(4), (std::vector<std::int32_t>{6}));
+  EXPECT_TRUE(list.empty());
+}
+
+TEST_F(TimelineTest, EndWrapsAroundIn32Bits) {
+  Call* call = push(2147483647, 1);
+  EXPECT_EQ(call->end(), -2147483647 - 1);
+  EXPECT_EQ(endPass(-2147483647 - 1), (std::vector<std::int32_t>{2147483647}));
+}
+
+TEST_F(TimelineTest, RemovingHeadOrTailKeepsTheOthersInOrder) {
+  push(1, 9);
+  push(2, 9);
+  push(3, 9);
+  push(4, 9);
+  CallCursor cursor;
+  ASSERT_TRUE(findNextCall(list, cursor, 9, CallSearch::kStarting));
+  removeCall(list, cursor);
+  // The oldest: the last one a pass visits.
+  while (findNextCall(list, cursor, 9, CallSearch::kStarting)) {
+    if (cursor.call->start() == 1) break;
+  }
+  removeCall(list, cursor);
+  std::vector<std::int32_t> starts;
+  list.forEachNewestFirst([&](const Call& c) { starts.push_back(c.start()); });
+  EXPECT_EQ(starts, (std::vector<std::int32_t>{3, 2}));
+}
+
+// The searches as a scan of a singly linked list, newest first, from the cursor's
+// successor.
+struct DirectCall {
+  std::int32_t start;
+  std::int32_t duration;
+  bool active;
+  int id;
+};
+
+struct DirectList {
+  std::list<DirectCall> calls;
+  std::list<DirectCall>::iterator cursor = calls.end();
+  bool find(std::int32_t t, CallSearch mode) {
+    auto it = cursor == calls.end() ? calls.begin() : std::next(cursor);
+    for (; it != calls.end(); ++it) {
+      const auto end = static_cast<std::int32_t>(static_cast<std::uint32_t>(it->start) +
+                                                 static_cast<std::uint32_t>(it->duration));
+      const bool due = mode == CallSearch::kStarting ? it->start <= t && !it->active : end <= t;
+      if (due) {
+        cursor = it;
+        return true;
+      }
+    }
+    return false;
+  }
+};
+
+TEST_F(TimelineTest, AgreesWithADirectScanOfTheList) {
+  std::mt19937 rng(20240607);
+  auto pick = [&rng](int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(rng);
+  };
+  for (int round = 0; round < 200; ++round) {
+    freeCalls(list);
+    DirectList direct;
+    std::map<const Call*, int> idOf;
+    CallCursor cursor;
+    int nextId = 0;
+    std::int32_t t = pick(-3, 3);
+    for (int step = 0; step < 300; ++step) {
+      const int action = pick(0, 9);
+      if (action <= 2) {
+        const std::int32_t start = t + pick(-3, 6);
+        const std::int32_t duration = pick(0, 9) == 0 ? pick(-4, -1) : pick(0, 6);
+        idOf[push(start, duration)] = nextId;
+        direct.calls.push_front({start, duration, false, nextId++});
+      } else if (action <= 6) {
+        const CallSearch mode = action <= 4 ? CallSearch::kStarting : CallSearch::kEnding;
+        const bool expected = direct.find(t, mode);
+        ASSERT_EQ(findNextCall(list, cursor, t, mode), expected) << round << "/" << step;
+        if (expected) {
+          ASSERT_EQ(idOf[cursor.call], direct.cursor->id) << round << "/" << step;
+          if (mode == CallSearch::kStarting && pick(0, 3) > 0) {
+            cursor.call->active = direct.cursor->active = true;
+          }
+        }
+      } else if (action == 7) {
+        if (cursor.call != nullptr) {
+          removeCall(list, cursor);
+          direct.calls.erase(direct.cursor);
+          direct.cursor = direct.calls.end();
+        }
+      } else if (action == 8) {
+        cursor.clear();
+        direct.cursor = direct.calls.end();
+      } else {
+        // Mostly forward, sometimes back.
+        t += pick(0, 9) == 0 ? -pick(1, 4) : pick(0, 2);
+      }
+      ASSERT_EQ(list.size(), direct.calls.size());
+    }
+  }
+}
+
+}  // namespace
+}  // namespace calls

@@ -1,0 +1,195 @@
+#include "calls/path_selection.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "support/test_console.h"
+
+namespace calls {
+namespace {
+
+using routing::Path;
+using routing::PathSet;
+using testing_support::TestConsole;
+
+PathSet setOfSize(int count) {
+  PathSet set;
+  for (int i = 0; i < count; ++i) set.push_back({-1, {0, 10 + i, 1}});
+  return set;
+}
+
+std::vector<std::ptrdiff_t> positions(const PathSet& set, std::vector<const Path*> chosen) {
+  std::vector<std::ptrdiff_t> result;
+  for (const Path* path : chosen) {
+    std::ptrdiff_t position = -1;
+    for (std::size_t i = 0; i < set.size(); ++i) {
+      if (&set[i].path == path) position = static_cast<std::ptrdiff_t>(i);
+    }
+    result.push_back(position);
+  }
+  return result;
+}
+
+using Positions = std::vector<std::ptrdiff_t>;
+
+TEST(RandomGenerator, StartsFromStateOne) {
+  // state 1 * 214013 + 2531011 = 2745024, bits 16-30: 41; then 3357800067 -> 18467,
+  // 415139642 -> 6334.
+  RandomGenerator random;
+  EXPECT_EQ(random.draw(), 41);
+  EXPECT_EQ(random.draw(), 18467);
+  EXPECT_EQ(random.draw(), 6334);
+}
+
+TEST(RandomPath, DrawsAmongTheFirstPathCountItems) {
+  RandomGenerator random;
+  PathSet six = setOfSize(6);
+  std::vector<const Path*> chosen;
+  for (int i = 0; i < 3; ++i) chosen.push_back(randomPath(six, 4, random));
+  // 41, 18467 and 6334 modulo 4.
+  EXPECT_EQ(positions(six, chosen), (Positions{1, 3, 2}));
+  for (int i = 0; i < 2000; ++i) {
+    EXPECT_LT(positions(six, {randomPath(six, 4, random)})[0], 4);
+  }
+}
+
+TEST(RandomPath, ShortSetCountsModuloItsSizeAndEmptySetDrawsNothing) {
+  RandomGenerator random;
+  PathSet empty;
+  EXPECT_EQ(randomPath(empty, 4, random), nullptr);
+  PathSet three = setOfSize(3);
+  std::vector<const Path*> chosen;
+  for (int i = 0; i < 3; ++i) chosen.push_back(randomPath(three, 4, random));
+  // 41, 18467 and 6334 modulo 3: the empty set made no draw.
+  EXPECT_EQ(positions(three, chosen), (Positions{2, 2, 1}));
+  EXPECT_NE(randomPath(three, 0, random), nullptr);
+}
+
+Positions rotate(PathSet& set, std::int32_t pathCount, int calls) {
+  std::vector<const Path*> chosen;
+  for (int i = 0; i < calls; ++i) chosen.push_back(rotatingPath(set, pathCount));
+  return positions(set, chosen);
+}
+
+TEST(RotatingPath, TakesTheFirstItemTwiceAtEveryWrap) {
+  PathSet four = setOfSize(4);
+  EXPECT_EQ(rotate(four, 4, 7), (Positions{0, 1, 2, 3, 0, 0, 1}));
+  PathSet six = setOfSize(6);
+  EXPECT_EQ(rotate(six, 4, 10), (Positions{0, 1, 2, 3, 4, 0, 1, 2, 3, 4}));
+  PathSet two = setOfSize(2);
+  EXPECT_EQ(rotate(two, 4, 10), (Positions{0, 1, 0, 0, 1, 0, 1, 0, 0, 1}));
+  EXPECT_EQ(two.front().roundRobinIndex, -1);
+  EXPECT_EQ(two.back().roundRobinIndex, -1);
+  PathSet empty;
+  EXPECT_EQ(rotatingPath(empty, 4), nullptr);
+}
+
+// Pair (0, 9) with four paths 0-k-9 whose free capacities are those of the links (k, 9).
+class LeastLoadedTest : public ::testing::Test {
+ protected:
+  LeastLoadedTest() {
+    for (int k = 1; k <= 4; ++k) {
+      network::createLink(links, 0, k, reporter);
+      network::createLink(links, k, 9, reporter);
+      paths.push_back({-1, {0, k, 9}});
+    }
+    paths.push_back({-1, {0, 1}});
+    routing::addPairRoutes(table, paths, 0, 9, reporter);
+  }
+  void setCapacities(std::vector<std::int32_t> capacities) {
+    for (int k = 1; k <= 4; ++k) {
+      std::int32_t* counters = links.freeFibers(*network::findLink(links, k, 9));
+      for (int w = 0; w < 20; ++w) counters[w] = 0;
+      counters[0] = capacities[static_cast<std::size_t>(k - 1)];
+    }
+    refreshFreeCapacity(table, links);
+  }
+  std::ptrdiff_t balanced() {
+    const routing::RouteEntry* entry = leastLoadedRouteBalanced(table, 0, 9, reporter);
+    return entry == nullptr ? -1 : positions(paths, {entry->path})[0];
+  }
+  std::ptrdiff_t earliest() {
+    const routing::RouteEntry* entry = leastLoadedRoute(table, 0, 9);
+    return entry == nullptr ? -1 : positions(paths, {entry->path})[0];
+  }
+
+  TestConsole console;
+  shell::ErrorReporter reporter{console};
+  network::LinkTable links{20, 2};
+  PathSet paths;
+  routing::RouteTable table;
+};
+
+TEST_F(LeastLoadedTest, RefreshComputesEveryEntryOnTheLinks) {
+  setCapacities({13, 20, 20, 7});
+  std::vector<std::int32_t> capacities;
+  for (const routing::RouteEntry& entry : table) capacities.push_back(entry.freeCapacity);
+  EXPECT_EQ(capacities, (std::vector<std::int32_t>{7, 20, 20, 13}));
+}
+
+TEST_F(LeastLoadedTest, EarliestOfTheMostFreeWins) {
+  setCapacities({13, 20, 20, 7});
+  EXPECT_EQ(earliest(), 1);
+  EXPECT_EQ(earliest(), 1);
+  setCapacities({0, 0, 0, 0});
+  EXPECT_EQ(earliest(), 0);
+  setCapacities({-5, -1, -2, -3});
+  EXPECT_EQ(earliest(), -1);
+  EXPECT_EQ(leastLoadedRoute(table, 9, 0), nullptr);
+}
+
+TEST_F(LeastLoadedTest, BalancedAlternatesAndRestartsWhenTheChosenDrops) {
+  // Ids 0 to 3: the pair holds id 0, which the anchor's initial memory names.
+  setCapacities({13, 20, 20, 7});
+  EXPECT_EQ(balanced(), 1);
+  EXPECT_EQ(balanced(), 2);
+  EXPECT_EQ(balanced(), 1);
+  EXPECT_EQ(table.begin()->lastChosenId, 1);
+  setCapacities({20, 7, 20, 20});
+  EXPECT_EQ(balanced(), 0);
+  EXPECT_EQ(balanced(), 2);
+  EXPECT_EQ(balanced(), 3);
+  EXPECT_EQ(balanced(), 0);
+}
+
+TEST_F(LeastLoadedTest, BalancedRotatesOverAllZeroStartingAfterIdZero) {
+  setCapacities({0, 0, 0, 0});
+  EXPECT_EQ(balanced(), 1);
+  EXPECT_EQ(balanced(), 2);
+  EXPECT_EQ(balanced(), 3);
+  EXPECT_EQ(balanced(), 0);
+  setCapacities({-1, -1, -1, -1});
+  EXPECT_EQ(balanced(), -1);
+  EXPECT_EQ(table.begin()->lastChosenId, 0);
+  EXPECT_EQ(leastLoadedRouteBalanced(table, 9, 0, reporter), nullptr);
+  EXPECT_EQ(console.output(), "");
+}
+
+TEST_F(LeastLoadedTest, OneNodePathIsAlwaysAmongTheMostFree) {
+  PathSet loop{{-1, {5}}};
+  routing::addPairRoutes(table, loop, 5, 5, reporter);
+  setCapacities({40, 40, 40, 40});
+  EXPECT_EQ(table.begin()->freeCapacity, 40);
+  EXPECT_EQ(leastLoadedRoute(table, 5, 5)->path, &loop[0].path);
+  EXPECT_EQ(leastLoadedRouteBalanced(table, 5, 5, reporter)->path, &loop[0].path);
+  EXPECT_EQ(leastLoadedRouteBalanced(table, 5, 5, reporter)->path, &loop[0].path);
+}
+
+TEST_F(LeastLoadedTest, ChoosePathDispatchesByPolicy) {
+  CallSource source;
+  source.origin = 0;
+  source.destination = 9;
+  source.paths = setOfSize(3);
+  RandomGenerator random;
+  setCapacities({13, 20, 20, 7});
+  EXPECT_EQ(choosePath(1, 4, source, table, links, random, reporter), &source.paths[2].path);
+  EXPECT_EQ(choosePath(2, 4, source, table, links, random, reporter), &source.paths[0].path);
+  EXPECT_EQ(choosePath(3, 4, source, table, links, random, reporter), &paths[1].path);
+  EXPECT_EQ(choosePath(4, 4, source, table, links, random, reporter), &paths[1].path);
+  EXPECT_EQ(choosePath(5, 4, source, table, links, random, reporter), nullptr);
+  EXPECT_EQ(choosePath(0, 4, source, table, links, random, reporter), nullptr);
+}
+
+}  // namespace
+}  // namespace calls

@@ -1,0 +1,181 @@
+#include "calls/wavelength_assignment.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "support/test_console.h"
+
+namespace calls {
+namespace {
+
+using testing_support::TestConsole;
+
+struct Recorded {
+  int type;
+  std::int32_t first;
+  std::int32_t second;
+  bool operator==(const Recorded&) const = default;
+};
+
+// lambdaCount 3 on the links (0, 1), (1, 2) and (2, 3).
+class AssignmentTest : public ::testing::Test {
+ protected:
+  AssignmentTest() {
+    createBlockingTypes(types);
+    for (int a = 0; a < 3; ++a) network::createLink(links, a, a + 1, reporter);
+  }
+  void set(network::NodeId a, network::NodeId b, std::array<std::int32_t, 3> counters,
+           std::int32_t regenerators = -1) {
+    network::Link* link = network::findLink(links, a, b);
+    for (int w = 0; w < 3; ++w) links.freeFibers(*link)[w] = counters[w];
+    link->regenerators = regenerators;
+  }
+  bool assign(const routing::Path& path) {
+    return assignWavelengths(workspace, links, path, order, types, reporter);
+  }
+  std::vector<std::int32_t> orderOf(const routing::Path& path) {
+    PathLinks resolved;
+    resolved.resolve(links, path);
+    std::vector<std::int32_t> result(3, 0);
+    orderWavelengths(resolved, result, workspace.totals, reporter);
+    return result;
+  }
+  std::vector<Recorded> recorded() {
+    std::vector<Recorded> all;
+    for (int type = 0; type < kBlockingTypeCount; ++type) {
+      for (const BlockingEvent& event : types[type].events) {
+        for (int i = 0; i < event.count; ++i) all.push_back({type, event.first, event.second});
+      }
+    }
+    return all;
+  }
+  const HopList& hops() const { return workspace.hops; }
+
+  TestConsole console;
+  shell::ErrorReporter reporter{console};
+  network::LinkTable links{3, 2};
+  BlockingTypes types;
+  AssignmentWorkspace workspace;
+  std::vector<std::int32_t> order = std::vector<std::int32_t>(3, 0);
+};
+
+TEST_F(AssignmentTest, HighestTotalRunningEndToEndIsTaken) {
+  set(0, 1, {1, 0, 1});
+  set(1, 2, {0, 1, 1});
+  EXPECT_EQ(orderOf({0, 1, 2}), (std::vector<std::int32_t>{2, 0, 1}));
+  EXPECT_TRUE(assign({0, 1, 2}));
+  EXPECT_EQ(hops(), (HopList{{2, false}, {2, false}}));
+  EXPECT_TRUE(recorded().empty());
+}
+
+TEST_F(AssignmentTest, EqualTotalsRankByWavelength) {
+  set(0, 1, {2, 2, 2});
+  set(1, 2, {2, 2, 2});
+  EXPECT_EQ(orderOf({0, 1, 2}), (std::vector<std::int32_t>{0, 1, 2}));
+  EXPECT_TRUE(assign({0, 1, 2}));
+  EXPECT_EQ(hops(), (HopList{{0, false}, {0, false}}));
+  EXPECT_EQ(orderOf({1}), (std::vector<std::int32_t>{0, 1, 2}));
+}
+
+TEST_F(AssignmentTest, ConversionUsesARegenerator) {
+  set(0, 1, {1, 0, 0});
+  set(1, 2, {0, 1, 0}, 1);
+  EXPECT_TRUE(assign({0, 1, 2}));
+  EXPECT_EQ(hops(), (HopList{{0, false}, {1, true}}));
+  EXPECT_TRUE(recorded().empty());
+}
+
+TEST_F(AssignmentTest, WavelengthFreeButNoRegeneratorBlocks) {
+  set(0, 1, {1, 0, 0});
+  for (std::int32_t none : {-1, 0}) {
+    set(1, 2, {0, 1, 0}, none);
+    EXPECT_FALSE(assign({0, 1, 2}));
+    EXPECT_TRUE(hops().empty());
+  }
+  EXPECT_EQ(recorded(), (std::vector<Recorded>{{1, 1, 2}, {1, 1, 2}}));
+}
+
+TEST_F(AssignmentTest, NoWavelengthLaterRecordsWhetherARegeneratorIsThere) {
+  set(0, 1, {1, 1, 1});
+  set(1, 2, {0, 0, 0});
+  EXPECT_FALSE(assign({0, 1, 2}));
+  set(1, 2, {0, 0, 0}, 2);
+  EXPECT_FALSE(assign({0, 1, 2}));
+  EXPECT_EQ(recorded(), (std::vector<Recorded>{{2, 1, 2}, {3, 1, 2}}));
+}
+
+TEST_F(AssignmentTest, FirstHopWithoutWavelengthIsNoLambdas) {
+  set(0, 1, {0, 0, 0}, 3);
+  EXPECT_FALSE(assign({0, 1, 2}));
+  EXPECT_EQ(recorded(), (std::vector<Recorded>{{0, 0, 1}}));
+}
+
+TEST_F(AssignmentTest, NewWavelengthStaysWhileFree) {
+  set(0, 1, {1, 0, 0});
+  set(1, 2, {0, 1, 0}, 1);
+  set(2, 3, {1, 1, 0});
+  EXPECT_TRUE(assign({0, 1, 2, 3}));
+  EXPECT_EQ(hops(), (HopList{{0, false}, {1, true}, {1, false}}));
+}
+
+TEST_F(AssignmentTest, OneNodePathIsCarriedWithoutHops) {
+  PathLinks resolved;
+  resolved.resolve(links, {2});
+  HopList list;
+  for (std::int32_t w = 0; w < 3; ++w) EXPECT_FALSE(tryWavelength(w, resolved, list, reporter));
+  EXPECT_EQ(assignWithConversion(resolved, list, types, reporter), 1);
+  EXPECT_TRUE(assign({2}));
+  EXPECT_TRUE(hops().empty());
+  EXPECT_TRUE(recorded().empty());
+}
+
+TEST_F(AssignmentTest, NoWavelengthToTryCarriesWithoutHops) {
+  set(0, 1, {0, 0, 0});
+  EXPECT_TRUE(assignWavelengths(workspace, links, {0, 1, 2}, {}, types, reporter));
+  EXPECT_TRUE(hops().empty());
+  EXPECT_TRUE(recorded().empty());
+}
+
+TEST_F(AssignmentTest, NegativeCountersRankButAreNotFree) {
+  set(0, 1, {-2, 1, 0});
+  set(1, 2, {-1, 1, 0});
+  EXPECT_EQ(orderOf({0, 1, 2}), (std::vector<std::int32_t>{1, 2, 0}));
+  set(0, 1, {-1, 0, 0});
+  EXPECT_FALSE(assign({0, 1, 2}));
+  EXPECT_EQ(recorded(), (std::vector<Recorded>{{0, 0, 1}}));
+}
+
+TEST_F(AssignmentTest, MissingLinkHasNothingFree) {
+  set(0, 1, {1, 1, 1});
+  EXPECT_FALSE(assign({0, 1, 5}));
+  EXPECT_EQ(recorded(), (std::vector<Recorded>{{2, 1, 5}}));
+}
+
+TEST_F(AssignmentTest, WorkspaceIsReusedAcrossPathsOfDifferentLengths) {
+  set(0, 1, {0, 0, 1});
+  set(1, 2, {0, 0, 1});
+  set(2, 3, {0, 0, 1});
+  EXPECT_TRUE(assign({0, 1, 2, 3}));
+  EXPECT_EQ(hops().size(), 3u);
+  EXPECT_TRUE(assign({1, 2}));
+  EXPECT_EQ(hops(), (HopList{{2, false}}));
+}
+
+TEST(HopList, AppendsInOrderAndCopiesWhole) {
+  TestConsole console;
+  shell::ErrorReporter reporter(console);
+  HopList list;
+  appendHop(list, 4, reporter);
+  appendHopFlagged(list, 2, true, reporter);
+  HopList copy;
+  appendHop(copy, 9, reporter);
+  EXPECT_TRUE(copyHops(list, copy, reporter));
+  EXPECT_EQ(copy, (HopList{{4, false}, {2, true}}));
+  freeHops(list);
+  EXPECT_TRUE(list.empty());
+}
+
+}  // namespace
+}  // namespace calls
