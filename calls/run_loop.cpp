@@ -42,7 +42,7 @@ class RunLoop {
         out_(resources.console),
         changes_(network.liveTable) {}
 
-  void run() {
+  RunSummary run() {
     prepare();
     if (!sources_.empty()) {
       if (settings_.eventDriven) {
@@ -51,11 +51,16 @@ class RunLoop {
         runTickByTick();
       }
     }
+    summary_.ticks = tick_;
+    for (int i = 0; i < kBlockingTypeCount; ++i) {
+      summary_.blockingTotals[i] = std::max<std::int64_t>(blockingTotal(res_.blockingTypes[i]), 0);
+    }
     printBlockingReport(res_.blockingTypes, kBlockingTypeCount, out_);
     out_.write("Pulse tecla para continuar...");
     out_.discardPending();
     out_.readKey();
     cleanUp();
+    return summary_;
   }
 
  private:
@@ -117,6 +122,7 @@ class RunLoop {
         }
       }
     }
+    ++tick_;
   }
 
   // The next tick at which the source has something to do: a line to read, a call to start
@@ -182,6 +188,7 @@ class RunLoop {
     const Call* call =
         pushCall(calls, wrappingAdd(lastStart_, line_.first), line_.second, res_.reporter);
     if (call == nullptr) return;
+    ++summary_.callsRead;
     out_.write("\n");
     out_.writeInt(call->duration());
     out_.write(" - ");
@@ -236,27 +243,32 @@ class RunLoop {
     out_.write("\n\t");
     if (call.path != nullptr) routing::printPath(*call.path, out_);
     printTimes(call, " H ");
-    if (call.path != nullptr) assign(view, call);
+    if (call.path != nullptr && !assign(view, call)) ++summary_.callsBlocked;
     call.active = true;
+    ++summary_.callsStarted;
     if (call.path == nullptr) {
+      ++summary_.callsWithoutPath;
       res_.reporter.reportError(1001);
       return;
     }
     reserve(view, call);
   }
 
-  void assign(network::LinkStateView& view, Call& call) {
+  // False when the call is blocked.
+  bool assign(network::LinkStateView& view, Call& call) {
     const bool carried =
         assignWavelengths(workspace_, view.links, *call.path, std::span(net_.wavelengthOrder),
                           res_.blockingTypes, res_.reporter);
     if (!carried) out_.write(" BLOKEO 0 ");
     copyHops(workspace_.hops, call.hops, res_.reporter);
     freeHops(workspace_.hops);
+    return carried;
   }
 
   void reserve(network::LinkStateView& view, Call& call) {
     out_.write("      ");
     const routing::Path& path = *call.path;
+    bool failed = false;
     for (std::size_t k = 0; k < call.hops.size() && k + 1 < path.size(); ++k) {
       HopAssignment& hop = call.hops[k];
       network::Link* viewLink = network::findLink(view.links, path[k], path[k + 1]);
@@ -264,11 +276,13 @@ class RunLoop {
       if (viewLink == nullptr || liveLink == nullptr) continue;
       std::int32_t& liveFree = net_.liveTable.freeFibers(*liveLink)[hop.wavelength];
       if (liveFree <= 0) {
+        failed = true;
         out_.write(" BLOK NO ACTUAL0 ");
         recordBlocking(res_.blockingTypes[kUpdateError], clockOf(tick_), 0, res_.reporter);
         continue;
       }
       if (hop.regenerate && liveLink->regenerators <= 0) {
+        failed = true;
         out_.write(" BLOK NO ACTUAL1 ");
         recordBlocking(res_.blockingTypes[kUpdateError], clockOf(tick_), 1, res_.reporter);
       } else {
@@ -278,6 +292,7 @@ class RunLoop {
       out_.writeInt(hop.wavelength);
       out_.write("-");
     }
+    if (failed) ++summary_.callsWithUpdateError;
   }
 
   void endCall(ViewSync& sync, const Call& call) {
@@ -336,12 +351,14 @@ class RunLoop {
   std::int32_t lastStart_ = 0;
   CallLine line_;
   AssignmentWorkspace workspace_;
+  RunSummary summary_;
 };
 
 }  // namespace
 
-void runSimulation(NetworkState& network, RunResources& resources, const RunSettings& settings) {
-  RunLoop(network, resources, settings).run();
+RunSummary runSimulation(NetworkState& network, RunResources& resources,
+                         const RunSettings& settings) {
+  return RunLoop(network, resources, settings).run();
 }
 
 void releaseCallSources(NetworkState& network, RunResources& resources) {

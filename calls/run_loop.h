@@ -2,6 +2,7 @@
 // assignment, reservation and release on the live network, the report and the clean-up.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -50,10 +51,26 @@ struct RunSettings {
   bool eventDriven = true;
 };
 
+// What a run did, counted before the clean-up empties the statistics.
+struct RunSummary {
+  std::int64_t callsRead = 0;
+  std::int64_t callsStarted = 0;
+  // Blocked by wavelength assignment (" BLOKEO 0 ").
+  std::int64_t callsBlocked = 0;
+  // Started calls of which at least one hop failed on the live network.
+  std::int64_t callsWithUpdateError = 0;
+  std::int64_t callsWithoutPath = 0;
+  // The report's totals, 0 for a type without events.
+  std::array<std::int64_t, kBlockingTypeCount> blockingTotals{};
+  // Ticks simulated, the last one included.
+  std::int64_t ticks = 0;
+};
+
 // Runs every call source to the end of the run, prints the trace and the blocking report,
 // waits for a key, then releases the sources, views and route entries and gives the live
 // network back its loaded state. Every source must have its pair's view.
-void runSimulation(NetworkState& network, RunResources& resources, const RunSettings& settings);
+RunSummary runSimulation(NetworkState& network, RunResources& resources,
+                         const RunSettings& settings);
 
 // Releases call sources, views and route entries that no run consumed.
 void releaseCallSources(NetworkState& network, RunResources& resources);
