@@ -37,7 +37,10 @@ PathSetItem* copyPath(PathSet& set, const Path& path, shell::ErrorReporter& repo
   try {
     item->path = path;
   } catch (const std::bad_alloc&) {
+    // An empty item would break the rule that every path of a set has a node.
+    set.pop_back();
     reporter.reportError(110);
+    return nullptr;
   }
   return item;
 }
