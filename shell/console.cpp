@@ -1,23 +1,20 @@
 #include "shell/console.h"
 
-#include <charconv>
-
 namespace shell {
 
-namespace {
-constexpr std::size_t kFlushThreshold = 1 << 16;
-}
-
-void Console::write(std::string_view text) {
-  buffer_.append(text);
-  if (buffer_.size() >= kFlushThreshold) flush();
-}
-
 void Console::writeInt(std::int64_t value) {
+  // Trace numbers are written by the million: digits by hand, no formatting machinery.
   char digits[24];
-  auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
-  (void)ec;
-  write(std::string_view(digits, static_cast<std::size_t>(end - digits)));
+  char* end = digits + sizeof digits;
+  char* begin = end;
+  auto magnitude =
+      value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  do {
+    *--begin = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) *--begin = '-';
+  write(std::string_view(begin, static_cast<std::size_t>(end - begin)));
 }
 
 void Console::flush() {

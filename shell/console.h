@@ -17,6 +17,8 @@ struct EndOfInput : std::runtime_error {
 };
 
 class Console {
+  static constexpr std::size_t kFlushThreshold = 1 << 16;
+
  public:
   virtual ~Console() = default;
   Console() = default;
@@ -24,7 +26,10 @@ class Console {
   Console& operator=(const Console&) = delete;
 
   // Output is buffered; every read flushes it first.
-  void write(std::string_view text);
+  void write(std::string_view text) {
+    buffer_.append(text);
+    if (buffer_.size() >= kFlushThreshold) flush();
+  }
   void writeInt(std::int64_t value);
   void flush();
 
