@@ -3,7 +3,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 
-.PHONY: all build run test test-release test-asan clean
+.PHONY: all build run demo test test-release test-asan clean
 
 all: build
 
@@ -13,6 +13,10 @@ build:
 
 run: build
 	cd examples && ../$(BUILD)/wrnsim
+
+# Replays the ring session; piped through cat so no screen clear hides the trace.
+demo: build
+	@cd examples && bash -o pipefail -c '../$(BUILD)/wrnsim < sesion_anillo.script | cat && echo'
 
 test: test-release test-asan
 
