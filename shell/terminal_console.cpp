@@ -62,14 +62,29 @@ void TerminalConsole::clearScreen() {
   write("\x1b[H\x1b[2J");
 }
 
+namespace {
+
+bool byteArrivesWithin(int milliseconds) {
+  pollfd input{STDIN_FILENO, POLLIN, 0};
+  return ::poll(&input, 1, milliseconds) > 0;
+}
+
+}  // namespace
+
 int TerminalConsole::readKey() {
   flush();
   unsigned char key = 0;
   for (;;) {
     ssize_t n = ::read(STDIN_FILENO, &key, 1);
-    if (n == 1) return key;
     if (n < 0 && errno == EINTR) continue;
-    throw EndOfInput();
+    if (n != 1) throw EndOfInput();
+    if (key != kEscapeKey || !byteArrivesWithin(30)) return key;
+    // An arrow or function key sends ESC and more at once: swallow it as no key, so that
+    // it cannot start a run meant for a lone ESC.
+    unsigned char rest[16];
+    while (byteArrivesWithin(5) && ::read(STDIN_FILENO, rest, sizeof rest) > 0) {
+    }
+    return 0;
   }
 }
 
