@@ -17,6 +17,9 @@ struct HopAssignment {
   std::int32_t wavelength = 0;
   // The hop takes one of its link's regenerators to change wavelength.
   bool regenerate = false;
+  // Set by the run loop when the live network could carry the hop and its fibre (and
+  // regenerator) were taken, so that the call's end gives back exactly that.
+  bool reserved = false;
   bool operator==(const HopAssignment&) const = default;
 };
 

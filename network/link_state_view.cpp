@@ -39,6 +39,20 @@ LinkStateView* findView(LinkStateViews& list, NodeId origin, NodeId destination)
   return found == list.newestOfPair_.end() ? nullptr : found->second;
 }
 
+void discardNewestView(LinkStateViews& list) {
+  if (list.views_.empty()) return;
+  const LinkStateView& newest = list.views_.front();
+  const std::uint64_t key = pairKey(newest.origin, newest.destination);
+  list.views_.pop_front();
+  list.newestOfPair_.erase(key);
+  for (LinkStateView& view : list.views_) {
+    if (pairKey(view.origin, view.destination) == key) {
+      list.newestOfPair_[key] = &view;
+      break;
+    }
+  }
+}
+
 void freeViews(LinkStateViews& list) {
   list.views_.clear();
   list.newestOfPair_.clear();

@@ -48,6 +48,7 @@ class LinkStateViews {
                                  std::int32_t, shell::ErrorReporter&);
   friend LinkStateView* findView(LinkStateViews&, NodeId, NodeId);
   friend void freeViews(LinkStateViews&);
+  friend void discardNewestView(LinkStateViews&);
 
   std::deque<LinkStateView> views_;
   // The newest view of each ordered pair.
@@ -65,6 +66,10 @@ std::int32_t createView(LinkStateViews& list, std::int32_t lastRefresh, NodeId o
 
 // The newest view of exactly the ordered pair (origin, destination), or none.
 LinkStateView* findView(LinkStateViews& list, NodeId origin, NodeId destination);
+
+// Takes back the view created last, when what it was made for could not be completed; its
+// number stays used.
+void discardNewestView(LinkStateViews& list);
 
 // Releases every view with its links; the sequence goes on from where it was.
 void freeViews(LinkStateViews& list);

@@ -7,6 +7,7 @@
 #include "network/link_table.h"
 #include "network/node_list.h"
 #include "network/topology_reader.h"
+#include "shell/add_call_source.h"
 #include "shell/menus.h"
 
 namespace shell {
@@ -18,25 +19,13 @@ namespace {
 constexpr std::int32_t kMaxWavelengths = 4096;
 constexpr int kLoadAttempts = 3;
 
-struct LoadedNetwork {
-  explicit LoadedNetwork(const Config& config)
-      : loadedTable(config.lambdaCount, config.fiberCount),
-        liveTable(config.lambdaCount, config.fiberCount) {}
-
-  network::LinkTable loadedTable;
-  network::LinkTable liveTable;
-  network::NodeList nodeList;
-  std::int32_t nodeCount = 0;
-  std::vector<std::int32_t> wavelengthOrder;
-};
-
 void printScreenHead(Process& process) {
   process.console.clearScreen();
   process.console.write("\n******* MENU EJECUTAR *******\n");
   printBanner(process);
 }
 
-bool allocateWavelengthOrder(Process& process, LoadedNetwork& net) {
+bool allocateWavelengthOrder(Process& process, calls::NetworkState& net) {
   try {
     if (process.config.lambdaCount > kMaxWavelengths) throw std::bad_alloc();
     net.wavelengthOrder.assign(static_cast<std::size_t>(std::max(process.config.lambdaCount, 0)),
@@ -48,7 +37,7 @@ bool allocateWavelengthOrder(Process& process, LoadedNetwork& net) {
   return true;
 }
 
-bool loadNetwork(Process& process, LoadedNetwork& net) {
+bool loadNetwork(Process& process, calls::NetworkState& net) {
   Console& console = process.console;
   console.write("\n");
   for (int attempt = 0; attempt < kLoadAttempts; ++attempt) {
@@ -72,14 +61,24 @@ bool loadNetwork(Process& process, LoadedNetwork& net) {
   return false;
 }
 
-void keyLoop(Process& process, LoadedNetwork&) {
+void runAll(Process& process, calls::NetworkState& net) {
+  calls::RunResources resources = runResources(process);
+  const calls::RunSettings settings{process.config.pathPolicy, process.config.updateInterval,
+                                    process.config.pathCount};
+  calls::runSimulation(net, resources, settings);
+}
+
+void keyLoop(Process& process, calls::NetworkState& net) {
   Console& console = process.console;
+  EjecutarPair pair;
   for (;;) {
     console.clearScreen();
     printBanner(process);
     console.write("\nIntroducir fichero...[Si/No/ESC[ejecutar]]");
     console.discardPending();
     const int key = std::toupper(console.readKey());
+    if (key == kEscapeKey) runAll(process, net);
+    if (key == 'S') addCallSource(process, net, pair);
     if (key == 'N') return;
   }
 }
@@ -93,10 +92,13 @@ EjecutarOutcome endProgram(Process& process) {
 
 EjecutarOutcome runEjecutarMenu(Process& process) {
   printScreenHead(process);
-  LoadedNetwork net(process.config);
+  calls::NetworkState net(process.config.lambdaCount, process.config.fiberCount);
   if (!allocateWavelengthOrder(process, net)) return endProgram(process);
   if (!loadNetwork(process, net)) return endProgram(process);
   keyLoop(process, net);
+  // Sources that no run consumed go too: the next visit may load another network.
+  calls::RunResources resources = runResources(process);
+  calls::releaseCallSources(net, resources);
   network::freeLinks(net.loadedTable);
   network::freeLinks(net.liveTable);
   network::freeNodes(net.nodeList);

@@ -6,8 +6,7 @@
 #include <iostream>
 #include <memory>
 
-#include "shell/menus.h"
-#include "shell/process.h"
+#include "shell/program.h"
 #include "shell/script_console.h"
 #include "shell/terminal_console.h"
 
@@ -36,14 +35,5 @@ std::unique_ptr<shell::Console> makeConsole() {
 int main() {
   auto console = makeConsole();
   shell::DiskFileSystem files;
-  shell::Process process(*console, files);
-  int status = 0;
-  try {
-    shell::startUp(process);
-    status = shell::runMainMenu(process);
-  } catch (const shell::EndOfInput&) {
-    shell::printEnd(*console);
-  }
-  console->flush();
-  return status;
+  return shell::runProgram(*console, files);
 }

@@ -6,6 +6,9 @@
 #include <string>
 
 #include "calls/blocking_stats.h"
+#include "calls/random_generator.h"
+#include "network/link_state_view.h"
+#include "routing/route_table.h"
 #include "shell/config.h"
 #include "shell/console.h"
 #include "shell/error_reporter.h"
@@ -26,6 +29,10 @@ struct Process {
   std::string recordBuffer;
   std::string tokenDelimiters;
   calls::BlockingTypes blockingTypes;
+  // Their numbering (and the generator's state) carries on across EJECUTAR visits and runs.
+  network::LinkStateViews views;
+  routing::RouteTable routeTable;
+  calls::RandomGenerator random;
 };
 
 // Sets the defaults, makes the buffers (reporting codes 30, 60, 175, 180 when one cannot

@@ -1,0 +1,13 @@
+// One whole session of the program on a given console and file system.
+#pragma once
+
+#include "shell/console.h"
+#include "shell/input_file.h"
+
+namespace shell {
+
+// Starts up, runs the main menu and ends as the program does (the end of the input at a
+// key read ends it like option 9). Returns the exit status.
+int runProgram(Console& console, FileSystem& files);
+
+}  // namespace shell
