@@ -71,6 +71,13 @@ class CallList {
   // The head of the list, or none.
   const Call* newest() const { return calls_.empty() ? nullptr : &calls_.rbegin()->second; }
 
+  // Right after a start search has run to its end at some tick, every call not yet started
+  // starts later: the earliest such start, when there is one.
+  bool earliestWaitingStart(std::int32_t& tick) const { return byStart_.earliestWaiting(tick); }
+  // Right after an end search has run to its end at some tick: the earliest end still
+  // ahead, when there is one.
+  bool earliestEnd(std::int32_t& tick) const { return byEnd_.earliestWaiting(tick); }
+
   template <typename Visit>
   void forEachNewestFirst(Visit visit) const {
     for (auto it = calls_.rbegin(); it != calls_.rend(); ++it) visit(it->second);
@@ -95,6 +102,12 @@ class CallList {
     // for good the calls for which `drop` holds on the way.
     template <typename Drop>
     Call* latestDueBefore(std::int32_t t, std::uint64_t before, Drop drop);
+    // The smallest tick above the threshold, when there is one.
+    bool earliestWaiting(std::int32_t& tick) const {
+      if (waiting_.empty()) return false;
+      tick = waiting_.begin()->first.first;
+      return true;
+    }
 
    private:
     struct ByOrder {

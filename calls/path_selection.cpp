@@ -31,6 +31,15 @@ void refreshFreeCapacity(routing::RouteTable& table, const network::LinkTable& l
   }
 }
 
+void refreshPairCapacity(routing::RouteTable& table, network::NodeId origin,
+                         network::NodeId destination, const network::LinkTable& links) {
+  const std::vector<routing::RouteEntry*>* pair = table.entriesOf(origin, destination);
+  if (pair == nullptr) return;
+  for (routing::RouteEntry* entry : *pair) {
+    if (entry->path != nullptr) entry->freeCapacity = routing::pathFreeCapacity(*entry->path, links);
+  }
+}
+
 routing::RouteEntry* leastLoadedRoute(const routing::RouteTable& table, network::NodeId origin,
                                       network::NodeId destination) {
   const std::vector<routing::RouteEntry*>* pair = table.entriesOf(origin, destination);
@@ -88,11 +97,11 @@ const routing::Path* choosePath(std::int32_t pathPolicy, std::int32_t pathCount,
     case 2:
       return rotatingPath(source.paths, pathCount);
     case 3:
-      refreshFreeCapacity(table, view);
+      refreshPairCapacity(table, source.origin, source.destination, view);
       entry = leastLoadedRouteBalanced(table, source.origin, source.destination, reporter);
       break;
     case 4:
-      refreshFreeCapacity(table, view);
+      refreshPairCapacity(table, source.origin, source.destination, view);
       entry = leastLoadedRoute(table, source.origin, source.destination);
       break;
     default:

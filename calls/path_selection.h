@@ -26,6 +26,11 @@ const routing::Path* rotatingPath(routing::PathSet& paths, std::int32_t pathCoun
 // Recomputes the free capacity of every entry with a path, of every pair, on the links.
 void refreshFreeCapacity(routing::RouteTable& table, const network::LinkTable& links);
 
+// Recomputes the free capacity of the pair's entries only. The policies read no other
+// entry before recomputing it, so this chooses exactly as `refreshFreeCapacity` would.
+void refreshPairCapacity(routing::RouteTable& table, network::NodeId origin,
+                         network::NodeId destination, const network::LinkTable& links);
+
 // Among the pair's entries with the greatest free capacity (0 or more), the last in table
 // order; none when there is no such entry.
 routing::RouteEntry* leastLoadedRoute(const routing::RouteTable& table, network::NodeId origin,

@@ -1,10 +1,15 @@
 #include "calls/run_loop.h"
 
 #include <cassert>
+#include <functional>
+#include <limits>
+#include <queue>
 #include <span>
+#include <unordered_map>
 
 #include "calls/call_timeline.h"
 #include "calls/path_selection.h"
+#include "calls/view_sync.h"
 #include "calls/wavelength_assignment.h"
 #include "routing/path.h"
 
@@ -16,16 +21,35 @@ std::int32_t wrappingAdd(std::int32_t a, std::int32_t b) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
 }
 
+// Ticks are counted from the run's start in 64 bits; the clock the trace shows is their
+// 32-bit value.
+std::int32_t clockOf(std::int64_t tick) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(tick));
+}
+
+struct SourceRun {
+  CallSource* source = nullptr;
+  ViewSync* sync = nullptr;
+  bool exhausted = false;
+};
+
 class RunLoop {
  public:
   RunLoop(NetworkState& network, RunResources& resources, const RunSettings& settings)
-      : net_(network), res_(resources), settings_(settings), out_(resources.console) {}
+      : net_(network),
+        res_(resources),
+        settings_(settings),
+        out_(resources.console),
+        changes_(network.liveTable) {}
 
   void run() {
-    bool endMark = net_.callSources.empty();
-    while (!endMark) {
-      for (CallSource& source : net_.callSources) endMark = sourceStep(source) || endMark;
-      currentTime_ = wrappingAdd(currentTime_, 1);
+    prepare();
+    if (!sources_.empty()) {
+      if (settings_.eventDriven) {
+        runByEvents();
+      } else {
+        runTickByTick();
+      }
     }
     printBlockingReport(res_.blockingTypes, kBlockingTypeCount, out_);
     out_.write("Pulse tecla para continuar...");
@@ -35,36 +59,128 @@ class RunLoop {
   }
 
  private:
-  // True when the source holds no call after its start pass.
-  bool sourceStep(CallSource& source) {
-    readLine(source);
-    network::LinkStateView* view = network::findView(res_.views, source.origin, source.destination);
-    assert(view != nullptr && "every call source has its pair's view");
-    refreshIfDue(*view);
-    CallCursor cursor;
-    while (findNextCall(source.calls, cursor, currentTime_, CallSearch::kStarting)) {
-      startCall(source, *view, *cursor.call);
+  void prepare() {
+    std::unordered_map<network::LinkStateView*, std::size_t> syncOfView;
+    std::vector<std::size_t> syncOfSource;
+    for (CallSource& source : net_.callSources) {
+      network::LinkStateView* view =
+          network::findView(res_.views, source.origin, source.destination);
+      assert(view != nullptr && "every call source has its pair's view");
+      auto [found, added] = syncOfView.try_emplace(view, syncs_.size());
+      if (added) {
+        syncs_.emplace_back();
+        syncs_.back().view = view;
+        syncs_.back().firstSource = sources_.size();
+      }
+      ViewSync& sync = syncs_[found->second];
+      sync.lastSource = sources_.size();
+      addPositions(sync, source.paths);
+      syncOfSource.push_back(found->second);
+      sources_.push_back(SourceRun{&source, nullptr, false});
     }
-    if (source.calls.empty()) {
-      out_.write("\nFin Lista de CALLS ");
-      return true;
-    }
-    cursor.clear();
-    while (findNextCall(source.calls, cursor, currentTime_, CallSearch::kEnding)) {
-      endCall(*view, *cursor.call);
-      removeCall(source.calls, cursor);
-    }
-    return false;
+    for (std::size_t i = 0; i < sources_.size(); ++i) sources_[i].sync = &syncs_[syncOfSource[i]];
   }
 
-  void readLine(CallSource& source) {
-    if (!readCallLine(source, line_)) return;
+  void addPositions(ViewSync& sync, const routing::PathSet& paths) {
+    for (const routing::PathSetItem& item : paths) {
+      for (std::size_t k = 0; k + 1 < item.path.size(); ++k) {
+        const std::ptrdiff_t p = sync.view->links.positionOf(item.path[k], item.path[k + 1]);
+        if (p >= 0) sync.positions.push_back(static_cast<std::size_t>(p));
+      }
+    }
+    std::sort(sync.positions.begin(), sync.positions.end());
+    sync.positions.erase(std::unique(sync.positions.begin(), sync.positions.end()),
+                         sync.positions.end());
+  }
+
+  void runTickByTick() {
+    bool endMark = false;
+    for (tick_ = 0; !endMark; ++tick_) {
+      for (std::size_t i = 0; i < sources_.size(); ++i) endMark = sourceStep(i) || endMark;
+    }
+  }
+
+  void runByEvents() {
+    using Event = std::pair<std::int64_t, std::size_t>;
+    std::priority_queue<Event, std::vector<Event>, std::greater<>> events;
+    for (std::size_t i = 0; i < sources_.size(); ++i) events.emplace(0, i);
+    bool endMark = false;
+    while (!endMark && !events.empty()) {
+      tick_ = events.top().first;
+      while (!events.empty() && events.top().first == tick_) {
+        const std::size_t i = events.top().second;
+        events.pop();
+        if (sourceStep(i)) {
+          endMark = true;
+        } else {
+          events.emplace(nextEventOf(i), i);
+        }
+      }
+    }
+  }
+
+  // The next tick at which the source has something to do: a line to read, a call to start
+  // or end, or (for the first source of its pair) a refresh of its view that must be copied.
+  std::int64_t nextEventOf(std::size_t i) const {
+    const SourceRun& run = sources_[i];
+    // A source whose calls have all ended finds its list empty at its next step.
+    if (!run.exhausted || run.source->calls.empty()) return tick_ + 1;
+    const std::int32_t now = clockOf(tick_);
+    std::int64_t next = std::numeric_limits<std::int64_t>::max();
+    std::int32_t at = 0;
+    auto consider = [&](std::int64_t ahead) {
+      next = std::min(next, tick_ + std::max<std::int64_t>(ahead, 1));
+    };
+    if (run.source->calls.earliestWaitingStart(at)) consider(std::int64_t{at} - now);
+    if (run.source->calls.earliestEnd(at)) consider(std::int64_t{at} - now);
+    const ViewSync& sync = *run.sync;
+    if (i == sync.firstSource && settings_.updateInterval != 0) {
+      const std::uint32_t due = static_cast<std::uint32_t>(sync.view->lastRefresh) +
+                                static_cast<std::uint32_t>(settings_.updateInterval);
+      const auto clock = static_cast<std::uint32_t>(now);
+      consider(due > clock ? std::int64_t{due - clock} : 1);
+    }
+    return next;
+  }
+
+  // True when the source holds no call after its start pass.
+  bool sourceStep(std::size_t i) {
+    SourceRun& run = sources_[i];
+    CallSource& source = *run.source;
+    ViewSync& sync = *run.sync;
+    readLine(run);
+    checkRefresh(sync);
+    CallCursor cursor;
+    while (findNextCall(source.calls, cursor, clockOf(tick_), CallSearch::kStarting)) {
+      startCall(source, sync, *cursor.call);
+    }
+    const bool empty = source.calls.empty();
+    if (empty) {
+      out_.write("\nFin Lista de CALLS ");
+    } else {
+      cursor.clear();
+      while (findNextCall(source.calls, cursor, clockOf(tick_), CallSearch::kEnding)) {
+        endCall(sync, *cursor.call);
+        removeCall(source.calls, cursor);
+      }
+    }
+    finishStep(sync, i);
+    return empty;
+  }
+
+  void readLine(SourceRun& run) {
+    if (run.exhausted) return;
+    if (!readCallLine(*run.source, line_)) {
+      run.exhausted = true;
+      return;
+    }
     out_.write("\nTIME=");
-    out_.writeInt(currentTime_);
+    out_.writeInt(clockOf(tick_));
     out_.write(" ");
-    if (const Call* newest = source.calls.newest()) lastStart_ = newest->start();
+    CallList& calls = run.source->calls;
+    if (const Call* newest = calls.newest()) lastStart_ = newest->start();
     const Call* call =
-        pushCall(source.calls, wrappingAdd(lastStart_, line_.first), line_.second, res_.reporter);
+        pushCall(calls, wrappingAdd(lastStart_, line_.first), line_.second, res_.reporter);
     if (call == nullptr) return;
     out_.write("\n");
     out_.writeInt(call->duration());
@@ -73,11 +189,34 @@ class RunLoop {
     out_.write(" ");
   }
 
-  void refreshIfDue(network::LinkStateView& view) {
-    const auto dueAt =
-        static_cast<std::uint32_t>(wrappingAdd(view.lastRefresh, settings_.updateInterval));
-    if (static_cast<std::uint32_t>(currentTime_) < dueAt) return;
-    network::refreshView(view, net_.liveTable, currentTime_, res_.reporter);
+  // The refresh checks since the pair's last step, then this one. A refresh is recorded;
+  // the copy waits until the view is used (or is made at once when running eagerly).
+  void checkRefresh(ViewSync& sync) {
+    network::LinkStateView& view = *sync.view;
+    if (sync.checkedThrough < tick_ - 1) {
+      const CheckResult skipped = applyRefreshChecks(
+          view.lastRefresh, settings_.updateInterval, clockOf(sync.checkedThrough + 1),
+          static_cast<std::uint64_t>(tick_ - 1 - sync.checkedThrough));
+      view.lastRefresh = skipped.lastRefresh;
+      sync.pending = sync.pending || skipped.refreshed;
+    }
+    sync.checkedThrough = tick_;
+    const std::int32_t now = clockOf(tick_);
+    if (!refreshDue(now, view.lastRefresh, settings_.updateInterval)) return;
+    view.lastRefresh = now;
+    sync.pending = true;
+    if (!settings_.eventDriven) catchUpView(sync, net_.liveTable, changes_, true);
+  }
+
+  void useView(ViewSync& sync) { catchUpView(sync, net_.liveTable, changes_, false); }
+
+  // A recorded refresh that the pair's next check will not replace must be copied now,
+  // before other pairs change the live network.
+  void finishStep(ViewSync& sync, std::size_t i) {
+    if (!sync.pending) return;
+    const std::int32_t now = clockOf(tick_);
+    const std::int32_t nextCheck = i < sync.lastSource ? now : wrappingAdd(now, 1);
+    if (!refreshDue(nextCheck, now, settings_.updateInterval)) useView(sync);
   }
 
   void printTimes(const Call& call, std::string_view mark) {
@@ -88,8 +227,10 @@ class RunLoop {
     out_.write(mark);
   }
 
-  void startCall(CallSource& source, network::LinkStateView& view, Call& call) {
-    refreshIfDue(view);
+  void startCall(CallSource& source, ViewSync& sync, Call& call) {
+    checkRefresh(sync);
+    useView(sync);
+    network::LinkStateView& view = *sync.view;
     call.path = choosePath(settings_.pathPolicy, settings_.pathCount, source, res_.routeTable,
                            view.links, res_.random, res_.reporter);
     out_.write("\n\t");
@@ -124,19 +265,14 @@ class RunLoop {
       std::int32_t& liveFree = net_.liveTable.freeFibers(*liveLink)[hop.wavelength];
       if (liveFree <= 0) {
         out_.write(" BLOK NO ACTUAL0 ");
-        recordBlocking(res_.blockingTypes[kUpdateError], currentTime_, 0, res_.reporter);
+        recordBlocking(res_.blockingTypes[kUpdateError], clockOf(tick_), 0, res_.reporter);
         continue;
       }
       if (hop.regenerate && liveLink->regenerators <= 0) {
         out_.write(" BLOK NO ACTUAL1 ");
-        recordBlocking(res_.blockingTypes[kUpdateError], currentTime_, 1, res_.reporter);
+        recordBlocking(res_.blockingTypes[kUpdateError], clockOf(tick_), 1, res_.reporter);
       } else {
-        if (hop.regenerate) {
-          --viewLink->regenerators;
-          --liveLink->regenerators;
-        }
-        --view.links.freeFibers(*viewLink)[hop.wavelength];
-        --liveFree;
+        take(view, *viewLink, *liveLink, hop, -1);
         hop.reserved = true;
       }
       out_.writeInt(hop.wavelength);
@@ -144,28 +280,41 @@ class RunLoop {
     }
   }
 
-  void endCall(network::LinkStateView& view, const Call& call) {
+  void endCall(ViewSync& sync, const Call& call) {
     printTimes(call, " F ");
     if (call.path == nullptr) return;
     out_.write("      ");
     if (call.hops.empty()) out_.write("Llamada con Bloqueo...");
+    network::LinkStateView& view = *sync.view;
     const routing::Path& path = *call.path;
     for (std::size_t k = 0; k < call.hops.size() && k + 1 < path.size(); ++k) {
       const HopAssignment& hop = call.hops[k];
-      network::Link* viewLink = network::findLink(view.links, path[k], path[k + 1]);
-      network::Link* liveLink = network::findLink(net_.liveTable, path[k], path[k + 1]);
       // Only what the reservation took is given back.
-      if (viewLink != nullptr && liveLink != nullptr && hop.reserved) {
-        ++view.links.freeFibers(*viewLink)[hop.wavelength];
-        ++net_.liveTable.freeFibers(*liveLink)[hop.wavelength];
-        if (hop.regenerate) {
-          ++viewLink->regenerators;
-          ++liveLink->regenerators;
+      if (hop.reserved) {
+        network::Link* viewLink = network::findLink(view.links, path[k], path[k + 1]);
+        network::Link* liveLink = network::findLink(net_.liveTable, path[k], path[k + 1]);
+        if (viewLink != nullptr && liveLink != nullptr) {
+          useView(sync);
+          take(view, *viewLink, *liveLink, hop, +1);
         }
       }
       out_.writeInt(hop.wavelength);
       out_.write("-");
     }
+  }
+
+  // Moves one fibre of the hop's wavelength (and a regenerator when the hop converts) out
+  // of (-1) or back into (+1) the view and the live network.
+  void take(network::LinkStateView& view, network::Link& viewLink, network::Link& liveLink,
+            const HopAssignment& hop, int delta) {
+    if (hop.regenerate) {
+      viewLink.regenerators += delta;
+      liveLink.regenerators += delta;
+      changes_.regeneratorsChanged(static_cast<std::size_t>(&liveLink - &net_.liveTable[0]));
+    }
+    view.links.freeFibers(viewLink)[hop.wavelength] += delta;
+    net_.liveTable.freeFibers(liveLink)[hop.wavelength] += delta;
+    changes_.countersChanged(liveLink);
   }
 
   void cleanUp() {
@@ -180,7 +329,10 @@ class RunLoop {
   RunResources& res_;
   const RunSettings& settings_;
   shell::Console& out_;
-  std::int32_t currentTime_ = 0;
+  LiveChanges changes_;
+  std::vector<SourceRun> sources_;
+  std::vector<ViewSync> syncs_;
+  std::int64_t tick_ = 0;
   std::int32_t lastStart_ = 0;
   CallLine line_;
   AssignmentWorkspace workspace_;

@@ -64,7 +64,7 @@ bool loadNetwork(Process& process, calls::NetworkState& net) {
 void runAll(Process& process, calls::NetworkState& net) {
   calls::RunResources resources = runResources(process);
   const calls::RunSettings settings{process.config.pathPolicy, process.config.updateInterval,
-                                    process.config.pathCount};
+                                    process.config.pathCount, process.eventDrivenRuns};
   calls::runSimulation(net, resources, settings);
 }
 

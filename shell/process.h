@@ -33,6 +33,8 @@ struct Process {
   network::LinkStateViews views;
   routing::RouteTable routeTable;
   calls::RandomGenerator random;
+  // Off only in tests that check the fast run against the plain tick-by-tick one.
+  bool eventDrivenRuns = true;
 };
 
 // Sets the defaults, makes the buffers (reporting codes 30, 60, 175, 180 when one cannot

@@ -5,8 +5,9 @@
 
 namespace shell {
 
-int runProgram(Console& console, FileSystem& files) {
+int runProgram(Console& console, FileSystem& files, const ProgramOptions& options) {
   Process process(console, files);
+  process.eventDrivenRuns = options.eventDrivenRuns;
   int status = 0;
   try {
     startUp(process);

@@ -6,8 +6,13 @@
 
 namespace shell {
 
+struct ProgramOptions {
+  // Off only to check runs against the plain tick-by-tick loop.
+  bool eventDrivenRuns = true;
+};
+
 // Starts up, runs the main menu and ends as the program does (the end of the input at a
 // key read ends it like option 9). Returns the exit status.
-int runProgram(Console& console, FileSystem& files);
+int runProgram(Console& console, FileSystem& files, const ProgramOptions& options = {});
 
 }  // namespace shell
