@@ -33,6 +33,10 @@ namespace {
   _exit(127);
 }
 
+double secondsOf(const timeval& time) {
+  return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
+}
+
 std::string statusText(int status) {
   if (WIFEXITED(status)) return "exit " + std::to_string(WEXITSTATUS(status));
   if (WIFSIGNALED(status)) return "signal " + std::to_string(WTERMSIG(status));
@@ -90,6 +94,7 @@ ChildRun runChild(const std::filesystem::path& program, const std::filesystem::p
   run.exitedZero = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   run.status = statusText(status);
   run.seconds = std::chrono::duration<double>(finished - started).count();
+  run.cpuSeconds = secondsOf(usage.ru_utime) + secondsOf(usage.ru_stime);
   run.peakMegabytes = static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
   return run;
 }

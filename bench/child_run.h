@@ -11,8 +11,9 @@ namespace bench {
 
 struct ChildRun {
   bool exitedZero = false;
-  std::string status;  // "exit N" or "signal N"
-  double seconds = 0;  // wall time from before the fork to after the wait
+  std::string status;     // "exit N" or "signal N"
+  double seconds = 0;     // wall time from before the fork to after the wait
+  double cpuSeconds = 0;  // user and system time of the child
   double peakMegabytes = 0;
 };
 

@@ -177,9 +177,10 @@ bool benchmarkOne(const Options& options, const bench::Workload& workload, const
   const bench::ChildRun setup = fastestRun(options, dir, dir / "setup.script", output);
   const bench::ChildRun whole = fastestRun(options, dir, dir / "run.script", output);
   const double runSeconds = whole.seconds - setup.seconds;
-  std::printf("%6d %8d %9lld %9lld %8.3f %8.3f %11.0f %8.1f %8.1f  ", settings.policy,
+  const double runCpu = whole.cpuSeconds - setup.cpuSeconds;
+  std::printf("%6d %8d %9lld %9lld %8.3f %8.3f %8.3f %11.0f %8.1f %8.1f  ", settings.policy,
               settings.interval, static_cast<long long>(counts.inFiles),
-              static_cast<long long>(counts.started), setup.seconds, runSeconds,
+              static_cast<long long>(counts.started), setup.seconds, runSeconds, runCpu,
               runSeconds > 0 ? static_cast<double>(counts.started) / runSeconds : 0.0,
               setup.peakMegabytes, whole.peakMegabytes);
   std::string problems;
@@ -215,8 +216,8 @@ int runBenchmark(const Options& options) {
   std::printf("scenario %s, seed %u: %zu sources, %lld call lines; trace to %s\n",
               options.scenario.c_str(), options.seed, workload->sources.size(),
               static_cast<long long>(counts.inFiles), options.toNull ? "/dev/null" : "a file");
-  std::printf("%6s %8s %9s %9s %8s %8s %11s %8s %8s  %s\n", "policy", "interval", "calls",
-              "started", "setup_s", "run_s", "calls/s", "setupMB", "peakMB",
+  std::printf("%6s %8s %9s %9s %8s %8s %8s %11s %8s %8s  %s\n", "policy", "interval", "calls",
+              "started", "setup_s", "run_s", "run_cpu", "calls/s", "setupMB", "peakMB",
               options.toNull ? "" : "blocked by type 0-4");
   bool allPassed = true;
   for (const int policy : workload->policies) {
