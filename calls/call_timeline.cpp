@@ -1,25 +1,39 @@
 // The calls a source has read and not yet removed, and the searches for due calls.
 #include "calls/call_timeline.h"
 
-#include <iterator>
+#include <algorithm>
 #include <new>
 
 namespace calls {
 
-void CallList::DueIndex::insert(Key key, Call* call) {
-  if (isDue(key.first)) {
-    due_.emplace(key, call);
+const Call* CallList::callOf(std::uint64_t order) const {
+  if (order < firstOrder_ || order - firstOrder_ >= slots_.size()) return nullptr;
+  const Call& call = slots_[order - firstOrder_];
+  return call.removed_ ? nullptr : &call;
+}
+
+void CallList::DueIndex::addDue(Entry entry) {
+  due_.insert(std::upper_bound(due_.begin(), due_.end(), entry, byOrder), entry);
+}
+
+void CallList::DueIndex::reserveOne() {
+  waiting_.reserve(waiting_.size() + 1);
+  due_.reserve(due_.size() + 1);
+}
+
+void CallList::DueIndex::insert(Entry entry) {
+  if (isDue(entry.tick)) {
+    addDue(entry);
   } else {
-    waiting_.emplace(key, call);
+    waiting_.push_back(entry);
+    std::push_heap(waiting_.begin(), waiting_.end(), Later{});
   }
 }
 
-void CallList::DueIndex::erase(Key key) {
-  if (isDue(key.first)) {
-    due_.erase(key);
-  } else {
-    waiting_.erase(key);
-  }
+void CallList::DueIndex::erase(std::uint64_t order) {
+  // Entries still waiting are dropped when they come to the top of the heap.
+  auto found = std::lower_bound(due_.begin(), due_.end(), Entry{0, order}, byOrder);
+  if (found != due_.end() && found->order == order) due_.erase(found);
 }
 
 void CallList::DueIndex::clear() {
@@ -28,54 +42,73 @@ void CallList::DueIndex::clear() {
   hasThreshold_ = false;
 }
 
-void CallList::DueIndex::moveThresholdTo(std::int32_t t) {
+void CallList::DueIndex::moveThresholdTo(std::int32_t t, const CallList& list) {
   if (!hasThreshold_ || t >= threshold_) {
-    while (!waiting_.empty() && waiting_.begin()->first.first <= t) {
-      due_.insert(waiting_.extract(waiting_.begin()));
+    while (!waiting_.empty() && waiting_.front().tick <= t) {
+      std::pop_heap(waiting_.begin(), waiting_.end(), Later{});
+      const Entry entry = waiting_.back();
+      waiting_.pop_back();
+      if (list.callOf(entry.order) != nullptr) addDue(entry);
     }
   } else {
-    for (auto it = due_.begin(); it != due_.end();) {
-      auto current = it++;
-      if (current->first.first > t) waiting_.insert(due_.extract(current));
+    auto later = std::stable_partition(due_.begin(), due_.end(),
+                                       [t](const Entry& e) { return e.tick <= t; });
+    for (auto it = later; it != due_.end(); ++it) {
+      waiting_.push_back(*it);
+      std::push_heap(waiting_.begin(), waiting_.end(), Later{});
     }
+    due_.erase(later, due_.end());
   }
   hasThreshold_ = true;
   threshold_ = t;
 }
 
 template <typename Drop>
-Call* CallList::DueIndex::latestDueBefore(std::int32_t t, std::uint64_t before, Drop drop) {
-  moveThresholdTo(t);
-  auto bound = due_.lower_bound(Key{0, before});
+Call* CallList::DueIndex::latestDueBefore(std::int32_t t, std::uint64_t before, CallList& list,
+                                          Drop drop) {
+  moveThresholdTo(t, list);
+  auto bound = std::lower_bound(due_.begin(), due_.end(), Entry{0, before}, byOrder);
   while (bound != due_.begin()) {
     auto candidate = std::prev(bound);
-    if (!drop(*candidate->second)) return candidate->second;
-    due_.erase(candidate);
+    Call* call = list.callOf(candidate->order);
+    if (call != nullptr && !drop(*call)) return call;
+    bound = due_.erase(candidate);
   }
   return nullptr;
+}
+
+bool CallList::DueIndex::earliestAhead(std::int32_t& tick, const CallList& list) const {
+  while (!waiting_.empty() && list.callOf(waiting_.front().order) == nullptr) {
+    std::pop_heap(waiting_.begin(), waiting_.end(), Later{});
+    waiting_.pop_back();
+  }
+  if (waiting_.empty()) return false;
+  tick = waiting_.front().tick;
+  return true;
 }
 
 Call* pushCall(CallList& list, std::int32_t start, std::int32_t duration,
                shell::ErrorReporter& reporter) {
   const std::uint64_t order = list.nextOrder_;
-  Call* call = nullptr;
   try {
-    call = &list.calls_.try_emplace(order).first->second;
-    call->start_ = start;
-    call->duration_ = duration;
-    call->order_ = order;
-    list.byStart_.insert({start, order}, call);
-    list.byEnd_.insert({call->end(), order}, call);
+    // Room first, so that nothing is left to undo once the call is in.
+    list.byStart_.reserveOne();
+    list.byEnd_.reserveOne();
+    if (list.slots_.empty()) list.firstOrder_ = order;
+    list.slots_.emplace_back();
   } catch (const std::bad_alloc&) {
-    if (call != nullptr) {
-      list.byStart_.erase({start, order});
-      list.calls_.erase(order);
-    }
     reporter.reportError(310);
     return nullptr;
   }
+  Call& call = list.slots_.back();
+  call.start_ = start;
+  call.duration_ = duration;
+  call.order_ = order;
+  list.byStart_.insert({start, order});
+  list.byEnd_.insert({call.end(), order});
+  ++list.live_;
   ++list.nextOrder_;
-  return call;
+  return &call;
 }
 
 bool findNextCall(CallList& list, CallCursor& cursor, std::int32_t t, CallSearch mode) {
@@ -84,9 +117,9 @@ bool findNextCall(CallList& list, CallCursor& cursor, std::int32_t t, CallSearch
   Call* found = nullptr;
   if (mode == CallSearch::kStarting) {
     // A started call is never due to start again, so it can leave the start index.
-    found = list.byStart_.latestDueBefore(t, before, [](const Call& c) { return c.active; });
+    found = list.byStart_.latestDueBefore(t, before, list, [](const Call& c) { return c.active; });
   } else {
-    found = list.byEnd_.latestDueBefore(t, before, [](const Call&) { return false; });
+    found = list.byEnd_.latestDueBefore(t, before, list, [](const Call&) { return false; });
   }
   if (found == nullptr) return false;
   cursor.call = found;
@@ -96,16 +129,25 @@ bool findNextCall(CallList& list, CallCursor& cursor, std::int32_t t, CallSearch
 void removeCall(CallList& list, CallCursor& cursor) {
   Call* call = cursor.call;
   if (call == nullptr) return;
-  list.byStart_.erase({call->start_, call->order_});
-  list.byEnd_.erase({call->end(), call->order_});
-  list.calls_.erase(call->order_);
+  list.byStart_.erase(call->order_);
+  list.byEnd_.erase(call->order_);
+  call->removed_ = true;
+  freeHops(call->hops);
+  HopList().swap(call->hops);
+  --list.live_;
+  // The oldest calls, once removed, give their room back.
+  while (!list.slots_.empty() && list.slots_.front().removed_) {
+    list.slots_.pop_front();
+    ++list.firstOrder_;
+  }
   cursor.clear();
 }
 
 void freeCalls(CallList& list) {
   list.byStart_.clear();
   list.byEnd_.clear();
-  list.calls_.clear();
+  list.slots_.clear();
+  list.live_ = 0;
 }
 
 }  // namespace calls

@@ -3,9 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <limits>
-#include <map>
 #include <utility>
+#include <vector>
 
 #include "calls/wavelength_assignment.h"
 #include "routing/path.h"
@@ -50,13 +51,15 @@ class Call {
   std::int32_t duration_ = 0;
   std::int32_t start_ = 0;
   std::uint64_t order_ = 0;
+  bool removed_ = false;
 };
 
 // Calls in list order, newest first. Besides the list, calls are indexed by start and by
-// end so that a search costs O(log n) whatever the number of waiting calls, while giving
-// the call a scan of the list from the cursor's successor would stop at. Searches are
-// fastest when the tick never decreases between them; a decrease is handled, in time
-// linear in the calls already due.
+// end: a min-heap of the ticks not reached yet and, for the ticks reached, a short list in
+// reading order; so a search costs O(log n) whatever the number of waiting calls, while
+// giving the call that a scan of the list from the cursor's successor would stop at.
+// Searches are fastest when the tick never decreases between them; a decrease is handled,
+// in time linear in the calls already due.
 class CallList {
  public:
   CallList() = default;
@@ -66,21 +69,30 @@ class CallList {
   CallList(CallList&&) = default;
   CallList& operator=(CallList&&) = default;
 
-  bool empty() const { return calls_.empty(); }
-  std::size_t size() const { return calls_.size(); }
+  bool empty() const { return live_ == 0; }
+  std::size_t size() const { return live_; }
   // The head of the list, or none.
-  const Call* newest() const { return calls_.empty() ? nullptr : &calls_.rbegin()->second; }
+  const Call* newest() const {
+    for (auto it = slots_.rbegin(); it != slots_.rend(); ++it) {
+      if (!it->removed_) return &*it;
+    }
+    return nullptr;
+  }
 
   // Right after a start search has run to its end at some tick, every call not yet started
   // starts later: the earliest such start, when there is one.
-  bool earliestWaitingStart(std::int32_t& tick) const { return byStart_.earliestWaiting(tick); }
+  bool earliestWaitingStart(std::int32_t& tick) const {
+    return byStart_.earliestAhead(tick, *this);
+  }
   // Right after an end search has run to its end at some tick: the earliest end still
   // ahead, when there is one.
-  bool earliestEnd(std::int32_t& tick) const { return byEnd_.earliestWaiting(tick); }
+  bool earliestEnd(std::int32_t& tick) const { return byEnd_.earliestAhead(tick, *this); }
 
   template <typename Visit>
   void forEachNewestFirst(Visit visit) const {
-    for (auto it = calls_.rbegin(); it != calls_.rend(); ++it) visit(it->second);
+    for (auto it = slots_.rbegin(); it != slots_.rend(); ++it) {
+      if (!it->removed_) visit(*it);
+    }
   }
 
  private:
@@ -89,40 +101,55 @@ class CallList {
   friend void removeCall(CallList&, CallCursor&);
   friend void freeCalls(CallList&);
 
-  // (tick, reading order) of every indexed call, split at a threshold tick: `due_` holds
-  // those at or before it by reading order, `waiting_` the later ones by tick. Moving an
-  // entry between the two transfers its node and cannot fail.
+  // The call read in the given order, or none once it is removed.
+  const Call* callOf(std::uint64_t order) const;
+  Call* callOf(std::uint64_t order) {
+    return const_cast<Call*>(static_cast<const CallList&>(*this).callOf(order));
+  }
+
+  // (tick, reading order) of the calls of one kind of search. Ticks above the threshold wait
+  // in a heap (entries of removed calls are dropped when they surface); those at or below it
+  // are kept by reading order.
   class DueIndex {
    public:
-    using Key = std::pair<std::int32_t, std::uint64_t>;
-    void insert(Key key, Call* call);
-    void erase(Key key);
+    struct Entry {
+      std::int32_t tick;
+      std::uint64_t order;
+    };
+    // Room for one more call, so that inserting it cannot fail.
+    void reserveOne();
+    void insert(Entry entry);
+    void erase(std::uint64_t order);
     void clear();
-    // The due call (tick <= t) with the greatest reading order below `before`, dropping
-    // for good the calls for which `drop` holds on the way.
+    // The due call (tick <= t) with the greatest reading order below `before`, dropping for
+    // good the calls for which `drop` holds on the way.
     template <typename Drop>
-    Call* latestDueBefore(std::int32_t t, std::uint64_t before, Drop drop);
-    // The smallest tick above the threshold, when there is one.
-    bool earliestWaiting(std::int32_t& tick) const {
-      if (waiting_.empty()) return false;
-      tick = waiting_.begin()->first.first;
-      return true;
-    }
+    Call* latestDueBefore(std::int32_t t, std::uint64_t before, CallList& list, Drop drop);
+    bool earliestAhead(std::int32_t& tick, const CallList& list) const;
 
    private:
-    struct ByOrder {
-      bool operator()(const Key& a, const Key& b) const { return a.second < b.second; }
+    struct Later {
+      bool operator()(const Entry& a, const Entry& b) const {
+        return a.tick != b.tick ? a.tick > b.tick : a.order > b.order;
+      }
     };
+    static bool byOrder(const Entry& a, const Entry& b) { return a.order < b.order; }
     bool isDue(std::int32_t tick) const { return hasThreshold_ && tick <= threshold_; }
-    void moveThresholdTo(std::int32_t t);
+    void moveThresholdTo(std::int32_t t, const CallList& list);
+    void addDue(Entry entry);
 
-    std::map<Key, Call*> waiting_;
-    std::map<Key, Call*, ByOrder> due_;
+    // Mutable so that a look at the earliest tick can drop the removed calls on top.
+    mutable std::vector<Entry> waiting_;
+    std::vector<Entry> due_;
     bool hasThreshold_ = false;
     std::int32_t threshold_ = 0;
   };
 
-  std::map<std::uint64_t, Call> calls_;
+  // Slot k holds the call read in order firstOrder_ + k; removed calls leave a marked slot
+  // until every older one is gone too.
+  std::deque<Call> slots_;
+  std::uint64_t firstOrder_ = 0;
+  std::size_t live_ = 0;
   DueIndex byStart_;
   DueIndex byEnd_;
   std::uint64_t nextOrder_ = 0;
