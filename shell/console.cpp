@@ -1,6 +1,7 @@
 #include "shell/console.h"
 
 #include <charconv>
+#include <new>
 
 namespace shell {
 
@@ -8,9 +9,22 @@ namespace {
 constexpr std::size_t kFlushThreshold = 1 << 16;
 }
 
+Console::Console() {
+  // Reserved once, so that writing never allocates: output must not fail where a failed
+  // allocation is being reported. Without the room, output goes out unbuffered.
+  try {
+    buffer_.reserve(kFlushThreshold);
+  } catch (const std::bad_alloc&) {
+  }
+}
+
 void Console::write(std::string_view text) {
+  if (buffer_.size() + text.size() > buffer_.capacity()) flush();
+  if (text.size() > buffer_.capacity()) {
+    emit(text);
+    return;
+  }
   buffer_.append(text);
-  if (buffer_.size() >= kFlushThreshold) flush();
 }
 
 void Console::writeInt(std::int64_t value) {

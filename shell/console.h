@@ -19,11 +19,11 @@ struct EndOfInput : std::runtime_error {
 class Console {
  public:
   virtual ~Console() = default;
-  Console() = default;
+  Console();
   Console(const Console&) = delete;
   Console& operator=(const Console&) = delete;
 
-  // Output is buffered; every read flushes it first.
+  // Output is buffered; every read flushes it first. Writing allocates nothing.
   void write(std::string_view text);
   void writeInt(std::int64_t value);
   void flush();
