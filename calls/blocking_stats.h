@@ -3,7 +3,7 @@
 
 #include <array>
 #include <cstdint>
-#include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -21,7 +21,8 @@ struct BlockingEvent {
 // One blocking cause. The printed list runs from the most recently added key to the
 // first; `events` holds the keys in the order they were first added.
 struct BlockingType {
-  std::string description;
+  // One of the fixed texts: creating the types allocates nothing.
+  std::string_view description;
   std::vector<BlockingEvent> events;
   std::unordered_map<std::uint64_t, std::size_t> positionOfKey;
 };

@@ -17,8 +17,13 @@ void CallList::DueIndex::addDue(Entry entry) {
 }
 
 void CallList::DueIndex::reserveOne() {
-  waiting_.reserve(waiting_.size() + 1);
-  due_.reserve(due_.size() + 1);
+  // Every entry may come to be due at once.
+  const std::size_t entries = waiting_.size() + due_.size() + 1;
+  auto grow = [entries](std::vector<Entry>& v) {
+    if (v.capacity() < entries) v.reserve(std::max(entries, 2 * v.capacity()));
+  };
+  grow(waiting_);
+  grow(due_);
 }
 
 void CallList::DueIndex::insert(Entry entry) {

@@ -1,9 +1,9 @@
 #include "calls/run_loop.h"
 
+#include <algorithm>
 #include <cassert>
 #include <functional>
 #include <limits>
-#include <queue>
 #include <span>
 #include <unordered_map>
 
@@ -36,15 +36,18 @@ struct SourceRun {
 class RunLoop {
  public:
   RunLoop(NetworkState& network, RunResources& resources, const RunSettings& settings)
-      : net_(network),
-        res_(resources),
-        settings_(settings),
-        out_(resources.console),
-        changes_(network.liveTable) {}
+      : net_(network), res_(resources), settings_(settings), out_(resources.console) {}
 
   RunSummary run() {
-    prepare();
-    if (!sources_.empty()) {
+    bool ready = false;
+    try {
+      prepare();
+      ready = true;
+    } catch (const std::bad_alloc&) {
+      // Without its bookkeeping the run cannot start; the sources are consumed as usual.
+      res_.reporter.reportError(1500);
+    }
+    if (ready && !sources_.empty()) {
       if (settings_.eventDriven) {
         runByEvents();
       } else {
@@ -65,6 +68,8 @@ class RunLoop {
 
  private:
   void prepare() {
+    changes_.reset(net_.liveTable);
+    events_.reserve(net_.callSources.size());
     std::unordered_map<network::LinkStateView*, std::size_t> syncOfView;
     std::vector<std::size_t> syncOfSource;
     for (CallSource& source : net_.callSources) {
@@ -105,20 +110,21 @@ class RunLoop {
     }
   }
 
+  // A min-heap of (tick, source) in storage reserved beforehand: each source is in it once.
   void runByEvents() {
-    using Event = std::pair<std::int64_t, std::size_t>;
-    std::priority_queue<Event, std::vector<Event>, std::greater<>> events;
-    for (std::size_t i = 0; i < sources_.size(); ++i) events.emplace(0, i);
+    for (std::size_t i = 0; i < sources_.size(); ++i) events_.emplace_back(0, i);
     bool endMark = false;
-    while (!endMark && !events.empty()) {
-      tick_ = events.top().first;
-      while (!events.empty() && events.top().first == tick_) {
-        const std::size_t i = events.top().second;
-        events.pop();
+    while (!endMark && !events_.empty()) {
+      tick_ = events_.front().first;
+      while (!events_.empty() && events_.front().first == tick_) {
+        std::pop_heap(events_.begin(), events_.end(), std::greater<>{});
+        const std::size_t i = events_.back().second;
+        events_.pop_back();
         if (sourceStep(i)) {
           endMark = true;
         } else {
-          events.emplace(nextEventOf(i), i);
+          events_.emplace_back(nextEventOf(i), i);
+          std::push_heap(events_.begin(), events_.end(), std::greater<>{});
         }
       }
     }
@@ -345,6 +351,7 @@ class RunLoop {
   const RunSettings& settings_;
   shell::Console& out_;
   LiveChanges changes_;
+  std::vector<std::pair<std::int64_t, std::size_t>> events_;
   std::vector<SourceRun> sources_;
   std::vector<ViewSync> syncs_;
   std::int64_t tick_ = 0;

@@ -44,7 +44,9 @@ CheckResult applyRefreshChecks(std::int32_t lastRefresh, std::int32_t interval, 
   return {static_cast<std::int32_t>(refresh), refreshed};
 }
 
-LiveChanges::LiveChanges(const network::LinkTable& live) : regeneratorStamp_(live.size(), 0) {
+void LiveChanges::reset(const network::LinkTable& live) {
+  regeneratorStamp_.assign(live.size(), 0);
+  version_ = 0;
   std::int32_t arrays = 0;
   for (const network::Link& link : live.links()) arrays = std::max(arrays, link.counterArray + 1);
   arrayStamp_.assign(static_cast<std::size_t>(arrays), 0);

@@ -33,7 +33,8 @@ CheckResult applyRefreshChecks(std::int32_t lastRefresh, std::int32_t interval, 
 // Which live changes happened since a given moment.
 class LiveChanges {
  public:
-  explicit LiveChanges(const network::LinkTable& live);
+  // Sizes the stamps for the live table's links and counter arrays, all unchanged.
+  void reset(const network::LinkTable& live);
   void countersChanged(const network::Link& link) {
     arrayStamp_[static_cast<std::size_t>(link.counterArray)] = ++version_;
   }

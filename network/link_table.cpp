@@ -25,11 +25,18 @@ void LinkTable::shareCounters(std::size_t position, std::size_t other) {
   links_[position].counterArray = links_[other].counterArray;
 }
 
-void rebuildIndex(LinkTable& table) {
-  table.positionOfPair_.clear();
-  for (std::size_t i = 0; i < table.links_.size(); ++i) {
-    table.positionOfPair_.emplace(pairKey(table.links_[i].from, table.links_[i].to), i);
+// Built aside and then swapped in, so that a failure leaves the old index whole.
+bool rebuildIndex(LinkTable& table) {
+  try {
+    std::unordered_map<std::uint64_t, std::size_t> index;
+    for (std::size_t i = 0; i < table.links_.size(); ++i) {
+      index.emplace(pairKey(table.links_[i].from, table.links_[i].to), i);
+    }
+    table.positionOfPair_.swap(index);
+  } catch (const std::bad_alloc&) {
+    return false;
   }
+  return true;
 }
 
 Link* createLink(LinkTable& table, NodeId from, NodeId to, shell::ErrorReporter& reporter) {
@@ -88,11 +95,13 @@ bool copyLinks(const LinkTable& source, LinkTable& destination, shell::ErrorRepo
   const auto lambdas =
       static_cast<std::size_t>(std::min(source.lambdaCount(), destination.lambdaCount()));
   for (std::size_t i = 0; i < source.size(); ++i) {
-    if (i == destination.size() && createLink(destination, kNoNode, kNoNode, reporter) == nullptr) {
+    const Link& from = source[i];
+    // Created with its ends, so that the index needs no rebuilding for it.
+    if (i == destination.size() &&
+        createLink(destination, from.from, from.to, reporter) == nullptr) {
       complete = false;
       break;
     }
-    const Link& from = source[i];
     Link& to = destination[i];
     std::copy_n(source.freeFibers(from), lambdas, destination.freeFibers(to));
     endsChanged = endsChanged || to.from != from.from || to.to != from.to;
@@ -100,7 +109,13 @@ bool copyLinks(const LinkTable& source, LinkTable& destination, shell::ErrorRepo
     to.to = from.to;
     to.regenerators = from.regenerators;
   }
-  if (endsChanged) rebuildIndex(destination);
+  // Links whose ends moved cannot be found without the index: rather no links than
+  // links found at the wrong places.
+  if (endsChanged && !rebuildIndex(destination)) {
+    freeLinks(destination);
+    reporter.reportError(20);
+    return false;
+  }
   return complete;
 }
 

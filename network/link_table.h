@@ -56,7 +56,7 @@ class LinkTable {
  private:
   friend Link* createLink(LinkTable&, NodeId, NodeId, shell::ErrorReporter&);
   friend void freeLinks(LinkTable&);
-  friend void rebuildIndex(LinkTable&);
+  friend bool rebuildIndex(LinkTable&);
 
   std::size_t arrayStart(const Link& link) const {
     return static_cast<std::size_t>(link.counterArray) * static_cast<std::size_t>(lambdaCount_);
@@ -88,7 +88,8 @@ void freeLinks(LinkTable& table);
 // Copies the source into the destination position by position: counters by value into the
 // destination's own arrays, ends and regenerators. Links beyond the source's length are
 // left alone; missing ones are created first. False when a link could not be created
-// (code 20 reported); the copy then stops there.
+// (code 20 reported); the copy then stops there. When the ends of links already there
+// change and the index cannot be rebuilt, the destination is emptied (code 20).
 bool copyLinks(const LinkTable& source, LinkTable& destination, shell::ErrorReporter& reporter);
 
 // `copyLinks`, then joins the two directions of every link: the later link of a pair takes

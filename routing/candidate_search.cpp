@@ -300,9 +300,16 @@ SearchOutcome searchCandidatePaths(PathSet& result, const network::LinkTable& li
                                    NodeId destination, std::int32_t maxCoincidences,
                                    std::int32_t pathCount, shell::Console& console,
                                    shell::ErrorReporter& reporter, const SearchLimits& limits) {
-  return Search(result, linkTable, nodeList, origin, destination, maxCoincidences, pathCount,
-                console, reporter, limits)
-      .run();
+  std::optional<Search> search;
+  try {
+    search.emplace(result, linkTable, nodeList, origin, destination, maxCoincidences, pathCount,
+                   console, reporter, limits);
+  } catch (const std::bad_alloc&) {
+    // The search's own records, which its scan record stands for.
+    reporter.reportError(140);
+    return SearchOutcome{SearchEnd::kAllocationFailure};
+  }
+  return search->run();
 }
 
 void printSearchLimitNotice(const SearchOutcome& outcome, shell::Console& console) {

@@ -95,8 +95,10 @@ void freePath(Path& path) {
   path.shrink_to_fit();
 }
 
+// Without a fresh set to swap with: making one allocates, and freeing must not fail.
 void freePathSet(PathSet& set) {
-  PathSet().swap(set);
+  set.clear();
+  set.shrink_to_fit();
 }
 
 void printPathSet(const PathSet& set, shell::Console& console) {

@@ -31,23 +31,28 @@ network::LinkStateView* viewOfPair(Process& process, calls::NetworkState& networ
                           loaded.fiberCount(), process.reporter) == 0) {
     return nullptr;
   }
-  created = true;
   view = &process.views.front();
-  network::copyLinks(loaded, view->links, process.reporter);
+  // A view missing links would route on a network that is not there (code 20 reported).
+  if (!network::copyLinks(loaded, view->links, process.reporter)) {
+    network::discardNewestView(process.views);
+    return nullptr;
+  }
+  created = true;
   return view;
 }
 
 void findCandidatePaths(Process& process, calls::NetworkState& network, calls::CallSource& source) {
   Console& console = process.console;
   console.write("\nCreando SPF...");
-  routing::PathSet found;
+  // Straight into the new source's (empty) set: a set of its own would cost an allocation
+  // that no code reports.
+  routing::PathSet& found = source.paths;
   const routing::SearchOutcome outcome = routing::searchCandidatePaths(
       found, network.loadedTable, network.nodeList, source.origin, source.destination,
       process.config.maxCoincidences, process.config.pathCount, console, process.reporter);
   routing::printSearchLimitNotice(outcome, console);
   console.write("\n");
   routing::printPathSet(found, console);
-  source.paths = std::move(found);
   routing::addPairRoutes(process.routeTable, source.paths, source.origin, source.destination,
                          process.reporter);
 }

@@ -1,6 +1,26 @@
 #include "shell/console.h"
 
+#include <new>
+
 namespace shell {
+
+Console::Console() {
+  // Reserved once, so that writing never allocates: output must not fail where a failed
+  // allocation is being reported. Without the room, output goes out unbuffered.
+  try {
+    buffer_.reserve(kFlushThreshold);
+  } catch (const std::bad_alloc&) {
+  }
+}
+
+void Console::writeSlow(std::string_view text) {
+  flush();
+  if (text.size() > buffer_.capacity()) {
+    emit(text);
+    return;
+  }
+  buffer_.append(text);
+}
 
 void Console::writeInt(std::int64_t value) {
   // Trace numbers are written by the million: digits by hand, no formatting machinery.

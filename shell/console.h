@@ -21,14 +21,14 @@ class Console {
 
  public:
   virtual ~Console() = default;
-  Console() = default;
+  Console();
   Console(const Console&) = delete;
   Console& operator=(const Console&) = delete;
 
-  // Output is buffered; every read flushes it first.
+  // Output is buffered; every read flushes it first. Writing allocates nothing.
   void write(std::string_view text) {
+    if (buffer_.size() + text.size() > buffer_.capacity()) return writeSlow(text);
     buffer_.append(text);
-    if (buffer_.size() >= kFlushThreshold) flush();
   }
   void writeInt(std::int64_t value);
   void flush();
@@ -48,6 +48,8 @@ class Console {
   virtual void emit(std::string_view bytes) = 0;
 
  private:
+  void writeSlow(std::string_view text);
+
   std::string buffer_;
 };
 

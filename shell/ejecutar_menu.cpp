@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "network/link_table.h"
@@ -37,6 +38,12 @@ bool allocateWavelengthOrder(Process& process, calls::NetworkState& net) {
   return true;
 }
 
+void releaseNetwork(calls::NetworkState& net) {
+  network::freeLinks(net.loadedTable);
+  network::freeLinks(net.liveTable);
+  network::freeNodes(net.nodeList);
+}
+
 bool loadNetwork(Process& process, calls::NetworkState& net) {
   Console& console = process.console;
   console.write("\n");
@@ -50,11 +57,17 @@ bool loadNetwork(Process& process, calls::NetworkState& net) {
       process.reporter.reportError(300);
       continue;
     }
+    // Runs take every link of the loaded network from the live one, so a live table
+    // that could not be made whole (code 20 reported) fails the attempt.
+    if (!network::copyLinksPaired(net.loadedTable, net.liveTable, process.reporter)) {
+      releaseNetwork(net);
+      process.reporter.reportError(300);
+      continue;
+    }
     net.nodeCount = nodes;
     console.write("\nencontrados ");
     console.writeInt(nodes);
     console.write(" nodos,continuar...[]");
-    network::copyLinksPaired(net.loadedTable, net.liveTable, process.reporter);
     console.readKey();
     return true;
   }
@@ -92,16 +105,22 @@ EjecutarOutcome endProgram(Process& process) {
 
 EjecutarOutcome runEjecutarMenu(Process& process) {
   printScreenHead(process);
-  calls::NetworkState net(process.config.lambdaCount, process.config.fiberCount);
+  std::optional<calls::NetworkState> state;
+  try {
+    state.emplace(process.config.lambdaCount, process.config.fiberCount);
+  } catch (const std::bad_alloc&) {
+    // The menu's records come with wavelengthOrder, the first it reports.
+    process.reporter.reportError(1650);
+    return endProgram(process);
+  }
+  calls::NetworkState& net = *state;
   if (!allocateWavelengthOrder(process, net)) return endProgram(process);
   if (!loadNetwork(process, net)) return endProgram(process);
   keyLoop(process, net);
   // Sources that no run consumed go too: the next visit may load another network.
   calls::RunResources resources = runResources(process);
   calls::releaseCallSources(net, resources);
-  network::freeLinks(net.loadedTable);
-  network::freeLinks(net.liveTable);
-  network::freeNodes(net.nodeList);
+  releaseNetwork(net);
   return EjecutarOutcome::kBackToMainMenu;
 }
 

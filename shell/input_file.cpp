@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <new>
 #include <string_view>
 
 namespace shell {
@@ -79,7 +80,12 @@ std::unique_ptr<InputFile> MemoryFileSystem::open(const std::string& name) {
 
 std::unique_ptr<InputFile> openInputFile(FileSystem& files, Console& console,
                                          const std::string& name) {
-  auto file = files.open(name);
+  std::unique_ptr<InputFile> file;
+  try {
+    file = files.open(name);
+  } catch (const std::bad_alloc&) {
+    // A file that cannot be held open is a file that cannot be opened.
+  }
   if (!file) console.write("Dato introducido erroneo. File error.");
   return file;
 }

@@ -1,17 +1,42 @@
 #include "shell/program.h"
 
+#include <new>
+#include <optional>
+
 #include "shell/menus.h"
 #include "shell/process.h"
 
 namespace shell {
 
+namespace {
+
+// Without its process-wide records the program cannot start: the start-up code, then the
+// end that the fatal failures have.
+int endWithoutProcess(Console& console) {
+  try {
+    ErrorReporter(console).reportError(30);
+  } catch (const EndOfInput&) {
+  }
+  printEnd(console);
+  return 1;
+}
+
+}  // namespace
+
 int runProgram(Console& console, FileSystem& files, const ProgramOptions& options) {
-  Process process(console, files);
-  process.eventDrivenRuns = options.eventDrivenRuns;
+  std::optional<Process> process;
+  try {
+    process.emplace(console, files);
+  } catch (const std::bad_alloc&) {
+    const int status = endWithoutProcess(console);
+    console.flush();
+    return status;
+  }
+  process->eventDrivenRuns = options.eventDrivenRuns;
   int status = 0;
   try {
-    startUp(process);
-    status = runMainMenu(process);
+    startUp(*process);
+    status = runMainMenu(*process);
   } catch (const EndOfInput&) {
     printEnd(console);
   }

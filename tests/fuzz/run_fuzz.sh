@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs one fuzz target for a while with a kept corpus; keeps crashing inputs as regressions.
 # Usage: tests/fuzz/run_fuzz.sh TARGET SECONDS  (the target is built in build-asan, or in
-# FUZZ_BUILD_DIR when set).
+# FUZZ_BUILD_DIR when set; FUZZ_FLAGS adds libFuzzer flags). Targets: topology_reader_fuzz,
+# call_reader_fuzz, session_fuzz.
 set -eu
 if [ $# -ne 2 ]; then
   echo "usage: $0 TARGET SECONDS" >&2
@@ -26,7 +27,8 @@ if [ ! -x "$binary" ]; then
 fi
 mkdir -p "$corpus" "$regressions"
 status=0
-"$binary" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
+# shellcheck disable=SC2086
+"$binary" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 ${FUZZ_FLAGS:-} \
   -artifact_prefix="$artifacts/" "$corpus" "$seeds" "$regressions" || status=$?
 for found in "$artifacts"/crash-* "$artifacts"/leak-* "$artifacts"/timeout-* "$artifacts"/oom-*; do
   [ -e "$found" ] || continue
