@@ -51,8 +51,8 @@ TrafficModel trafficForLoad(const TrafficOptions& options, double load) {
     std::ostringstream message;
     message << "--load " << load << " needs a mean gap of " << model.meanGap
             << " ticks; a source reads one call per tick, so the load per pair must be at most "
-               "mean holding + 1 = "
-            << model.meanHolding + 1;
+               "mean holding + 1/2 = "
+            << model.meanHolding + 0.5;
     throw UsageError(message.str());
   }
   return model;

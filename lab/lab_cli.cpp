@@ -128,6 +128,13 @@ int runLab(int argc, const char* const* argv, LabIo& io) {
   addRun(app, run);
   addSweep(app, sweep);
   addCollect(app, collect);
+  const std::string first = argc > 1 ? argv[1] : "";
+  if (!first.empty() && first[0] != '-' && first != "gen" && first != "run" && first != "sweep" &&
+      first != "collect") {
+    io.err << "wrnsim-lab: unknown command '" << argv[1]
+           << "': the commands are gen, run, sweep and collect (--help for more)\n";
+    return kUsageStatus;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& help) {

@@ -46,11 +46,18 @@ std::int32_t holdingTime(std::mt19937_64& random, const TrafficModel& model) {
 
 std::vector<GeneratedCall> generateCalls(const TrafficModel& model) {
   std::mt19937_64 random(model.seed);
+  double arrival = 0.0;
+  double lastTick = 0.0;
   std::vector<GeneratedCall> calls;
   calls.reserve(static_cast<std::size_t>(std::max<std::int64_t>(model.count, 0)));
   for (std::int64_t i = 0; i < model.count; ++i) {
     GeneratedCall call;
-    call.gap = toTicks(exponential(random, model.meanGap));
+    // The arrival times are rounded, not the gaps, so that each tick's arrivals are a
+    // Poisson count whatever came before.
+    arrival += exponential(random, model.meanGap);
+    const double tick = std::floor(arrival);
+    call.gap = toTicks(tick - lastTick);
+    lastTick = tick;
     call.duration = holdingTime(random, model);
     calls.push_back(call);
   }
@@ -74,13 +81,13 @@ double offeredLoad(const std::vector<GeneratedCall>& calls) {
   double holding = 0.0;
   for (const GeneratedCall& call : calls) {
     span += call.gap;
-    holding += call.duration + 1.0;
+    holding += call.duration + 0.5;
   }
   return span > 0.0 ? holding / span : 0.0;
 }
 
 double meanGapForLoad(double load, double meanHolding) {
-  return (meanHolding + 1.0) / load;
+  return (meanHolding + 0.5) / load;
 }
 
 std::uint64_t streamSeed(std::uint64_t seed, std::uint64_t stream) {

@@ -12,7 +12,7 @@ namespace lab {
 enum class HoldingKind { kExponential, kFixed, kUniform };
 
 struct TrafficModel {
-  // Mean of the exponential gap between call starts, in ticks, before rounding.
+  // Mean gap between call starts, in ticks.
   double meanGap = 10.0;
   HoldingKind holding = HoldingKind::kExponential;
   // Mean of the call-file duration, in ticks.
@@ -27,7 +27,8 @@ struct GeneratedCall {
   std::int32_t duration = 0;
 };
 
-// Gaps are exponential draws rounded to the nearest tick. Durations: exponential rounded
+// Calls arrive as a Poisson process of mean gap meanGap in continuous time; the gaps are
+// those between the arrival times rounded down to whole ticks. Durations: exponential rounded
 // to the nearest tick; fixed, the mean rounded; uniform, whole ticks 0 to 2 x mean with
 // equal weight (the mean exactly when 2 x mean is whole).
 std::vector<GeneratedCall> generateCalls(const TrafficModel& model);
@@ -35,9 +36,12 @@ std::vector<GeneratedCall> generateCalls(const TrafficModel& model);
 // "gap\tduration\n" per call.
 std::string callFileText(const std::vector<GeneratedCall>& calls);
 
-// The offered load in Erlangs as the run loop counts it: a call of duration d holds its
-// wavelengths through the start passes of d + 1 ticks, and calls arrive at the rate the
-// gaps give. 0 when the gaps add up to 0.
+// The offered load in Erlangs as the run loop holds calls: a call of duration d started at
+// tick s is held from its start pass at s until the end pass of tick s + d, which comes
+// after that tick's start pass, so calls arriving in ticks s to s + d find it busy. A
+// Poisson arrival falls on average half-way through its tick, so the call holds for d + 1/2
+// ticks of continuous time: the load is the sum of (d + 1/2) over the arrival span. 0 when
+// the gaps add up to 0.
 double offeredLoad(const std::vector<GeneratedCall>& calls);
 
 // The mean gap that offers `load` Erlangs with holding times of mean `meanHolding`.
