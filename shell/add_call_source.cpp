@@ -1,9 +1,6 @@
 #include "shell/add_call_source.h"
 
-#include <utility>
-
-#include "routing/candidate_search.h"
-#include "routing/path.h"
+#include "calls/source_setup.h"
 #include "shell/input_file.h"
 
 namespace shell {
@@ -17,44 +14,6 @@ bool inRange(std::int32_t node, std::int32_t nodeCount) {
 void waitForKey(Console& console) {
   console.discardPending();
   console.readKey();
-}
-
-// The pair's view, made from the loaded network when the pair has none yet. `created`
-// tells whether it is new (and so must be taken back if the source cannot be made).
-network::LinkStateView* viewOfPair(Process& process, calls::NetworkState& network,
-                                   const EjecutarPair& pair, bool& created) {
-  created = false;
-  network::LinkStateView* view = network::findView(process.views, pair.origin, pair.destination);
-  if (view != nullptr) return view;
-  const auto& loaded = network.loadedTable;
-  if (network::createView(process.views, 0, pair.origin, pair.destination, loaded.lambdaCount(),
-                          loaded.fiberCount(), process.reporter) == 0) {
-    return nullptr;
-  }
-  view = &process.views.front();
-  // A view missing links would route on a network that is not there (code 20 reported).
-  if (!network::copyLinks(loaded, view->links, process.reporter)) {
-    network::discardNewestView(process.views);
-    return nullptr;
-  }
-  created = true;
-  return view;
-}
-
-void findCandidatePaths(Process& process, calls::NetworkState& network, calls::CallSource& source) {
-  Console& console = process.console;
-  console.write("\nCreando SPF...");
-  // Straight into the new source's (empty) set: a set of its own would cost an allocation
-  // that no code reports.
-  routing::PathSet& found = source.paths;
-  const routing::SearchOutcome outcome = routing::searchCandidatePaths(
-      found, network.loadedTable, network.nodeList, source.origin, source.destination,
-      process.config.maxCoincidences, process.config.pathCount, console, process.reporter);
-  routing::printSearchLimitNotice(outcome, console);
-  console.write("\n");
-  routing::printPathSet(found, console);
-  routing::addPairRoutes(process.routeTable, source.paths, source.origin, source.destination,
-                         process.reporter);
 }
 
 }  // namespace
@@ -78,15 +37,15 @@ void addCallSource(Process& process, calls::NetworkState& network, EjecutarPair&
     process.reporter.reportError(301);
     return;
   }
-  bool viewCreated = false;
-  if (viewOfPair(process, network, pair, viewCreated) == nullptr) return;
-  calls::CallSource* source =
-      calls::addCallSource(network.callSources, file, pair.origin, pair.destination, console);
-  if (source == nullptr) {
-    if (viewCreated) network::discardNewestView(process.views);
+  const calls::SourceSetup setup{process.views,
+                                 process.routeTable,
+                                 console,
+                                 process.reporter,
+                                 process.config.maxCoincidences,
+                                 process.config.pathCount};
+  if (calls::setUpCallSource(network, setup, file, pair.origin, pair.destination) == nullptr) {
     return;
   }
-  findCandidatePaths(process, network, *source);
   waitForKey(console);
 }
 

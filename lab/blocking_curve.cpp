@@ -1,0 +1,58 @@
+#include "lab/blocking_curve.h"
+
+#include <algorithm>
+#include <map>
+#include <tuple>
+
+#include "lab/statistics.h"
+
+namespace lab {
+
+namespace {
+
+std::tuple<std::int32_t, std::int32_t, double> curveOrder(const PointKey& key) {
+  return {key.policy, key.interval, key.load};
+}
+
+}  // namespace
+
+std::vector<CurvePoint> curvePoints(const std::vector<SeedRun>& runs) {
+  std::map<std::tuple<std::int32_t, std::int32_t, double>, std::vector<const SeedRun*>> groups;
+  for (const SeedRun& run : runs) groups[curveOrder(run.key)].push_back(&run);
+  std::vector<CurvePoint> points;
+  for (const auto& [order, members] : groups) {
+    CurvePoint point;
+    point.key = members.front()->key;
+    std::vector<double> values;
+    for (const SeedRun* run : members) {
+      values.push_back(run->blocking);
+      point.offered += run->offered;
+      point.carried += run->carried;
+    }
+    point.seeds = static_cast<std::int64_t>(members.size());
+    const SampleMean mean = meanWithInterval(values);
+    point.meanBlocking = mean.mean;
+    point.halfWidth = mean.halfWidth;
+    points.push_back(point);
+  }
+  return points;
+}
+
+void writeCurveCsv(std::ostream& out, const std::vector<CurvePoint>& points) {
+  out << "policy,interval,load,seeds,offered,carried,blocking_mean,ci95_low,ci95_high\n";
+  const auto precision = out.precision(10);
+  for (const CurvePoint& point : points) {
+    out << point.key.policy << ',' << point.key.interval << ',' << point.key.load << ','
+        << point.seeds << ',' << point.offered << ',' << point.carried << ',' << point.meanBlocking
+        << ',';
+    if (point.halfWidth) {
+      out << point.meanBlocking - *point.halfWidth << ',' << point.meanBlocking + *point.halfWidth;
+    } else {
+      out << ',';
+    }
+    out << '\n';
+  }
+  out.precision(precision);
+}
+
+}  // namespace lab

@@ -1,0 +1,227 @@
+#include "lab/commands.h"
+
+#include <fstream>
+#include <iomanip>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <thread>
+
+#include "lab/blocking_curve.h"
+#include "lab/experiment.h"
+#include "lab/progress_bar.h"
+#include "lab/run_record.h"
+#include "lab/svg_chart.h"
+#include "lab/sweep.h"
+
+namespace lab {
+
+namespace {
+
+std::string readFile(const std::string& path, const std::string& what) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw UsageError("cannot read " + what + " '" + path + "'");
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void writeFile(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+  out.flush();
+  if (!out) throw UsageError("cannot write '" + path + "'");
+}
+
+TrafficModel trafficModel(const TrafficOptions& options) {
+  TrafficModel model;
+  if (!parseHolding(options.holding, model.holding)) {
+    throw UsageError("--holding must be exp, fixed or uniform, not '" + options.holding + "'");
+  }
+  model.meanHolding = options.meanHolding;
+  model.count = options.calls;
+  return model;
+}
+
+// A source reads one line per tick, so gaps shorter than a tick on average would be
+// stretched by the reading and the load would not be the one asked for.
+TrafficModel trafficForLoad(const TrafficOptions& options, double load) {
+  TrafficModel model = trafficModel(options);
+  model.meanGap = meanGapForLoad(load, model.meanHolding);
+  if (!(model.meanGap >= 1.0)) {
+    std::ostringstream message;
+    message << "--load " << load << " needs a mean gap of " << model.meanGap
+            << " ticks; a source reads one call per tick, so the load per pair must be at most "
+               "mean holding + 1/2 = "
+            << model.meanHolding + 0.5;
+    throw UsageError(message.str());
+  }
+  return model;
+}
+
+std::vector<SourceSpec> listedSources(const std::vector<std::string>& words) {
+  std::vector<SourceSpec> sources;
+  for (std::size_t i = 0; i + 2 < words.size(); i += 3) {
+    SourceSpec source;
+    try {
+      std::size_t used = 0;
+      source.origin = std::stoi(words[i], &used);
+      if (used != words[i].size()) throw std::invalid_argument("origin");
+      source.destination = std::stoi(words[i + 1], &used);
+      if (used != words[i + 1].size()) throw std::invalid_argument("destination");
+    } catch (const std::logic_error&) {
+      throw UsageError("--pair takes ORIGIN DESTINATION CALLFILE with whole node numbers, not '" +
+                       words[i] + " " + words[i + 1] + "'");
+    }
+    source.calls = readFile(words[i + 2], "call file");
+    sources.push_back(std::move(source));
+  }
+  return sources;
+}
+
+void printSummary(std::ostream& out, const RunOptions& options, const ExperimentResult& r) {
+  const auto& totals = r.summary.blockingTotals;
+  out << "topology              " << options.topology << " (" << r.nodeCount << " nodes, "
+      << r.sourceCount << " sources)\n"
+      << "calls offered         " << r.offered << '\n'
+      << "calls carried         " << r.carried << '\n'
+      << "calls blocked         " << r.blocked << '\n'
+      << "  no wavelength (type 0)                  " << totals[calls::kNoWavelength] << '\n'
+      << "  no regenerator (type 1)                 " << totals[calls::kNoRegenerator] << '\n'
+      << "  no wavelength, no regenerator (type 2)  " << totals[calls::kNoWavelengthNoRegenerator]
+      << '\n'
+      << "  no wavelength, regenerator (type 3)     " << totals[calls::kNoWavelengthWithRegenerator]
+      << '\n'
+      << "  update error (type 4)                   " << r.summary.callsWithUpdateError
+      << " calls, " << totals[calls::kUpdateError] << " hops\n"
+      << "  without path                            " << r.summary.callsWithoutPath << '\n'
+      << "blocking probability  " << std::setprecision(6) << r.blockingProbability << '\n';
+  if (r.generatedLoad) out << "offered load per pair " << *r.generatedLoad << " Erlang\n";
+  out << "run time              " << std::fixed << std::setprecision(3) << r.seconds << " s ("
+      << r.summary.ticks << " ticks)\n"
+      << std::defaultfloat;
+}
+
+void writeCurve(const std::vector<SeedRun>& runs, const std::string& csvPath,
+                const std::string& svgPath, const std::string& title) {
+  const std::vector<CurvePoint> points = curvePoints(runs);
+  std::ostringstream csv;
+  writeCurveCsv(csv, points);
+  writeFile(csvPath, csv.str());
+  writeFile(svgPath, blockingChartSvg(points, title));
+}
+
+}  // namespace
+
+int genCommand(const GenOptions& options, LabIo& io) {
+  TrafficModel model = trafficModel(options.traffic);
+  model.meanGap = options.meanGap;
+  model.seed = options.seed;
+  const std::string text = callFileText(generateCalls(model));
+  if (options.output.empty()) {
+    io.out << text;
+  } else {
+    writeFile(options.output, text);
+  }
+  return 0;
+}
+
+int runCommand(const RunOptions& options, LabIo& io) {
+  if (options.pairs.empty() && !options.allPairs) {
+    throw UsageError("give at least one --pair ORIGIN DESTINATION CALLFILE, or --all-pairs");
+  }
+  if (options.allPairs && options.load <= 0.0) {
+    throw UsageError("--all-pairs needs --load, the offered load per pair in Erlang (> 0)");
+  }
+  if (options.trace && options.json && options.output.empty()) {
+    throw UsageError("--trace and --json both write to standard output: add --output FILE");
+  }
+  ExperimentSpec spec;
+  spec.topology = readFile(options.topology, "topology file");
+  spec.config = options.config;
+  spec.sources = listedSources(options.pairs);
+  RunLabel label{options.topology, std::nullopt, std::nullopt};
+  if (options.allPairs) {
+    TrafficModel model = trafficForLoad(options.traffic, options.load);
+    model.seed = options.seed;
+    spec.allPairs = model;
+    label.load = options.load;
+    label.traffic = model;
+  }
+  ExperimentResult result;
+  try {
+    result = runExperiment(spec, options.trace ? &io.out : nullptr);
+  } catch (const ExperimentError& error) {
+    throw UsageError(error.what());
+  }
+  std::ostringstream text;
+  if (options.trace) text << "\n";
+  if (options.json) {
+    text << runToJson(spec, label, result).dump(2) << '\n';
+  } else {
+    printSummary(text, options, result);
+  }
+  if (options.output.empty()) {
+    io.out << text.str();
+  } else {
+    writeFile(options.output, text.str());
+  }
+  return 0;
+}
+
+int sweepCommand(const SweepOptions& options, LabIo& io) {
+  SweepSpec spec;
+  spec.topologyPath = options.topology;
+  spec.topologyText = readFile(options.topology, "topology file");
+  spec.config = options.config;
+  spec.loads = options.loads;
+  spec.policies = options.policies;
+  spec.intervals = options.intervals;
+  for (std::int64_t i = 0; i < options.seeds; ++i) {
+    spec.seeds.push_back(options.firstSeed + static_cast<std::uint64_t>(i));
+  }
+  spec.traffic = trafficModel(options.traffic);
+  for (double load : spec.loads) trafficForLoad(options.traffic, load);
+  const std::vector<SweepTask> tasks = sweepTasks(spec);
+  if (!options.jobsFile.empty()) {
+    std::string lines;
+    for (std::size_t i = 0; i < tasks.size(); ++i) {
+      lines += jobLine(spec, tasks[i], i, options.program, options.resultsDir) + "\n";
+    }
+    writeFile(options.jobsFile, lines);
+    io.err << tasks.size() << " command lines written to " << options.jobsFile << '\n';
+    return 0;
+  }
+  const unsigned threads =
+      options.threads > 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
+  ProgressBar bar(io.err, io.errIsTerminal, tasks.size());
+  std::vector<SeedRun> runs;
+  try {
+    runs = runSweep(spec, threads, [&bar] { bar.advance(); });
+  } catch (const ExperimentError& error) {
+    bar.finish();
+    throw UsageError(error.what());
+  }
+  bar.finish();
+  writeCurve(runs, options.csv, options.svg, options.title);
+  return 0;
+}
+
+int collectCommand(const CollectOptions& options, LabIo& io) {
+  std::vector<SeedRun> runs;
+  for (const std::string& path : options.files) {
+    try {
+      runs.push_back(seedRunFromJson(nlohmann::json::parse(readFile(path, "result file"))));
+    } catch (const nlohmann::json::exception& error) {
+      throw UsageError("'" + path + "' is not JSON: " + error.what());
+    } catch (const UsageError&) {
+      throw;
+    } catch (const std::runtime_error& error) {
+      throw UsageError("'" + path + "': " + error.what());
+    }
+  }
+  writeCurve(runs, options.csv, options.svg, options.title);
+  io.err << runs.size() << " runs collected into " << options.csv << " and " << options.svg << '\n';
+  return 0;
+}
+
+}  // namespace lab

@@ -1,0 +1,89 @@
+// The four subcommands of wrnsim-lab, on options already parsed.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "lab/traffic_model.h"
+#include "shell/config.h"
+
+namespace lab {
+
+// Exit status of a command-line or input fault.
+inline constexpr int kUsageStatus = 2;
+
+// A fault of the options or of the files they name: the message is printed, status 2.
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+struct LabIo {
+  std::ostream& out;
+  std::ostream& err;
+  // Standard error is a terminal: draw the progress bar.
+  bool errIsTerminal = false;
+};
+
+struct TrafficOptions {
+  std::string holding = "exp";
+  double meanHolding = 10.0;
+  std::int64_t calls = 1000;
+};
+
+struct GenOptions {
+  double meanGap = 10.0;
+  TrafficOptions traffic;
+  std::uint64_t seed = 1;
+  // Standard output when empty.
+  std::string output;
+};
+
+struct RunOptions {
+  std::string topology;
+  shell::Config config;
+  // Origin, destination and call file, three words per source.
+  std::vector<std::string> pairs;
+  bool allPairs = false;
+  double load = 0.0;
+  TrafficOptions traffic;
+  std::uint64_t seed = 1;
+  bool trace = false;
+  bool json = false;
+  std::string output;
+};
+
+struct SweepOptions {
+  std::string topology;
+  shell::Config config;
+  std::vector<double> loads;
+  std::vector<std::int32_t> policies{2};
+  std::vector<std::int32_t> intervals{0};
+  std::int64_t seeds = 5;
+  std::uint64_t firstSeed = 1;
+  TrafficOptions traffic;
+  unsigned threads = 0;
+  std::string csv = "sweep.csv";
+  std::string svg = "sweep.svg";
+  std::string title = "Blocking probability";
+  std::string jobsFile;
+  std::string resultsDir = "results";
+  std::string program = "wrnsim-lab";
+};
+
+struct CollectOptions {
+  std::vector<std::string> files;
+  std::string csv = "sweep.csv";
+  std::string svg = "sweep.svg";
+  std::string title = "Blocking probability";
+};
+
+// Each returns the exit status; a UsageError escapes for the caller to print.
+int genCommand(const GenOptions& options, LabIo& io);
+int runCommand(const RunOptions& options, LabIo& io);
+int sweepCommand(const SweepOptions& options, LabIo& io);
+int collectCommand(const CollectOptions& options, LabIo& io);
+
+}  // namespace lab

@@ -1,0 +1,64 @@
+// One run without menus: a topology, the six settings and the call sources, simulated by
+// the same run loop as the console's, counted into a summary.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "calls/run_loop.h"
+#include "lab/traffic_model.h"
+#include "shell/config.h"
+
+namespace lab {
+
+// A fault of the experiment's description (a topology without a table, a pair out of
+// range, no source): nothing was run.
+struct ExperimentError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+struct SourceSpec {
+  std::int32_t origin = 0;
+  std::int32_t destination = 0;
+  // The call file's content.
+  std::string calls;
+};
+
+struct ExperimentSpec {
+  // The text of a topology file.
+  std::string topology;
+  shell::Config config;
+  std::vector<SourceSpec> sources;
+  // When set, a source for every ordered pair of distinct nodes, after the listed ones, in
+  // the order (0,1), (0,2), ..., each with calls from this model and a seed of its own.
+  std::optional<TrafficModel> allPairs;
+};
+
+struct ExperimentResult {
+  calls::RunSummary summary;
+  // Offered: the calls the run started. Carried: those that hold a wavelength on every hop.
+  // Blocked: the rest (assignment blocked them, the live network refused a hop, or they had
+  // no path).
+  std::int64_t offered = 0;
+  std::int64_t carried = 0;
+  std::int64_t blocked = 0;
+  // blocked / offered; 0 when nothing was offered.
+  double blockingProbability = 0.0;
+  // Mean over the generated sources of the load their calls offer; none without them.
+  std::optional<double> generatedLoad;
+  std::int32_t nodeCount = 0;
+  std::int64_t sourceCount = 0;
+  double seconds = 0.0;
+};
+
+// Loads the topology, adds the sources as the console does (views, candidate paths, route
+// entries), runs, and answers the key wait. The trace and the report go to `trace` when
+// given. Throws ExperimentError for a fault of the spec.
+ExperimentResult runExperiment(const ExperimentSpec& spec, std::ostream* trace = nullptr);
+
+}  // namespace lab

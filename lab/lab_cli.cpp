@@ -1,0 +1,157 @@
+#include "lab/lab_cli.h"
+
+#include <CLI/CLI.hpp>
+
+namespace lab {
+
+namespace {
+
+void addTrafficOptions(CLI::App& command, TrafficOptions& traffic) {
+  command
+      .add_option("--holding", traffic.holding, "Holding time distribution: exp, fixed, uniform")
+      ->capture_default_str();
+  command.add_option("--mean-holding", traffic.meanHolding, "Mean holding time in ticks")
+      ->check(CLI::NonNegativeNumber)
+      ->capture_default_str();
+  command.add_option("--calls", traffic.calls, "Calls per pair")
+      ->check(CLI::Range(std::int64_t{1}, std::int64_t{100'000'000}))
+      ->capture_default_str();
+}
+
+void addNetworkOptions(CLI::App& command, shell::Config& config) {
+  command.add_option("--lambdas", config.lambdaCount, "Wavelengths per fibre")
+      ->check(CLI::Range(1, 4096))
+      ->capture_default_str();
+  command.add_option("--fibres", config.fiberCount, "Fibres per link")
+      ->check(CLI::Range(1, 1'000'000))
+      ->capture_default_str();
+  command.add_option("--paths", config.pathCount, "Candidate paths per pair")
+      ->check(CLI::Range(1, 1'000'000))
+      ->capture_default_str();
+  command
+      .add_option("--max-shared", config.maxCoincidences,
+                  "Largest number of links two candidate paths may share")
+      ->check(CLI::Range(0, 1'000'000))
+      ->capture_default_str();
+}
+
+void addGen(CLI::App& app, GenOptions& options) {
+  CLI::App* gen = app.add_subcommand("gen", "Write a call file from a traffic model");
+  gen->add_option("--mean-gap", options.meanGap, "Mean gap between call starts in ticks")
+      ->check(CLI::PositiveNumber)
+      ->capture_default_str();
+  addTrafficOptions(*gen, options.traffic);
+  gen->add_option("--seed", options.seed, "Seed of the generator")->capture_default_str();
+  gen->add_option("-o,--output", options.output, "Output file (standard output if absent)");
+}
+
+void addRun(CLI::App& app, RunOptions& options) {
+  CLI::App* run = app.add_subcommand("run", "Run one experiment and print its summary");
+  run->add_option("--topology", options.topology, "Topology file (.con)")->required();
+  addNetworkOptions(*run, options.config);
+  run->add_option("--policy", options.config.pathPolicy,
+                  "Path policy: 1 random, 2 rotating, 3 least loaded balanced, 4 least loaded")
+      ->check(CLI::Range(1, 4))
+      ->capture_default_str();
+  run->add_option("--interval", options.config.updateInterval, "Ticks between view refreshes")
+      ->check(CLI::Range(0, 2'000'000'000))
+      ->capture_default_str();
+  run->add_option("--pair", options.pairs, "A source: ORIGIN DESTINATION CALLFILE (repeatable)")
+      ->type_size(3)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  run->add_flag("--all-pairs", options.allPairs,
+                "Generated traffic on every ordered pair of distinct nodes");
+  run->add_option("--load", options.load, "Offered load per pair in Erlang (with --all-pairs)")
+      ->check(CLI::PositiveNumber);
+  addTrafficOptions(*run, options.traffic);
+  run->add_option("--seed", options.seed, "Seed of the generated traffic")->capture_default_str();
+  run->add_flag("--trace", options.trace, "Write the console trace and report to standard output");
+  run->add_flag("--json", options.json, "Print the summary as JSON");
+  run->add_option("-o,--output", options.output, "Write the summary to this file");
+}
+
+void addSweep(CLI::App& app, SweepOptions& options) {
+  CLI::App* sweep =
+      app.add_subcommand("sweep", "Run a grid of loads x policies x intervals x seeds");
+  sweep->add_option("--topology", options.topology, "Topology file (.con)")->required();
+  addNetworkOptions(*sweep, options.config);
+  sweep->add_option("--loads", options.loads, "Offered loads per pair in Erlang")
+      ->required()
+      ->delimiter(',')
+      ->check(CLI::PositiveNumber);
+  sweep->add_option("--policies", options.policies, "Path policies")
+      ->delimiter(',')
+      ->check(CLI::Range(1, 4))
+      ->capture_default_str();
+  sweep->add_option("--intervals", options.intervals, "Update intervals")
+      ->delimiter(',')
+      ->check(CLI::Range(0, 2'000'000'000))
+      ->capture_default_str();
+  sweep->add_option("--seeds", options.seeds, "Seeds per point")
+      ->check(CLI::Range(std::int64_t{1}, std::int64_t{1'000'000}))
+      ->capture_default_str();
+  sweep->add_option("--first-seed", options.firstSeed, "First seed")->capture_default_str();
+  addTrafficOptions(*sweep, options.traffic);
+  sweep->add_option("-j,--threads", options.threads, "Threads (default: all cores)");
+  sweep->add_option("--csv", options.csv, "CSV output")->capture_default_str();
+  sweep->add_option("--svg", options.svg, "SVG chart output")->capture_default_str();
+  sweep->add_option("--title", options.title, "Chart title")->capture_default_str();
+  sweep->add_option("--jobs-file", options.jobsFile,
+                    "Write one 'run --json' command line per run here instead of running");
+  sweep->add_option("--results-dir", options.resultsDir, "Where the command lines write results")
+      ->capture_default_str();
+  sweep->add_option("--program", options.program, "Program name in the command lines")
+      ->capture_default_str();
+}
+
+void addCollect(CLI::App& app, CollectOptions& options) {
+  CLI::App* collect =
+      app.add_subcommand("collect", "Merge 'run --json' results into the CSV and chart");
+  collect->add_option("files", options.files, "Result files")->required();
+  collect->add_option("--csv", options.csv, "CSV output")->capture_default_str();
+  collect->add_option("--svg", options.svg, "SVG chart output")->capture_default_str();
+  collect->add_option("--title", options.title, "Chart title")->capture_default_str();
+}
+
+}  // namespace
+
+int runLab(int argc, const char* const* argv, LabIo& io) {
+  CLI::App app("wrnsim-lab: traffic generation, batch runs and blocking curves for wrnsim",
+               "wrnsim-lab");
+  app.require_subcommand(1);
+  GenOptions gen;
+  RunOptions run;
+  SweepOptions sweep;
+  CollectOptions collect;
+  if (argc > 0) sweep.program = argv[0];
+  addGen(app, gen);
+  addRun(app, run);
+  addSweep(app, sweep);
+  addCollect(app, collect);
+  const std::string first = argc > 1 ? argv[1] : "";
+  if (!first.empty() && first[0] != '-' && first != "gen" && first != "run" && first != "sweep" &&
+      first != "collect") {
+    io.err << "wrnsim-lab: unknown command '" << argv[1]
+           << "': the commands are gen, run, sweep and collect (--help for more)\n";
+    return kUsageStatus;
+  }
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& help) {
+    return app.exit(help, io.out, io.err);
+  } catch (const CLI::ParseError& error) {
+    app.exit(error, io.out, io.err);
+    return kUsageStatus;
+  }
+  try {
+    if (app.got_subcommand("gen")) return genCommand(gen, io);
+    if (app.got_subcommand("run")) return runCommand(run, io);
+    if (app.got_subcommand("sweep")) return sweepCommand(sweep, io);
+    return collectCommand(collect, io);
+  } catch (const UsageError& error) {
+    io.err << "wrnsim-lab: " << error.what() << '\n';
+    return kUsageStatus;
+  }
+}
+
+}  // namespace lab

@@ -1,0 +1,140 @@
+#include "lab/sweep.h"
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <exception>
+#include <mutex>
+#include <thread>
+
+namespace lab {
+
+namespace {
+
+// The shortest text that reads back as the same value.
+std::string shortest(double value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
+std::string shellQuoted(const std::string& word) {
+  const bool plain = !word.empty() && std::all_of(word.begin(), word.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) ||
+           std::string_view("-_./=:,+").find(c) != std::string_view::npos;
+  });
+  if (plain) return word;
+  std::string quoted = "'";
+  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+}  // namespace
+
+std::vector<SweepTask> sweepTasks(const SweepSpec& spec) {
+  std::vector<SweepTask> tasks;
+  for (double load : spec.loads) {
+    for (std::int32_t policy : spec.policies) {
+      for (std::int32_t interval : spec.intervals) {
+        for (std::uint64_t seed : spec.seeds) tasks.push_back({{load, policy, interval}, seed});
+      }
+    }
+  }
+  return tasks;
+}
+
+ExperimentSpec experimentOf(const SweepSpec& spec, const SweepTask& task) {
+  ExperimentSpec experiment;
+  experiment.topology = spec.topologyText;
+  experiment.config = spec.config;
+  experiment.config.pathPolicy = task.key.policy;
+  experiment.config.updateInterval = task.key.interval;
+  TrafficModel traffic = spec.traffic;
+  traffic.meanGap = meanGapForLoad(task.key.load, traffic.meanHolding);
+  traffic.seed = task.seed;
+  experiment.allPairs = traffic;
+  return experiment;
+}
+
+std::vector<SeedRun> runSweep(const SweepSpec& spec, unsigned threads,
+                              const std::function<void()>& done) {
+  const std::vector<SweepTask> tasks = sweepTasks(spec);
+  std::vector<SeedRun> runs(tasks.size());
+  std::atomic<std::size_t> next{0};
+  std::atomic<bool> failed{false};
+  std::exception_ptr firstError;
+  std::mutex mutex;
+  auto work = [&] {
+    for (std::size_t i = next++; i < tasks.size() && !failed; i = next++) {
+      try {
+        const ExperimentResult result = runExperiment(experimentOf(spec, tasks[i]));
+        runs[i] = SeedRun{tasks[i].key,
+                          tasks[i].seed,
+                          result.offered,
+                          result.carried,
+                          result.blockingProbability,
+                          result.seconds};
+      } catch (...) {
+        std::lock_guard lock(mutex);
+        if (!firstError) firstError = std::current_exception();
+        failed = true;
+        return;
+      }
+      std::lock_guard lock(mutex);
+      if (done) done();
+    }
+  };
+  std::vector<std::jthread> pool;
+  const unsigned count =
+      std::max(1u, std::min<unsigned>(threads, static_cast<unsigned>(tasks.size())));
+  for (unsigned t = 0; t < count; ++t) pool.emplace_back(work);
+  pool.clear();
+  if (firstError) std::rethrow_exception(firstError);
+  return runs;
+}
+
+std::string jobLine(const SweepSpec& spec, const SweepTask& task, std::size_t index,
+                    const std::string& program, const std::string& resultsDir) {
+  const shell::Config& config = spec.config;
+  const TrafficModel& traffic = spec.traffic;
+  const std::vector<std::string> words = {
+      program,
+      "run",
+      "--topology",
+      spec.topologyPath,
+      "--lambdas",
+      std::to_string(config.lambdaCount),
+      "--fibres",
+      std::to_string(config.fiberCount),
+      "--paths",
+      std::to_string(config.pathCount),
+      "--max-shared",
+      std::to_string(config.maxCoincidences),
+      "--policy",
+      std::to_string(task.key.policy),
+      "--interval",
+      std::to_string(task.key.interval),
+      "--all-pairs",
+      "--load",
+      shortest(task.key.load),
+      "--holding",
+      std::string(holdingName(traffic.holding)),
+      "--mean-holding",
+      shortest(traffic.meanHolding),
+      "--calls",
+      std::to_string(traffic.count),
+      "--seed",
+      std::to_string(task.seed),
+      "--json",
+      "--output",
+      resultsDir + "/point-" + std::to_string(index) + ".json",
+  };
+  std::string line;
+  for (const std::string& word : words) {
+    if (!line.empty()) line += ' ';
+    line += shellQuoted(word);
+  }
+  return line;
+}
+
+}  // namespace lab

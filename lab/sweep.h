@@ -1,0 +1,53 @@
+// A grid of runs: loads x policies x update intervals x seeds, each an independent
+// simulation with generated traffic on every ordered pair, run on all cores or written
+// out as one command line per run.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "lab/blocking_curve.h"
+#include "lab/experiment.h"
+
+namespace lab {
+
+struct SweepSpec {
+  // As given on the command line (for the job lines) and its text (for the runs).
+  std::string topologyPath;
+  std::string topologyText;
+  // lambdas, fibres, paths and largest shared links; policy and interval come from the grid.
+  shell::Config config;
+  std::vector<double> loads;
+  std::vector<std::int32_t> policies;
+  std::vector<std::int32_t> intervals;
+  std::vector<std::uint64_t> seeds;
+  // Holding kind, mean and calls per pair; the gap follows from each load.
+  TrafficModel traffic;
+};
+
+struct SweepTask {
+  PointKey key;
+  std::uint64_t seed = 0;
+};
+
+// Every combination, loads varying slowest and seeds fastest.
+std::vector<SweepTask> sweepTasks(const SweepSpec& spec);
+
+// The run of one task: the spec's topology and settings with the task's policy and interval,
+// all ordered pairs offered the task's load.
+ExperimentSpec experimentOf(const SweepSpec& spec, const SweepTask& task);
+
+// Runs every task on `threads` threads (at least one), each with its own simulation state,
+// and calls `done` (serialised) after each. The results are in task order. The first
+// ExperimentError of any task is thrown after the other threads have stopped.
+std::vector<SeedRun> runSweep(const SweepSpec& spec, unsigned threads,
+                              const std::function<void()>& done = {});
+
+// `program run --json ...` for one task, writing its record to `resultsDir`/point-N.json;
+// every word quoted for a POSIX shell.
+std::string jobLine(const SweepSpec& spec, const SweepTask& task, std::size_t index,
+                    const std::string& program, const std::string& resultsDir);
+
+}  // namespace lab

@@ -1,0 +1,71 @@
+// The command line: help, generated files through it, and bad options refused with a
+// message and status 2.
+#include <gtest/gtest.h>
+
+#include "lab_test_support.h"
+
+namespace {
+
+using lab_testing::runLab;
+using lab_testing::ScratchDirectory;
+
+const std::string kRing =
+    "Anillo\n*tabla: ;\n*- 0 - - 0;\n*0 - 0 - -;\n*- 0 - 0 -;\n*- - 0 - 0;\n*0 - - 0 -;\n";
+
+TEST(LabCli, HelpOfEachCommandEndsWell) {
+  for (const char* command : {"gen", "run", "sweep", "collect"}) {
+    const auto outcome = runLab({command, "--help"});
+    EXPECT_EQ(outcome.status, 0) << command;
+    EXPECT_NE(outcome.out.find("--"), std::string::npos) << command;
+  }
+}
+
+TEST(LabCli, GenWritesTheSameFileForTheSameSeed) {
+  ScratchDirectory dir("lab-cli-gen");
+  const std::vector<std::string> args = {"gen", "--mean-gap", "4", "--mean-holding", "9", "--calls",
+                                         "50",  "--seed",     "7"};
+  const auto first = runLab(args);
+  ASSERT_EQ(first.status, 0) << first.err;
+  EXPECT_EQ(std::count(first.out.begin(), first.out.end(), '\n'), 50);
+  auto toFile = args;
+  toFile.insert(toFile.end(), {"-o", dir.file("calls.txt")});
+  ASSERT_EQ(runLab(toFile).status, 0);
+  EXPECT_EQ(ScratchDirectory::read(dir.file("calls.txt")), first.out);
+}
+
+TEST(LabCli, BadOptionsGiveAMessageAndStatusTwo) {
+  ScratchDirectory dir("lab-cli-bad");
+  const std::string ring = dir.write("ring.con", kRing);
+  const std::string calls = dir.write("calls.txt", "1\t2\n");
+  dir.write("notjson.json", "{ nope");
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{}, "subcommand"},
+      {{"frobnicate"}, "frobnicate"},
+      {{"gen", "--mean-gap", "0"}, "--mean-gap"},
+      {{"gen", "--holding", "lognormal"}, "--holding"},
+      {{"gen", "--calls", "-3"}, "--calls"},
+      {{"run", "--pair", "0", "1", calls}, "--topology"},
+      {{"run", "--topology", ring, "--policy", "5", "--all-pairs", "--load", "1"}, "--policy"},
+      {{"run", "--topology", ring, "--lambdas", "0", "--all-pairs", "--load", "1"}, "--lambdas"},
+      {{"run", "--topology", ring}, "--pair"},
+      {{"run", "--topology", ring, "--all-pairs"}, "--load"},
+      {{"run", "--topology", ring, "--all-pairs", "--load", "12", "--mean-holding", "10"},
+       "at most"},
+      {{"run", "--topology", ring, "--pair", "0", "7", calls}, "0-7"},
+      {{"run", "--topology", ring, "--pair", "0", "x", calls}, "--pair"},
+      {{"run", "--topology", dir.file("missing.con"), "--pair", "0", "1", calls}, "missing.con"},
+      {{"run", "--topology", ring, "--pair", "0", "1", dir.file("none.txt")}, "none.txt"},
+      {{"sweep", "--topology", ring}, "--loads"},
+      {{"sweep", "--topology", ring, "--loads", "1,abc"}, "--loads"},
+      {{"collect", dir.file("notjson.json")}, "notjson.json"},
+  };
+  for (const auto& [args, mention] : cases) {
+    std::string line;
+    for (const auto& word : args) line += word + " ";
+    const auto outcome = runLab(args);
+    EXPECT_EQ(outcome.status, 2) << line;
+    EXPECT_NE(outcome.err.find(mention), std::string::npos) << line << "\n" << outcome.err;
+  }
+}
+
+}  // namespace

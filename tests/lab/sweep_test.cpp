@@ -1,0 +1,117 @@
+// A small sweep: its CSV columns and intervals against runs made one by one, and the same
+// CSV from job lines run separately and collected.
+#include "lab/sweep.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "lab/statistics.h"
+#include "lab_test_support.h"
+
+namespace lab {
+namespace {
+
+using lab_testing::runLab;
+using lab_testing::ScratchDirectory;
+
+const std::string kRing =
+    "Anillo\n*tabla: ;\n*- 0 - - 0;\n*0 - 0 - -;\n*- 0 - 0 -;\n*- - 0 - 0;\n*0 - - 0 -;\n";
+
+std::vector<std::vector<std::string>> csvRows(const std::string& text) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    std::vector<std::string> cells;
+    std::istringstream fields(line);
+    for (std::string cell; std::getline(fields, cell, ',');) cells.push_back(cell);
+    if (!line.empty() && line.back() == ',') cells.push_back("");
+    rows.push_back(cells);
+  }
+  return rows;
+}
+
+const std::vector<std::string> kGrid = {
+    "--lambdas",   "2", "--fibres", "1", "--loads",        "0.3,0.8", "--policies", "2,4",
+    "--intervals", "0", "--seeds",  "3", "--mean-holding", "8",       "--calls",    "300"};
+
+TEST(Sweep, CsvHasOneRowPerPointWithTheMeanAndIntervalOverSeeds) {
+  ScratchDirectory dir("lab-sweep");
+  const std::string ring = dir.write("ring.con", kRing);
+  std::vector<std::string> args = {"sweep",           "--topology",      ring,
+                                   "--csv",           dir.file("s.csv"), "--svg",
+                                   dir.file("s.svg"), "--threads",       "2"};
+  args.insert(args.end(), kGrid.begin(), kGrid.end());
+  const auto outcome = runLab(args);
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  const auto rows = csvRows(ScratchDirectory::read(dir.file("s.csv")));
+  ASSERT_EQ(rows.size(), 5u);
+  EXPECT_EQ(rows[0],
+            (std::vector<std::string>{"policy", "interval", "load", "seeds", "offered", "carried",
+                                      "blocking_mean", "ci95_low", "ci95_high"}));
+  SweepSpec spec;
+  spec.topologyText = kRing;
+  spec.config.lambdaCount = 2;
+  spec.config.fiberCount = 1;
+  spec.traffic.meanHolding = 8;
+  spec.traffic.count = 300;
+  for (std::size_t r = 1; r < rows.size(); ++r) {
+    const auto& row = rows[r];
+    ASSERT_EQ(row.size(), 9u);
+    std::vector<double> blocking;
+    for (std::uint64_t seed = 1; seed <= 3; ++seed) {
+      const SweepTask task{{std::stod(row[2]), std::stoi(row[0]), std::stoi(row[1])}, seed};
+      blocking.push_back(runExperiment(experimentOf(spec, task)).blockingProbability);
+    }
+    const SampleMean expected = meanWithInterval(blocking);
+    EXPECT_EQ(row[3], "3");
+    EXPECT_NEAR(std::stod(row[6]), expected.mean, 1e-9);
+    EXPECT_NEAR(std::stod(row[7]), expected.mean - *expected.halfWidth, 1e-9);
+    EXPECT_NEAR(std::stod(row[8]), expected.mean + *expected.halfWidth, 1e-9);
+    EXPECT_GT(*expected.halfWidth, 0.0) << "seeds are meant to differ";
+  }
+  EXPECT_EQ(rows[1][0], "2");
+  EXPECT_EQ(rows[4][0], "4");
+  EXPECT_LT(std::stod(rows[1][6]), std::stod(rows[2][6])) << "more load, more blocking";
+  const std::string svg = ScratchDirectory::read(dir.file("s.svg"));
+  EXPECT_NE(svg.find("policy 2, interval 0"), std::string::npos);
+  EXPECT_NE(svg.find("policy 4, interval 0"), std::string::npos);
+}
+
+TEST(Sweep, JobLinesRunSeparatelyAndCollectedGiveTheSameCsv) {
+  ScratchDirectory dir("lab-jobs");
+  const std::string ring = dir.write("ring.con", kRing);
+  std::vector<std::string> grid = {"--topology", ring};
+  grid.insert(grid.end(), kGrid.begin(), kGrid.end());
+  auto sweep = grid;
+  sweep.insert(sweep.begin(), "sweep");
+  sweep.insert(sweep.end(), {"--csv", dir.file("direct.csv"), "--svg", dir.file("direct.svg")});
+  ASSERT_EQ(runLab(sweep).status, 0);
+  auto jobs = sweep;
+  jobs.insert(jobs.end(), {"--jobs-file", dir.file("jobs.txt"), "--results-dir", dir.file("")});
+  ASSERT_EQ(runLab(jobs).status, 0);
+  std::istringstream lines(ScratchDirectory::read(dir.file("jobs.txt")));
+  std::vector<std::string> results;
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream words(line);
+    std::vector<std::string> args;
+    for (std::string word; words >> word;) args.push_back(word);
+    ASSERT_GE(args.size(), 3u);
+    EXPECT_EQ(args[1], "run");
+    EXPECT_NE(std::find(args.begin(), args.end(), "--json"), args.end());
+    results.push_back(args.back());
+    const auto outcome = runLab(std::vector<std::string>(args.begin() + 1, args.end()));
+    ASSERT_EQ(outcome.status, 0) << line << "\n" << outcome.err;
+  }
+  ASSERT_EQ(results.size(), 12u);
+  std::vector<std::string> collect = {"collect", "--csv", dir.file("collected.csv"), "--svg",
+                                      dir.file("collected.svg")};
+  collect.insert(collect.end(), results.begin(), results.end());
+  ASSERT_EQ(runLab(collect).status, 0);
+  EXPECT_EQ(ScratchDirectory::read(dir.file("collected.csv")),
+            ScratchDirectory::read(dir.file("direct.csv")));
+}
+
+}  // namespace
+}  // namespace lab
