@@ -85,6 +85,7 @@ class RunLoop {
       ViewSync& sync = syncs_[found->second];
       sync.lastSource = sources_.size();
       addPositions(sync, source.paths);
+      for (const routing::PathSetItem& item : source.paths) rememberHops(item.path);
       syncOfSource.push_back(found->second);
       sources_.push_back(SourceRun{&source, nullptr, false});
     }
@@ -101,6 +102,28 @@ class RunLoop {
     std::sort(sync.positions.begin(), sync.positions.end());
     sync.positions.erase(std::unique(sync.positions.begin(), sync.positions.end()),
                          sync.positions.end());
+  }
+
+  // Every table of the run holds the same links at the same positions, so a hop's link is
+  // looked up once per path for the whole run.
+  void rememberHops(const routing::Path& path) {
+    auto [entry, added] = hopPositions_.try_emplace(&path);
+    if (!added) return;
+    for (std::size_t k = 0; k + 1 < path.size(); ++k) {
+      entry->second.push_back(net_.liveTable.positionOf(path[k], path[k + 1]));
+    }
+  }
+
+  const std::vector<std::ptrdiff_t>* positionsOf(const routing::Path& path) const {
+    auto found = hopPositions_.find(&path);
+    return found == hopPositions_.end() ? nullptr : &found->second;
+  }
+
+  // The position of the k-th hop's link of a path, or -1 when there is none.
+  std::ptrdiff_t hopPosition(const routing::Path& path, std::size_t k) const {
+    auto found = hopPositions_.find(&path);
+    return found == hopPositions_.end() ? net_.liveTable.positionOf(path[k], path[k + 1])
+                                        : found->second[k];
   }
 
   void runTickByTick() {
@@ -274,12 +297,14 @@ class RunLoop {
   void reserve(network::LinkStateView& view, Call& call) {
     out_.write("      ");
     const routing::Path& path = *call.path;
+    const std::vector<std::ptrdiff_t>* positions = positionsOf(path);
     bool failed = false;
     for (std::size_t k = 0; k < call.hops.size() && k + 1 < path.size(); ++k) {
       HopAssignment& hop = call.hops[k];
-      network::Link* viewLink = network::findLink(view.links, path[k], path[k + 1]);
-      network::Link* liveLink = network::findLink(net_.liveTable, path[k], path[k + 1]);
-      if (viewLink == nullptr || liveLink == nullptr) continue;
+      const std::ptrdiff_t position = positions != nullptr ? (*positions)[k] : hopPosition(path, k);
+      if (position < 0 || static_cast<std::size_t>(position) >= view.links.size()) continue;
+      network::Link* viewLink = &view.links[static_cast<std::size_t>(position)];
+      network::Link* liveLink = &net_.liveTable[static_cast<std::size_t>(position)];
       std::int32_t& liveFree = net_.liveTable.freeFibers(*liveLink)[hop.wavelength];
       if (liveFree <= 0) {
         failed = true;
@@ -308,16 +333,15 @@ class RunLoop {
     if (call.hops.empty()) out_.write("Llamada con Bloqueo...");
     network::LinkStateView& view = *sync.view;
     const routing::Path& path = *call.path;
+    const std::vector<std::ptrdiff_t>* positions = positionsOf(path);
     for (std::size_t k = 0; k < call.hops.size() && k + 1 < path.size(); ++k) {
       const HopAssignment& hop = call.hops[k];
-      // Only what the reservation took is given back.
+      // Only what the reservation took is given back; it took only on links that exist.
       if (hop.reserved) {
-        network::Link* viewLink = network::findLink(view.links, path[k], path[k + 1]);
-        network::Link* liveLink = network::findLink(net_.liveTable, path[k], path[k + 1]);
-        if (viewLink != nullptr && liveLink != nullptr) {
-          useView(sync);
-          take(view, *viewLink, *liveLink, hop, +1);
-        }
+        const auto position =
+            static_cast<std::size_t>(positions != nullptr ? (*positions)[k] : hopPosition(path, k));
+        useView(sync);
+        take(view, view.links[position], net_.liveTable[position], hop, +1);
       }
       out_.writeInt(hop.wavelength);
       out_.write("-");
@@ -354,6 +378,7 @@ class RunLoop {
   std::vector<std::pair<std::int64_t, std::size_t>> events_;
   std::vector<SourceRun> sources_;
   std::vector<ViewSync> syncs_;
+  std::unordered_map<const routing::Path*, std::vector<std::ptrdiff_t>> hopPositions_;
   std::int64_t tick_ = 0;
   std::int32_t lastStart_ = 0;
   CallLine line_;
