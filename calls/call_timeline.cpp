@@ -18,20 +18,50 @@ void CallList::DueIndex::addDue(Entry entry) {
 
 void CallList::DueIndex::reserveOne() {
   // Every entry may come to be due at once.
-  const std::size_t entries = waiting_.size() + due_.size() + 1;
+  const std::size_t entries = waiting_.size() + inOrder_.size() + due_.size() + 1;
   auto grow = [entries](std::vector<Entry>& v) {
     if (v.capacity() < entries) v.reserve(std::max(entries, 2 * v.capacity()));
   };
   grow(waiting_);
+  grow(inOrder_);
   grow(due_);
+}
+
+void CallList::DueIndex::pushWaiting(Entry entry) {
+  if (head_ == inOrder_.size() || !Later{}(inOrder_.back(), entry)) {
+    inOrder_.push_back(entry);
+    return;
+  }
+  waiting_.push_back(entry);
+  std::push_heap(waiting_.begin(), waiting_.end(), Later{});
+}
+
+const CallList::DueIndex::Entry& CallList::DueIndex::earliestWaiting() const {
+  if (head_ == inOrder_.size()) return waiting_.front();
+  if (waiting_.empty() || Later{}(waiting_.front(), inOrder_[head_])) return inOrder_[head_];
+  return waiting_.front();
+}
+
+void CallList::DueIndex::popWaiting() const {
+  if (head_ < inOrder_.size() && (waiting_.empty() || Later{}(waiting_.front(), inOrder_[head_]))) {
+    if (++head_ == inOrder_.size()) {
+      inOrder_.clear();
+      head_ = 0;
+    } else if (head_ > 64 && head_ * 2 > inOrder_.size()) {
+      inOrder_.erase(inOrder_.begin(), inOrder_.begin() + static_cast<std::ptrdiff_t>(head_));
+      head_ = 0;
+    }
+    return;
+  }
+  std::pop_heap(waiting_.begin(), waiting_.end(), Later{});
+  waiting_.pop_back();
 }
 
 void CallList::DueIndex::insert(Entry entry) {
   if (isDue(entry.tick)) {
     addDue(entry);
   } else {
-    waiting_.push_back(entry);
-    std::push_heap(waiting_.begin(), waiting_.end(), Later{});
+    pushWaiting(entry);
   }
 }
 
@@ -43,25 +73,23 @@ void CallList::DueIndex::erase(std::uint64_t order) {
 
 void CallList::DueIndex::clear() {
   waiting_.clear();
+  inOrder_.clear();
+  head_ = 0;
   due_.clear();
   hasThreshold_ = false;
 }
 
 void CallList::DueIndex::moveThresholdTo(std::int32_t t, const CallList& list) {
   if (!hasThreshold_ || t >= threshold_) {
-    while (!waiting_.empty() && waiting_.front().tick <= t) {
-      std::pop_heap(waiting_.begin(), waiting_.end(), Later{});
-      const Entry entry = waiting_.back();
-      waiting_.pop_back();
+    while (hasWaiting() && earliestWaiting().tick <= t) {
+      const Entry entry = earliestWaiting();
+      popWaiting();
       if (list.callOf(entry.order) != nullptr) addDue(entry);
     }
   } else {
     auto later = std::stable_partition(due_.begin(), due_.end(),
                                        [t](const Entry& e) { return e.tick <= t; });
-    for (auto it = later; it != due_.end(); ++it) {
-      waiting_.push_back(*it);
-      std::push_heap(waiting_.begin(), waiting_.end(), Later{});
-    }
+    for (auto it = later; it != due_.end(); ++it) pushWaiting(*it);
     due_.erase(later, due_.end());
   }
   hasThreshold_ = true;
@@ -83,12 +111,9 @@ Call* CallList::DueIndex::latestDueBefore(std::int32_t t, std::uint64_t before, 
 }
 
 bool CallList::DueIndex::earliestAhead(std::int32_t& tick, const CallList& list) const {
-  while (!waiting_.empty() && list.callOf(waiting_.front().order) == nullptr) {
-    std::pop_heap(waiting_.begin(), waiting_.end(), Later{});
-    waiting_.pop_back();
-  }
-  if (waiting_.empty()) return false;
-  tick = waiting_.front().tick;
+  while (hasWaiting() && list.callOf(earliestWaiting().order) == nullptr) popWaiting();
+  if (!hasWaiting()) return false;
+  tick = earliestWaiting().tick;
   return true;
 }
 

@@ -138,8 +138,17 @@ class CallList {
     void moveThresholdTo(std::int32_t t, const CallList& list);
     void addDue(Entry entry);
 
-    // Mutable so that a look at the earliest tick can drop the removed calls on top.
+    void pushWaiting(Entry entry);
+    bool hasWaiting() const { return !waiting_.empty() || head_ < inOrder_.size(); }
+    const Entry& earliestWaiting() const;
+    void popWaiting() const;
+
+    // Ticks not reached yet: mostly arriving in order (a source's starts follow one another),
+    // kept as a queue, the others in a heap. Mutable so that a look at the earliest tick can
+    // drop the removed calls on top.
     mutable std::vector<Entry> waiting_;
+    mutable std::vector<Entry> inOrder_;
+    mutable std::size_t head_ = 0;
     std::vector<Entry> due_;
     bool hasThreshold_ = false;
     std::int32_t threshold_ = 0;
