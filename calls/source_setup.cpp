@@ -38,7 +38,7 @@ void findCandidatePaths(NetworkState& network, const SourceSetup& setup, CallSou
   routing::PathSet& found = source.paths;
   const routing::SearchOutcome outcome = routing::searchCandidatePaths(
       found, network.loadedTable, network.nodeList, source.origin, source.destination,
-      setup.maxCoincidences, setup.pathCount, console, setup.reporter);
+      setup.maxCoincidences, setup.pathCount, console, setup.reporter, setup.searchLimits);
   routing::printSearchLimitNotice(outcome, console);
   console.write("\n");
   routing::printPathSet(found, console);

@@ -8,6 +8,7 @@
 #include "calls/call_source.h"
 #include "calls/run_loop.h"
 #include "network/link_state_view.h"
+#include "routing/candidate_search.h"
 #include "routing/route_table.h"
 #include "shell/console.h"
 #include "shell/error_reporter.h"
@@ -22,6 +23,7 @@ struct SourceSetup {
   shell::ErrorReporter& reporter;
   std::int32_t maxCoincidences = 2;
   std::int32_t pathCount = 4;
+  routing::SearchLimits searchLimits = {};
 };
 
 // For a pair already checked against the node count and an open call file: finds or makes

@@ -42,7 +42,8 @@ void addCallSource(Process& process, calls::NetworkState& network, EjecutarPair&
                                  console,
                                  process.reporter,
                                  process.config.maxCoincidences,
-                                 process.config.pathCount};
+                                 process.config.pathCount,
+                                 process.searchLimits};
   if (calls::setUpCallSource(network, setup, file, pair.origin, pair.destination) == nullptr) {
     return;
   }

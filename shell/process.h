@@ -8,6 +8,7 @@
 #include "calls/blocking_stats.h"
 #include "calls/random_generator.h"
 #include "network/link_state_view.h"
+#include "routing/candidate_search.h"
 #include "routing/route_table.h"
 #include "shell/config.h"
 #include "shell/console.h"
@@ -35,6 +36,7 @@ struct Process {
   calls::RandomGenerator random;
   // Off only in tests that check the fast run against the plain tick-by-tick one.
   bool eventDrivenRuns = true;
+  routing::SearchLimits searchLimits = {};
 };
 
 // Sets the defaults, makes the buffers (reporting codes 30, 60, 175, 180 when one cannot

@@ -33,6 +33,7 @@ int runProgram(Console& console, FileSystem& files, const ProgramOptions& option
     return status;
   }
   process->eventDrivenRuns = options.eventDrivenRuns;
+  process->searchLimits = options.searchLimits;
   int status = 0;
   try {
     startUp(*process);
