@@ -36,7 +36,8 @@ void refreshPairCapacity(routing::RouteTable& table, network::NodeId origin,
   const std::vector<routing::RouteEntry*>* pair = table.entriesOf(origin, destination);
   if (pair == nullptr) return;
   for (routing::RouteEntry* entry : *pair) {
-    if (entry->path != nullptr) entry->freeCapacity = routing::pathFreeCapacity(*entry->path, links);
+    if (entry->path != nullptr)
+      entry->freeCapacity = routing::pathFreeCapacity(*entry->path, links);
   }
 }
 

@@ -85,45 +85,67 @@ class RunLoop {
       ViewSync& sync = syncs_[found->second];
       sync.lastSource = sources_.size();
       addPositions(sync, source.paths);
-      for (const routing::PathSetItem& item : source.paths) rememberHops(item.path);
       syncOfSource.push_back(found->second);
       sources_.push_back(SourceRun{&source, nullptr, false});
     }
     for (std::size_t i = 0; i < sources_.size(); ++i) sources_[i].sync = &syncs_[syncOfSource[i]];
   }
 
+  // The links the pair's paths use, added to the view from the loaded network when it does
+  // not hold them yet (a new view holds none: it starts as the loaded network).
   void addPositions(ViewSync& sync, const routing::PathSet& paths) {
+    network::LinkTable& links = sync.view->links;
     for (const routing::PathSetItem& item : paths) {
       for (std::size_t k = 0; k + 1 < item.path.size(); ++k) {
-        const std::ptrdiff_t p = sync.view->links.positionOf(item.path[k], item.path[k + 1]);
-        if (p >= 0) sync.positions.push_back(static_cast<std::size_t>(p));
+        const network::NodeId a = item.path[k];
+        const network::NodeId b = item.path[k + 1];
+        const std::ptrdiff_t live = net_.liveTable.positionOf(a, b);
+        if (live < 0) continue;
+        const std::ptrdiff_t held = links.positionOf(a, b);
+        const std::size_t view = held >= 0 ? static_cast<std::size_t>(held) : addLink(links, live);
+        const bool known = std::any_of(sync.positions.begin(), sync.positions.end(),
+                                       [view](const auto& at) { return at.view == view; });
+        if (!known) sync.positions.push_back({static_cast<std::size_t>(live), view});
       }
+      rememberHops(item.path, links);
     }
-    std::sort(sync.positions.begin(), sync.positions.end());
-    sync.positions.erase(std::unique(sync.positions.begin(), sync.positions.end()),
-                         sync.positions.end());
   }
 
-  // Every table of the run holds the same links at the same positions, so a hop's link is
-  // looked up once per path for the whole run.
-  void rememberHops(const routing::Path& path) {
+  // Appends the link at a live position to a view, as loaded; returns its view position.
+  std::size_t addLink(network::LinkTable& links, std::ptrdiff_t live) {
+    const network::LinkTable& loaded = net_.loadedTable;
+    const network::Link& from = loaded[static_cast<std::size_t>(live)];
+    if (network::createLink(links, from.from, from.to, res_.reporter) == nullptr) {
+      throw std::bad_alloc();
+    }
+    network::Link& added = links[links.size() - 1];
+    std::copy_n(loaded.freeFibers(from), static_cast<std::size_t>(loaded.lambdaCount()),
+                links.freeFibers(added));
+    added.regenerators = from.regenerators;
+    return links.size() - 1;
+  }
+
+  // A hop's links are looked up once per path for the whole run.
+  void rememberHops(const routing::Path& path, const network::LinkTable& view) {
     auto [entry, added] = hopPositions_.try_emplace(&path);
     if (!added) return;
     for (std::size_t k = 0; k + 1 < path.size(); ++k) {
-      entry->second.push_back(net_.liveTable.positionOf(path[k], path[k + 1]));
+      entry->second.push_back(
+          {net_.liveTable.positionOf(path[k], path[k + 1]), view.positionOf(path[k], path[k + 1])});
     }
   }
 
-  const std::vector<std::ptrdiff_t>* positionsOf(const routing::Path& path) const {
-    auto found = hopPositions_.find(&path);
-    return found == hopPositions_.end() ? nullptr : &found->second;
-  }
+  struct HopLinks {
+    std::ptrdiff_t live;
+    std::ptrdiff_t view;
+  };
 
-  // The position of the k-th hop's link of a path, or -1 when there is none.
-  std::ptrdiff_t hopPosition(const routing::Path& path, std::size_t k) const {
+  // The positions of the k-th hop's link in the live table and the view; -1 where missing.
+  HopLinks hopLinks(const routing::Path& path, std::size_t k,
+                    const network::LinkTable& view) const {
     auto found = hopPositions_.find(&path);
-    return found == hopPositions_.end() ? net_.liveTable.positionOf(path[k], path[k + 1])
-                                        : found->second[k];
+    if (found != hopPositions_.end()) return found->second[k];
+    return {net_.liveTable.positionOf(path[k], path[k + 1]), view.positionOf(path[k], path[k + 1])};
   }
 
   void runTickByTick() {
@@ -297,14 +319,13 @@ class RunLoop {
   void reserve(network::LinkStateView& view, Call& call) {
     out_.write("      ");
     const routing::Path& path = *call.path;
-    const std::vector<std::ptrdiff_t>* positions = positionsOf(path);
     bool failed = false;
     for (std::size_t k = 0; k < call.hops.size() && k + 1 < path.size(); ++k) {
       HopAssignment& hop = call.hops[k];
-      const std::ptrdiff_t position = positions != nullptr ? (*positions)[k] : hopPosition(path, k);
-      if (position < 0 || static_cast<std::size_t>(position) >= view.links.size()) continue;
-      network::Link* viewLink = &view.links[static_cast<std::size_t>(position)];
-      network::Link* liveLink = &net_.liveTable[static_cast<std::size_t>(position)];
+      const HopLinks at = hopLinks(path, k, view.links);
+      if (at.live < 0 || at.view < 0) continue;
+      network::Link* viewLink = &view.links[static_cast<std::size_t>(at.view)];
+      network::Link* liveLink = &net_.liveTable[static_cast<std::size_t>(at.live)];
       std::int32_t& liveFree = net_.liveTable.freeFibers(*liveLink)[hop.wavelength];
       if (liveFree <= 0) {
         failed = true;
@@ -333,15 +354,14 @@ class RunLoop {
     if (call.hops.empty()) out_.write("Llamada con Bloqueo...");
     network::LinkStateView& view = *sync.view;
     const routing::Path& path = *call.path;
-    const std::vector<std::ptrdiff_t>* positions = positionsOf(path);
     for (std::size_t k = 0; k < call.hops.size() && k + 1 < path.size(); ++k) {
       const HopAssignment& hop = call.hops[k];
       // Only what the reservation took is given back; it took only on links that exist.
       if (hop.reserved) {
-        const auto position =
-            static_cast<std::size_t>(positions != nullptr ? (*positions)[k] : hopPosition(path, k));
+        const HopLinks at = hopLinks(path, k, view.links);
         useView(sync);
-        take(view, view.links[position], net_.liveTable[position], hop, +1);
+        take(view, view.links[static_cast<std::size_t>(at.view)],
+             net_.liveTable[static_cast<std::size_t>(at.live)], hop, +1);
       }
       out_.writeInt(hop.wavelength);
       out_.write("-");
@@ -378,7 +398,7 @@ class RunLoop {
   std::vector<std::pair<std::int64_t, std::size_t>> events_;
   std::vector<SourceRun> sources_;
   std::vector<ViewSync> syncs_;
-  std::unordered_map<const routing::Path*, std::vector<std::ptrdiff_t>> hopPositions_;
+  std::unordered_map<const routing::Path*, std::vector<HopLinks>> hopPositions_;
   std::int64_t tick_ = 0;
   std::int32_t lastStart_ = 0;
   CallLine line_;

@@ -54,33 +54,26 @@ void LiveChanges::reset(const network::LinkTable& live) {
 
 namespace {
 
-void copyLink(network::LinkTable& to, const network::LinkTable& from, std::size_t position,
-              bool counters, bool regenerators) {
-  const network::Link& source = from[position];
-  network::Link& target = to[position];
+void copyLink(network::LinkTable& to, std::size_t target, const network::LinkTable& from,
+              std::size_t source, bool counters, bool regenerators) {
   if (counters) {
-    std::copy_n(from.freeFibers(source), static_cast<std::size_t>(from.lambdaCount()),
-                to.freeFibers(target));
+    std::copy_n(from.freeFibers(from[source]), static_cast<std::size_t>(from.lambdaCount()),
+                to.freeFibers(to[target]));
   }
-  if (regenerators) target.regenerators = source.regenerators;
+  if (regenerators) to[target].regenerators = from[source].regenerators;
 }
 
 }  // namespace
 
 void catchUpView(ViewSync& sync, const network::LinkTable& live, const LiveChanges& changes,
-                 bool wholeTable) {
+                 bool everything) {
   if (!sync.pending) return;
   network::LinkTable& links = sync.view->links;
-  if (wholeTable) {
-    for (std::size_t p = 0; p < live.size() && p < links.size(); ++p) {
-      copyLink(links, live, p, true, true);
-    }
-  } else {
-    for (std::size_t p : sync.positions) {
-      const bool all = !sync.everCopied;
-      copyLink(links, live, p, all || changes.countersStamp(live[p]) > sync.copiedAt,
-               all || changes.regeneratorsStamp(p) > sync.copiedAt);
-    }
+  const bool all = everything || !sync.everCopied;
+  for (const ViewSync::LinkPositions& at : sync.positions) {
+    copyLink(links, at.view, live, at.live,
+             all || changes.countersStamp(live[at.live]) > sync.copiedAt,
+             all || changes.regeneratorsStamp(at.live) > sync.copiedAt);
   }
   sync.pending = false;
   sync.everCopied = true;

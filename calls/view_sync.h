@@ -56,9 +56,13 @@ class LiveChanges {
 // One view during a run.
 struct ViewSync {
   network::LinkStateView* view = nullptr;
-  // Positions of the links that the pair's candidate paths use: the only ones read or
-  // written through this view.
-  std::vector<std::size_t> positions;
+  // The links that the pair's candidate paths use, the only ones read or written through
+  // this view: their positions in the live table and in the view's own.
+  struct LinkPositions {
+    std::size_t live;
+    std::size_t view;
+  };
+  std::vector<LinkPositions> positions;
   // A refresh is recorded and not yet copied.
   bool pending = false;
   bool everCopied = false;
@@ -71,8 +75,9 @@ struct ViewSync {
 };
 
 // Carries out a recorded refresh: copies from the live table what the view needs.
-// `wholeTable` copies every link (used when checking the lazy copy against the eager one).
+// `everything` copies every link the view uses, changed or not (used when checking the
+// lazy copy against the eager one).
 void catchUpView(ViewSync& sync, const network::LinkTable& live, const LiveChanges& changes,
-                 bool wholeTable);
+                 bool everything);
 
 }  // namespace calls
