@@ -58,10 +58,10 @@ TrafficModel trafficForLoad(const TrafficOptions& options, double load) {
   return model;
 }
 
-std::vector<SourceSpec> listedSources(const std::vector<std::string>& words) {
-  std::vector<SourceSpec> sources;
+std::vector<SourcePlan> listedSources(const std::vector<std::string>& words) {
+  std::vector<SourcePlan> sources;
   for (std::size_t i = 0; i + 2 < words.size(); i += 3) {
-    SourceSpec source;
+    SourcePlan source;
     try {
       std::size_t used = 0;
       source.origin = std::stoi(words[i], &used);
@@ -135,28 +135,28 @@ int runCommand(const RunOptions& options, LabIo& io) {
   if (options.trace && options.json && options.output.empty()) {
     throw UsageError("--trace and --json both write to standard output: add --output FILE");
   }
-  ExperimentSpec spec;
-  spec.topology = readFile(options.topology, "topology file");
-  spec.config = options.config;
-  spec.sources = listedSources(options.pairs);
+  ExperimentPlan plan;
+  plan.topology = readFile(options.topology, "topology file");
+  plan.config = options.config;
+  plan.sources = listedSources(options.pairs);
   RunLabel label{options.topology, std::nullopt, std::nullopt};
   if (options.allPairs) {
     TrafficModel model = trafficForLoad(options.traffic, options.load);
     model.seed = options.seed;
-    spec.allPairs = model;
+    plan.allPairs = model;
     label.load = options.load;
     label.traffic = model;
   }
   ExperimentResult result;
   try {
-    result = runExperiment(spec, options.trace ? &io.out : nullptr);
+    result = runExperiment(plan, options.trace ? &io.out : nullptr);
   } catch (const ExperimentError& error) {
     throw UsageError(error.what());
   }
   std::ostringstream text;
   if (options.trace) text << "\n";
   if (options.json) {
-    text << runToJson(spec, label, result).dump(2) << '\n';
+    text << runToJson(plan, label, result).dump(2) << '\n';
   } else {
     printSummary(text, options, result);
   }
@@ -169,23 +169,23 @@ int runCommand(const RunOptions& options, LabIo& io) {
 }
 
 int sweepCommand(const SweepOptions& options, LabIo& io) {
-  SweepSpec spec;
-  spec.topologyPath = options.topology;
-  spec.topologyText = readFile(options.topology, "topology file");
-  spec.config = options.config;
-  spec.loads = options.loads;
-  spec.policies = options.policies;
-  spec.intervals = options.intervals;
+  SweepPlan plan;
+  plan.topologyPath = options.topology;
+  plan.topologyText = readFile(options.topology, "topology file");
+  plan.config = options.config;
+  plan.loads = options.loads;
+  plan.policies = options.policies;
+  plan.intervals = options.intervals;
   for (std::int64_t i = 0; i < options.seeds; ++i) {
-    spec.seeds.push_back(options.firstSeed + static_cast<std::uint64_t>(i));
+    plan.seeds.push_back(options.firstSeed + static_cast<std::uint64_t>(i));
   }
-  spec.traffic = trafficModel(options.traffic);
-  for (double load : spec.loads) trafficForLoad(options.traffic, load);
-  const std::vector<SweepTask> tasks = sweepTasks(spec);
+  plan.traffic = trafficModel(options.traffic);
+  for (double load : plan.loads) trafficForLoad(options.traffic, load);
+  const std::vector<SweepTask> tasks = sweepTasks(plan);
   if (!options.jobsFile.empty()) {
     std::string lines;
     for (std::size_t i = 0; i < tasks.size(); ++i) {
-      lines += jobLine(spec, tasks[i], i, options.program, options.resultsDir) + "\n";
+      lines += jobLine(plan, tasks[i], i, options.program, options.resultsDir) + "\n";
     }
     writeFile(options.jobsFile, lines);
     io.err << tasks.size() << " command lines written to " << options.jobsFile << '\n';
@@ -196,7 +196,7 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   ProgressBar bar(io.err, io.errIsTerminal, tasks.size());
   std::vector<SeedRun> runs;
   try {
-    runs = runSweep(spec, threads, [&bar] { bar.advance(); });
+    runs = runSweep(plan, threads, [&bar] { bar.advance(); });
   } catch (const ExperimentError& error) {
     bar.finish();
     throw UsageError(error.what());

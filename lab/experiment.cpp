@@ -31,13 +31,13 @@ struct Session {
   calls::RandomGenerator random;
 };
 
-void loadNetwork(Session& session, const ExperimentSpec& spec) {
-  const std::int32_t lambdas = spec.config.lambdaCount;
+void loadNetwork(Session& session, const ExperimentPlan& plan) {
+  const std::int32_t lambdas = plan.config.lambdaCount;
   if (lambdas < 1 || lambdas > kMaxWavelengths) {
     throw ExperimentError("the wavelength count must be 1 to " + std::to_string(kMaxWavelengths));
   }
   session.network.wavelengthOrder.assign(static_cast<std::size_t>(lambdas), 0);
-  session.files.add("topologia.con", spec.topology);
+  session.files.add("topologia.con", plan.topology);
   const int nodes =
       network::loadTopology("topologia", session.network.loadedTable, session.network.nodeList,
                             session.files, session.reporter);
@@ -47,7 +47,7 @@ void loadNetwork(Session& session, const ExperimentSpec& spec) {
                            session.reporter);
 }
 
-void addSource(Session& session, const shell::Config& config, const SourceSpec& source,
+void addSource(Session& session, const shell::Config& config, const SourcePlan& source,
                std::size_t index) {
   const std::int32_t nodes = session.network.nodeCount;
   if (source.origin < 0 || source.origin >= nodes || source.destination < 0 ||
@@ -68,8 +68,8 @@ void addSource(Session& session, const shell::Config& config, const SourceSpec& 
 }
 
 // The generated sources of every ordered pair; returns the mean load they offer.
-double addAllPairs(Session& session, const ExperimentSpec& spec, std::size_t& index) {
-  const TrafficModel& base = *spec.allPairs;
+double addAllPairs(Session& session, const ExperimentPlan& plan, std::size_t& index) {
+  const TrafficModel& base = *plan.allPairs;
   double loads = 0.0;
   std::uint64_t stream = 0;
   for (std::int32_t origin = 0; origin < session.network.nodeCount; ++origin) {
@@ -79,7 +79,7 @@ double addAllPairs(Session& session, const ExperimentSpec& spec, std::size_t& in
       model.seed = streamSeed(base.seed, stream++);
       const std::vector<GeneratedCall> calls = generateCalls(model);
       loads += offeredLoad(calls);
-      addSource(session, spec.config, SourceSpec{origin, destination, callFileText(calls)},
+      addSource(session, plan.config, SourcePlan{origin, destination, callFileText(calls)},
                 index++);
     }
   }
@@ -98,21 +98,21 @@ void count(ExperimentResult& result) {
 
 }  // namespace
 
-ExperimentResult runExperiment(const ExperimentSpec& spec, std::ostream* trace) {
+ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace) {
   const auto began = std::chrono::steady_clock::now();
-  Session session(trace, spec.config);
-  loadNetwork(session, spec);
+  Session session(trace, plan.config);
+  loadNetwork(session, plan);
   ExperimentResult result;
   result.nodeCount = session.network.nodeCount;
   std::size_t index = 0;
-  for (const SourceSpec& source : spec.sources) addSource(session, spec.config, source, index++);
-  if (spec.allPairs) result.generatedLoad = addAllPairs(session, spec, index);
+  for (const SourcePlan& source : plan.sources) addSource(session, plan.config, source, index++);
+  if (plan.allPairs) result.generatedLoad = addAllPairs(session, plan, index);
   result.sourceCount = static_cast<std::int64_t>(index);
   if (index == 0) throw ExperimentError("no call source: give pairs or all ordered pairs");
   calls::RunResources resources{session.console,    session.reporter,      session.views,
                                 session.routeTable, session.blockingTypes, session.random};
-  const calls::RunSettings settings{spec.config.pathPolicy, spec.config.updateInterval,
-                                    spec.config.pathCount, true};
+  const calls::RunSettings settings{plan.config.pathPolicy, plan.config.updateInterval,
+                                    plan.config.pathCount, true};
   result.summary = calls::runSimulation(session.network, resources, settings);
   count(result);
   result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();

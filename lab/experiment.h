@@ -22,18 +22,18 @@ struct ExperimentError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-struct SourceSpec {
+struct SourcePlan {
   std::int32_t origin = 0;
   std::int32_t destination = 0;
   // The call file's content.
   std::string calls;
 };
 
-struct ExperimentSpec {
+struct ExperimentPlan {
   // The text of a topology file.
   std::string topology;
   shell::Config config;
-  std::vector<SourceSpec> sources;
+  std::vector<SourcePlan> sources;
   // When set, a source for every ordered pair of distinct nodes, after the listed ones, in
   // the order (0,1), (0,2), ..., each with calls from this model and a seed of its own.
   std::optional<TrafficModel> allPairs;
@@ -58,7 +58,7 @@ struct ExperimentResult {
 
 // Loads the topology, adds the sources as the console does (views, candidate paths, route
 // entries), runs, and answers the key wait. The trace and the report go to `trace` when
-// given. Throws ExperimentError for a fault of the spec.
-ExperimentResult runExperiment(const ExperimentSpec& spec, std::ostream* trace = nullptr);
+// given. Throws ExperimentError for a fault of the plan.
+ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace = nullptr);
 
 }  // namespace lab

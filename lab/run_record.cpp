@@ -34,9 +34,9 @@ nlohmann::json trafficToJson(const RunLabel& label) {
 
 }  // namespace
 
-nlohmann::json runToJson(const ExperimentSpec& spec, const RunLabel& label,
+nlohmann::json runToJson(const ExperimentPlan& plan, const RunLabel& label,
                          const ExperimentResult& result) {
-  const shell::Config& config = spec.config;
+  const shell::Config& config = plan.config;
   nlohmann::json document = {
       {"topology", label.topology},
       {"nodes", result.nodeCount},

@@ -19,7 +19,7 @@ struct RunLabel {
   std::optional<TrafficModel> traffic;
 };
 
-nlohmann::json runToJson(const ExperimentSpec& spec, const RunLabel& label,
+nlohmann::json runToJson(const ExperimentPlan& plan, const RunLabel& label,
                          const ExperimentResult& result);
 
 // The grid point and counts of a run printed by runToJson. Throws std::runtime_error (with

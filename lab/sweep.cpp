@@ -31,34 +31,34 @@ std::string shellQuoted(const std::string& word) {
 
 }  // namespace
 
-std::vector<SweepTask> sweepTasks(const SweepSpec& spec) {
+std::vector<SweepTask> sweepTasks(const SweepPlan& plan) {
   std::vector<SweepTask> tasks;
-  for (double load : spec.loads) {
-    for (std::int32_t policy : spec.policies) {
-      for (std::int32_t interval : spec.intervals) {
-        for (std::uint64_t seed : spec.seeds) tasks.push_back({{load, policy, interval}, seed});
+  for (double load : plan.loads) {
+    for (std::int32_t policy : plan.policies) {
+      for (std::int32_t interval : plan.intervals) {
+        for (std::uint64_t seed : plan.seeds) tasks.push_back({{load, policy, interval}, seed});
       }
     }
   }
   return tasks;
 }
 
-ExperimentSpec experimentOf(const SweepSpec& spec, const SweepTask& task) {
-  ExperimentSpec experiment;
-  experiment.topology = spec.topologyText;
-  experiment.config = spec.config;
+ExperimentPlan experimentOf(const SweepPlan& plan, const SweepTask& task) {
+  ExperimentPlan experiment;
+  experiment.topology = plan.topologyText;
+  experiment.config = plan.config;
   experiment.config.pathPolicy = task.key.policy;
   experiment.config.updateInterval = task.key.interval;
-  TrafficModel traffic = spec.traffic;
+  TrafficModel traffic = plan.traffic;
   traffic.meanGap = meanGapForLoad(task.key.load, traffic.meanHolding);
   traffic.seed = task.seed;
   experiment.allPairs = traffic;
   return experiment;
 }
 
-std::vector<SeedRun> runSweep(const SweepSpec& spec, unsigned threads,
+std::vector<SeedRun> runSweep(const SweepPlan& plan, unsigned threads,
                               const std::function<void()>& done) {
-  const std::vector<SweepTask> tasks = sweepTasks(spec);
+  const std::vector<SweepTask> tasks = sweepTasks(plan);
   std::vector<SeedRun> runs(tasks.size());
   std::atomic<std::size_t> next{0};
   std::atomic<bool> failed{false};
@@ -67,7 +67,7 @@ std::vector<SeedRun> runSweep(const SweepSpec& spec, unsigned threads,
   auto work = [&] {
     for (std::size_t i = next++; i < tasks.size() && !failed; i = next++) {
       try {
-        const ExperimentResult result = runExperiment(experimentOf(spec, tasks[i]));
+        const ExperimentResult result = runExperiment(experimentOf(plan, tasks[i]));
         runs[i] = SeedRun{tasks[i].key,
                           tasks[i].seed,
                           result.offered,
@@ -93,15 +93,15 @@ std::vector<SeedRun> runSweep(const SweepSpec& spec, unsigned threads,
   return runs;
 }
 
-std::string jobLine(const SweepSpec& spec, const SweepTask& task, std::size_t index,
+std::string jobLine(const SweepPlan& plan, const SweepTask& task, std::size_t index,
                     const std::string& program, const std::string& resultsDir) {
-  const shell::Config& config = spec.config;
-  const TrafficModel& traffic = spec.traffic;
+  const shell::Config& config = plan.config;
+  const TrafficModel& traffic = plan.traffic;
   const std::vector<std::string> words = {
       program,
       "run",
       "--topology",
-      spec.topologyPath,
+      plan.topologyPath,
       "--lambdas",
       std::to_string(config.lambdaCount),
       "--fibres",

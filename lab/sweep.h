@@ -13,7 +13,7 @@
 
 namespace lab {
 
-struct SweepSpec {
+struct SweepPlan {
   // As given on the command line (for the job lines) and its text (for the runs).
   std::string topologyPath;
   std::string topologyText;
@@ -33,21 +33,21 @@ struct SweepTask {
 };
 
 // Every combination, loads varying slowest and seeds fastest.
-std::vector<SweepTask> sweepTasks(const SweepSpec& spec);
+std::vector<SweepTask> sweepTasks(const SweepPlan& plan);
 
-// The run of one task: the spec's topology and settings with the task's policy and interval,
+// The run of one task: the plan's topology and settings with the task's policy and interval,
 // all ordered pairs offered the task's load.
-ExperimentSpec experimentOf(const SweepSpec& spec, const SweepTask& task);
+ExperimentPlan experimentOf(const SweepPlan& plan, const SweepTask& task);
 
 // Runs every task on `threads` threads (at least one), each with its own simulation state,
 // and calls `done` (serialised) after each. The results are in task order. The first
 // ExperimentError of any task is thrown after the other threads have stopped.
-std::vector<SeedRun> runSweep(const SweepSpec& spec, unsigned threads,
+std::vector<SeedRun> runSweep(const SweepPlan& plan, unsigned threads,
                               const std::function<void()>& done = {});
 
 // `program run --json ...` for one task, writing its record to `resultsDir`/point-N.json;
 // every word quoted for a POSIX shell.
-std::string jobLine(const SweepSpec& spec, const SweepTask& task, std::size_t index,
+std::string jobLine(const SweepPlan& plan, const SweepTask& task, std::size_t index,
                     const std::string& program, const std::string& resultsDir);
 
 }  // namespace lab

@@ -86,19 +86,19 @@ TEST(ConsoleAgreement, RunGivesTheConsolesTraceAndCounts) {
   for (auto [policy, interval] :
        {std::pair{2, 0}, std::pair{1, 3}, std::pair{3, 5}, std::pair{4, 0}}) {
     SCOPED_TRACE("policy " + std::to_string(policy) + " interval " + std::to_string(interval));
-    ExperimentSpec spec;
-    spec.topology = kNsfnet;
-    spec.config.lambdaCount = 3;
-    spec.config.fiberCount = 1;
-    spec.config.pathPolicy = policy;
-    spec.config.updateInterval = interval;
+    ExperimentPlan plan;
+    plan.topology = kNsfnet;
+    plan.config.lambdaCount = 3;
+    plan.config.fiberCount = 1;
+    plan.config.pathPolicy = policy;
+    plan.config.updateInterval = interval;
     for (std::size_t i = 0; i < kPairs.size(); ++i) {
-      spec.sources.push_back({kPairs[i].origin, kPairs[i].destination, files[i]});
+      plan.sources.push_back({kPairs[i].origin, kPairs[i].destination, files[i]});
     }
     std::ostringstream trace;
-    const ExperimentResult result = runExperiment(spec, &trace);
+    const ExperimentResult result = runExperiment(plan, &trace);
     std::string output;
-    const std::string console = runPart(consoleSession(spec.config, files, output));
+    const std::string console = runPart(consoleSession(plan.config, files, output));
     ASSERT_FALSE(console.empty());
     EXPECT_TRUE(runPart(trace.str()) == console) << "the traces differ";
     for (int type = 0; type < 5; ++type) {

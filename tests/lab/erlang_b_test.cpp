@@ -32,12 +32,12 @@ Measured measure(const Case& c, int seeds, std::int64_t calls) {
     TrafficModel traffic{c.meanGap, c.holding, c.meanHolding, calls,
                          static_cast<std::uint64_t>(seed)};
     const std::vector<GeneratedCall> generated = generateCalls(traffic);
-    ExperimentSpec spec;
-    spec.topology = kOneLink;
-    spec.config.lambdaCount = c.wavelengths;
-    spec.config.fiberCount = 1;
-    spec.sources.push_back({0, 1, callFileText(generated)});
-    const ExperimentResult result = runExperiment(spec);
+    ExperimentPlan plan;
+    plan.topology = kOneLink;
+    plan.config.lambdaCount = c.wavelengths;
+    plan.config.fiberCount = 1;
+    plan.sources.push_back({0, 1, callFileText(generated)});
+    const ExperimentResult result = runExperiment(plan);
     EXPECT_EQ(result.offered, calls) << "one source: the run ends after its last call";
     blocking.push_back(result.blockingProbability);
     load += offeredLoad(generated);

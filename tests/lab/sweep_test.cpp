@@ -50,19 +50,19 @@ TEST(Sweep, CsvHasOneRowPerPointWithTheMeanAndIntervalOverSeeds) {
   EXPECT_EQ(rows[0],
             (std::vector<std::string>{"policy", "interval", "load", "seeds", "offered", "carried",
                                       "blocking_mean", "ci95_low", "ci95_high"}));
-  SweepSpec spec;
-  spec.topologyText = kRing;
-  spec.config.lambdaCount = 2;
-  spec.config.fiberCount = 1;
-  spec.traffic.meanHolding = 8;
-  spec.traffic.count = 300;
+  SweepPlan plan;
+  plan.topologyText = kRing;
+  plan.config.lambdaCount = 2;
+  plan.config.fiberCount = 1;
+  plan.traffic.meanHolding = 8;
+  plan.traffic.count = 300;
   for (std::size_t r = 1; r < rows.size(); ++r) {
     const auto& row = rows[r];
     ASSERT_EQ(row.size(), 9u);
     std::vector<double> blocking;
     for (std::uint64_t seed = 1; seed <= 3; ++seed) {
       const SweepTask task{{std::stod(row[2]), std::stoi(row[0]), std::stoi(row[1])}, seed};
-      blocking.push_back(runExperiment(experimentOf(spec, task)).blockingProbability);
+      blocking.push_back(runExperiment(experimentOf(plan, task)).blockingProbability);
     }
     const SampleMean expected = meanWithInterval(blocking);
     EXPECT_EQ(row[3], "3");
