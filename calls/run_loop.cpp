@@ -218,6 +218,7 @@ class RunLoop {
       cursor.clear();
       while (findNextCall(source.calls, cursor, clockOf(tick_), CallSearch::kEnding)) {
         endCall(sync, *cursor.call);
+        keepHopStorage(cursor.call->hops);
         removeCall(source.calls, cursor);
       }
     }
@@ -311,6 +312,10 @@ class RunLoop {
         assignWavelengths(workspace_, view.links, *call.path, std::span(net_.wavelengthOrder),
                           res_.blockingTypes, res_.reporter);
     if (!carried) out_.write(" BLOKEO 0 ");
+    if (!spareHops_.empty() && !workspace_.hops.empty()) {
+      call.hops.swap(spareHops_.back());
+      spareHops_.pop_back();
+    }
     copyHops(workspace_.hops, call.hops, res_.reporter);
     freeHops(workspace_.hops);
     return carried;
@@ -368,6 +373,19 @@ class RunLoop {
     }
   }
 
+  // An ended call's hop list keeps its storage for the next call, saving an allocation
+  // per call; when it cannot be kept it is simply released with the call.
+  void keepHopStorage(HopList& hops) {
+    if (hops.capacity() == 0) return;
+    try {
+      spareHops_.emplace_back();
+    } catch (const std::bad_alloc&) {
+      return;
+    }
+    hops.clear();
+    spareHops_.back().swap(hops);
+  }
+
   // Moves one fibre of the hop's wavelength (and a regenerator when the hop converts) out
   // of (-1) or back into (+1) the view and the live network.
   void take(network::LinkStateView& view, network::Link& viewLink, network::Link& liveLink,
@@ -403,6 +421,7 @@ class RunLoop {
   std::int32_t lastStart_ = 0;
   CallLine line_;
   AssignmentWorkspace workspace_;
+  std::vector<HopList> spareHops_;
   RunSummary summary_;
 };
 

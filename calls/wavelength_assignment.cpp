@@ -2,10 +2,17 @@
 #include "calls/wavelength_assignment.h"
 
 #include <algorithm>
+#include <array>
+#include <limits>
 #include <new>
 #include <numeric>
 
 namespace calls {
+
+namespace {
+// Wavelength counts up to this rank with packed keys on the stack.
+constexpr std::size_t kPackedRanks = 4096;
+}  // namespace
 
 namespace {
 
@@ -111,7 +118,24 @@ void orderWavelengths(const PathLinks& links, std::span<std::int32_t> order,
     for (std::size_t w = 0; w < counted; ++w) totals[w] += hop.freeFibers[w];
   }
   // A total order (descending total, then ascending wavelength): the stable selection
-  // by rank, without a mark that a real total could meet.
+  // by rank, without a mark that a real total could meet. Totals that fit 32 bits are
+  // packed with their wavelength into one key, so that the ranks come from one plain sort.
+  const bool packable = std::all_of(totals.begin(), totals.end(), [](std::int64_t total) {
+    return total >= std::numeric_limits<std::int32_t>::min() &&
+           total <= std::numeric_limits<std::int32_t>::max();
+  });
+  if (packable && n <= kPackedRanks) {
+    std::array<std::uint64_t, kPackedRanks> keys;
+    for (std::size_t w = 0; w < n; ++w) {
+      // A larger total gives a smaller key; equal totals keep the wavelength's order.
+      const auto descending = static_cast<std::uint64_t>(
+          std::int64_t{std::numeric_limits<std::int32_t>::max()} - totals[w]);
+      keys[w] = descending << 32 | w;
+    }
+    std::sort(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(n));
+    for (std::size_t i = 0; i < n; ++i) order[i] = static_cast<std::int32_t>(keys[i] & 0xffffffffu);
+    return;
+  }
   std::iota(order.begin(), order.end(), 0);
   std::sort(order.begin(), order.end(), [&totals](std::int32_t a, std::int32_t b) {
     const std::int64_t ta = totals[static_cast<std::size_t>(a)];

@@ -61,10 +61,15 @@ TEST(ScriptConsole, NoKeyIsEverWaiting) {
 
 TEST(Console, WritesIntegersWithoutFormatting) {
   TestConsole console;
-  console.writeInt(-2147483648LL);
-  console.write(" ");
-  console.writeInt(0);
-  EXPECT_EQ(console.output(), "-2147483648 0");
+  std::string expected;
+  for (long long value : {0LL, 7LL, 10LL, 99LL, 100LL, 101LL, 12345LL, -1LL, -10LL, -100LL,
+                          2147483647LL, -2147483648LL, 4294967295LL, 4294967296LL,
+                          9223372036854775807LL, -9223372036854775807LL - 1}) {
+    console.writeInt(value);
+    console.write(" ");
+    expected += std::to_string(value) + " ";
+  }
+  EXPECT_EQ(console.output(), expected);
 }
 
 }  // namespace
