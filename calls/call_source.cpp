@@ -7,6 +7,8 @@
 #include <new>
 #include <string_view>
 
+#include "shell/decimal_number.h"
+
 namespace calls {
 
 namespace {
@@ -23,27 +25,6 @@ class Field {
   std::array<char, kLineLimit> text_{};
   std::size_t length_ = 0;
 };
-
-bool isBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// Base 10 after leading white space and an optional sign, up to the first non-digit;
-// 0 without digits; beyond the 32-bit range, the nearest limit.
-std::int32_t toInt32(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && isBlank(text[i])) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
-  constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();
-  std::int64_t magnitude = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    magnitude = std::min<std::int64_t>(magnitude * 10 + (text[i] - '0'), -kMin);
-  }
-  if (negative) return static_cast<std::int32_t>(-magnitude);
-  return static_cast<std::int32_t>(std::min(magnitude, kMax));
-}
 
 }  // namespace
 
@@ -82,8 +63,8 @@ bool readCallLine(CallSource& source, CallLine& line) {
       fields[current].append(static_cast<char>(c));
     }
   }
-  line.first = toInt32(fields[0].text());
-  line.second = toInt32(fields[1].text());
+  line.first = shell::leadingDecimal(fields[0].text());
+  line.second = shell::leadingDecimal(fields[1].text());
   return !file.endSeen();
 }
 

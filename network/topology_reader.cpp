@@ -7,6 +7,8 @@
 #include <memory>
 #include <new>
 
+#include "shell/decimal_number.h"
+
 namespace network {
 
 namespace {
@@ -37,26 +39,6 @@ class DelimiterSet {
   std::array<bool, 256> isDelimiter_{};
 };
 
-bool isLeadingSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
-// The decimal number at the token's start, as strtol reads it but saturated to 32 bits.
-std::int32_t entryNumber(std::string_view token) {
-  std::size_t i = 0;
-  while (i < token.size() && isLeadingSpace(token[i])) ++i;
-  bool negative = false;
-  if (i < token.size() && (token[i] == '+' || token[i] == '-')) negative = token[i++] == '-';
-  // One past the largest magnitude, so that the value stays bounded however many digits.
-  constexpr std::int64_t kCap = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-  std::int64_t magnitude = 0;
-  for (; i < token.size() && token[i] >= '0' && token[i] <= '9'; ++i) {
-    magnitude = std::min(magnitude * 10 + (token[i] - '0'), kCap);
-  }
-  if (negative) return static_cast<std::int32_t>(-magnitude);
-  return static_cast<std::int32_t>(std::min(magnitude, kCap - 1));
-}
-
 char upper(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
@@ -76,7 +58,7 @@ void addLink(LinkTable& table, NodeId from, NodeId to, std::int32_t regenerators
 
 void readEntry(std::string_view token, NodeId row, NodeId column, LinkTable& table,
                shell::ErrorReporter& reporter) {
-  const std::int32_t number = entryNumber(token);
+  const std::int32_t number = shell::leadingDecimal(token);
   if (trimBlanks(token) == "0") {
     addLink(table, row, column, 0, true, reporter);
   } else if (number != 0) {

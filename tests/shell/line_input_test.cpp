@@ -5,6 +5,8 @@
 #include <limits>
 #include <vector>
 
+#include "shell/decimal_number.h"
+
 namespace shell {
 namespace {
 
@@ -53,6 +55,16 @@ TEST(ParseScanfInt, SaturatesBeyondThirtyTwoBits) {
   EXPECT_EQ(parse("-2147483648").value, kMin);
   EXPECT_EQ(parse("-99999999999999999999999").value, kMin);
   EXPECT_EQ(parse("0xFFFFFFFFFFFF").value, kMax);
+}
+
+TEST(LeadingDecimal, ReadsAsStrtolWithinThirtyTwoBits) {
+  EXPECT_EQ(leadingDecimal(" \t-12x"), -12);
+  EXPECT_EQ(leadingDecimal("+7"), 7);
+  EXPECT_EQ(leadingDecimal("010"), 10);
+  EXPECT_EQ(leadingDecimal("x5"), 0);
+  EXPECT_EQ(leadingDecimal(""), 0);
+  EXPECT_EQ(leadingDecimal("99999999999999999999"), 2147483647);
+  EXPECT_EQ(leadingDecimal("-99999999999999999999"), -2147483647 - 1);
 }
 
 class LineInputTest : public ::testing::Test {
