@@ -75,7 +75,9 @@ void discardNewestView(LinkStateViews& list);
 void freeViews(LinkStateViews& list);
 
 // Copies the source into the view's links position by position, then sets `lastRefresh`.
-// False when the copy could not complete (code 20 reported).
+// False when the copy could not complete (code 20 reported). Only for a view whose links
+// mirror the source's; the run keeps views holding only their pair's links and copies
+// those itself.
 bool refreshView(LinkStateView& view, const LinkTable& source, std::int32_t now,
                  shell::ErrorReporter& reporter);
 
