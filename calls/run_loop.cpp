@@ -140,12 +140,17 @@ class RunLoop {
     std::ptrdiff_t view;
   };
 
-  // The positions of the k-th hop's link in the live table and the view; -1 where missing.
-  HopLinks hopLinks(const routing::Path& path, std::size_t k,
-                    const network::LinkTable& view) const {
+  // The positions of each hop's link in the live table and the view; -1 where missing.
+  std::span<const HopLinks> hopLinksOf(const routing::Path& path, const network::LinkTable& view) {
     auto found = hopPositions_.find(&path);
-    if (found != hopPositions_.end()) return found->second[k];
-    return {net_.liveTable.positionOf(path[k], path[k + 1]), view.positionOf(path[k], path[k + 1])};
+    if (found != hopPositions_.end()) return found->second;
+    // Every path a policy can give is remembered beforehand; looking up is only a safety net.
+    unknownPathHops_.clear();
+    for (std::size_t k = 0; k + 1 < path.size(); ++k) {
+      unknownPathHops_.push_back(
+          {net_.liveTable.positionOf(path[k], path[k + 1]), view.positionOf(path[k], path[k + 1])});
+    }
+    return unknownPathHops_;
   }
 
   void runTickByTick() {
@@ -323,11 +328,11 @@ class RunLoop {
 
   void reserve(network::LinkStateView& view, Call& call) {
     out_.write("      ");
-    const routing::Path& path = *call.path;
+    const std::span<const HopLinks> links = hopLinksOf(*call.path, view.links);
     bool failed = false;
-    for (std::size_t k = 0; k < call.hops.size() && k + 1 < path.size(); ++k) {
+    for (std::size_t k = 0; k < call.hops.size() && k < links.size(); ++k) {
       HopAssignment& hop = call.hops[k];
-      const HopLinks at = hopLinks(path, k, view.links);
+      const HopLinks at = links[k];
       if (at.live < 0 || at.view < 0) continue;
       network::Link* viewLink = &view.links[static_cast<std::size_t>(at.view)];
       network::Link* liveLink = &net_.liveTable[static_cast<std::size_t>(at.live)];
@@ -358,12 +363,12 @@ class RunLoop {
     out_.write("      ");
     if (call.hops.empty()) out_.write("Llamada con Bloqueo...");
     network::LinkStateView& view = *sync.view;
-    const routing::Path& path = *call.path;
-    for (std::size_t k = 0; k < call.hops.size() && k + 1 < path.size(); ++k) {
+    const std::span<const HopLinks> links = hopLinksOf(*call.path, view.links);
+    for (std::size_t k = 0; k < call.hops.size() && k < links.size(); ++k) {
       const HopAssignment& hop = call.hops[k];
       // Only what the reservation took is given back; it took only on links that exist.
       if (hop.reserved) {
-        const HopLinks at = hopLinks(path, k, view.links);
+        const HopLinks at = links[k];
         useView(sync);
         take(view, view.links[static_cast<std::size_t>(at.view)],
              net_.liveTable[static_cast<std::size_t>(at.live)], hop, +1);
@@ -417,6 +422,7 @@ class RunLoop {
   std::vector<SourceRun> sources_;
   std::vector<ViewSync> syncs_;
   std::unordered_map<const routing::Path*, std::vector<HopLinks>> hopPositions_;
+  std::vector<HopLinks> unknownPathHops_;
   std::int64_t tick_ = 0;
   std::int32_t lastStart_ = 0;
   CallLine line_;

@@ -182,6 +182,70 @@ int assignWithConversion(const PathLinks& links, HopList& hops, BlockingTypes& b
   return 1;
 }
 
+namespace {
+
+// The wavelength the rank order would try first among those free on every hop: the
+// greatest total of free counters, the lowest wavelength among equals. -1 when none is
+// free end to end. Fills `totals` as orderWavelengths does.
+std::int32_t bestFreeWavelength(const PathLinks& links, std::size_t n,
+                                std::vector<std::int64_t>& totals,
+                                std::vector<unsigned char>& freeEverywhere) {
+  totals.assign(n, 0);
+  freeEverywhere.assign(n, links.hopCount() > 0 ? 1 : 0);
+  const auto counted = std::min(n, static_cast<std::size_t>(std::max(links.lambdaCount(), 0)));
+  std::fill(freeEverywhere.begin() + static_cast<std::ptrdiff_t>(counted), freeEverywhere.end(), 0);
+  for (std::size_t k = 0; k < links.hopCount(); ++k) {
+    const PathLinks::Hop hop = links.hop(k);
+    if (hop.freeFibers == nullptr) {
+      std::fill(freeEverywhere.begin(), freeEverywhere.end(), 0);
+      continue;
+    }
+    for (std::size_t w = 0; w < counted; ++w) {
+      totals[w] += hop.freeFibers[w];
+      freeEverywhere[w] &= static_cast<unsigned char>(hop.freeFibers[w] > 0);
+    }
+  }
+  std::int32_t best = -1;
+  for (std::size_t w = 0; w < counted; ++w) {
+    if (freeEverywhere[w] != 0 &&
+        (best < 0 || totals[w] > totals[static_cast<std::size_t>(best)])) {
+      best = static_cast<std::int32_t>(w);
+    }
+  }
+  return best;
+}
+
+// Tries every wavelength in rank order, as the assignment is defined; used when the hop
+// list could not be given room beforehand, so that every failed append is met in order.
+bool tryInRankOrder(AssignmentWorkspace& workspace, std::span<std::int32_t> order,
+                    shell::ErrorReporter& reporter) {
+  std::fill(order.begin(), order.end(), 0);
+  orderWavelengths(workspace.links, order, workspace.totals, reporter);
+  for (std::int32_t wavelength : order) {
+    if (tryWavelength(wavelength, workspace.links, workspace.hops, reporter)) return true;
+    freeHops(workspace.hops);
+  }
+  return false;
+}
+
+// With room for every hop, trying the ranked wavelengths one by one ends at the first
+// one free end to end, so that one is found directly, without ranking them all.
+bool tryBestWavelength(AssignmentWorkspace& workspace, std::size_t n,
+                       shell::ErrorReporter& reporter) {
+  std::int32_t best = 0;
+  try {
+    best = bestFreeWavelength(workspace.links, n, workspace.totals, workspace.freeEverywhere);
+  } catch (const std::bad_alloc&) {
+    // Without its totals the ranking leaves every entry at wavelength 0.
+    reporter.reportError(7000);
+  }
+  if (best >= 0 && tryWavelength(best, workspace.links, workspace.hops, reporter)) return true;
+  freeHops(workspace.hops);
+  return false;
+}
+
+}  // namespace
+
 bool assignWavelengths(AssignmentWorkspace& workspace, const network::LinkTable& view,
                        const routing::Path& path, std::span<std::int32_t> order,
                        BlockingTypes& blockingTypes, shell::ErrorReporter& reporter) {
@@ -189,18 +253,17 @@ bool assignWavelengths(AssignmentWorkspace& workspace, const network::LinkTable&
   HopList& hops = workspace.hops;
   links.resolve(view, path);
   freeHops(hops);
+  bool roomForEveryHop = true;
   try {
     hops.reserve(links.hopCount());
   } catch (const std::bad_alloc&) {
     // appendHop reports the shortage when it meets it.
-  }
-  std::fill(order.begin(), order.end(), 0);
-  orderWavelengths(links, order, workspace.totals, reporter);
-  for (std::int32_t wavelength : order) {
-    if (tryWavelength(wavelength, links, hops, reporter)) return true;
-    freeHops(hops);
+    roomForEveryHop = false;
   }
   if (order.empty()) return true;
+  const bool carried = roomForEveryHop ? tryBestWavelength(workspace, order.size(), reporter)
+                                       : tryInRankOrder(workspace, order, reporter);
+  if (carried) return true;
   if (assignWithConversion(links, hops, blockingTypes, reporter) == 1) return true;
   freeHops(hops);
   return false;

@@ -71,6 +71,7 @@ class PathLinks {
 struct AssignmentWorkspace {
   PathLinks links;
   std::vector<std::int64_t> totals;
+  std::vector<unsigned char> freeEverywhere;
   // The temporary hop list of the call being assigned.
   HopList hops;
 };
@@ -93,10 +94,10 @@ bool tryWavelength(std::int32_t wavelength, const PathLinks& links, HopList& hop
 int assignWithConversion(const PathLinks& links, HopList& hops, BlockingTypes& blockingTypes,
                          shell::ErrorReporter& reporter);
 
-// The whole assignment of one call: ranking, a single wavelength end to end in rank
-// order, then conversion. False when the call is blocked (cause recorded, hops empty);
-// otherwise the hops are in `workspace.hops`. With an empty `order` nothing is tried and
-// the call is carried with no hop.
+// The whole assignment of one call: the first wavelength in rank order that is free end
+// to end, then conversion. `order` is working storage of lambdaCount entries. False when the call
+// is blocked (cause recorded, hops empty); otherwise the hops are in `workspace.hops`. With an
+// empty `order` nothing is tried and the call is carried with no hop.
 bool assignWavelengths(AssignmentWorkspace& workspace, const network::LinkTable& view,
                        const routing::Path& path, std::span<std::int32_t> order,
                        BlockingTypes& blockingTypes, shell::ErrorReporter& reporter);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <random>
 #include <vector>
 
 #include "support/test_console.h"
@@ -161,6 +162,60 @@ TEST_F(AssignmentTest, WorkspaceIsReusedAcrossPathsOfDifferentLengths) {
   EXPECT_EQ(hops().size(), 3u);
   EXPECT_TRUE(assign({1, 2}));
   EXPECT_EQ(hops(), (HopList{{2, false}}));
+}
+
+// Ranks every wavelength and tries them one by one, as the assignment is defined.
+bool assignByTryingEveryRank(const network::LinkTable& links, const routing::Path& path,
+                             std::size_t lambdas, HopList& hops, BlockingTypes& types,
+                             shell::ErrorReporter& reporter) {
+  PathLinks resolved;
+  resolved.resolve(links, path);
+  std::vector<std::int32_t> order(lambdas, 0);
+  std::vector<std::int64_t> totals;
+  orderWavelengths(resolved, order, totals, reporter);
+  for (std::int32_t w : order) {
+    if (tryWavelength(w, resolved, hops, reporter)) return true;
+    freeHops(hops);
+  }
+  if (assignWithConversion(resolved, hops, types, reporter) == 1) return true;
+  freeHops(hops);
+  return false;
+}
+
+TEST(WavelengthChoice, MatchesTryingEveryRankedWavelength) {
+  TestConsole console;
+  shell::ErrorReporter reporter(console);
+  std::mt19937 random(7);
+  for (int round = 0; round < 3000; ++round) {
+    const std::int32_t lambdas = 1 + static_cast<std::int32_t>(random() % 6);
+    network::LinkTable links(lambdas, 2);
+    for (int a = 0; a < 4; ++a) {
+      // Now and then a hop's link is missing.
+      if (random() % 8 == 0) continue;
+      network::Link* link = network::createLink(links, a, a + 1, reporter);
+      for (std::int32_t w = 0; w < lambdas; ++w) {
+        links.freeFibers(*link)[w] = static_cast<std::int32_t>(random() % 4) - 1;
+      }
+      link->regenerators = static_cast<std::int32_t>(random() % 3) - 1;
+    }
+    routing::Path path;
+    const int nodes = 1 + static_cast<int>(random() % 5);
+    for (int k = 0; k < nodes; ++k) path.push_back(k);
+    BlockingTypes expectedTypes;
+    BlockingTypes types;
+    createBlockingTypes(expectedTypes);
+    createBlockingTypes(types);
+    HopList expected;
+    const bool expectedCarried = assignByTryingEveryRank(
+        links, path, static_cast<std::size_t>(lambdas), expected, expectedTypes, reporter);
+    AssignmentWorkspace workspace;
+    std::vector<std::int32_t> order(static_cast<std::size_t>(lambdas), 0);
+    EXPECT_EQ(assignWavelengths(workspace, links, path, order, types, reporter), expectedCarried);
+    EXPECT_EQ(workspace.hops, expected) << "round " << round;
+    for (int type = 0; type < kBlockingTypeCount; ++type) {
+      EXPECT_EQ(blockingTotal(types[type]), blockingTotal(expectedTypes[type]));
+    }
+  }
 }
 
 TEST(HopList, AppendsInOrderAndCopiesWhole) {
