@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <cassert>
-#include <functional>
 #include <limits>
+#include <optional>
 #include <span>
 #include <unordered_map>
 
 #include "calls/call_timeline.h"
 #include "calls/path_selection.h"
+#include "calls/source_schedule.h"
 #include "calls/view_sync.h"
 #include "calls/wavelength_assignment.h"
 #include "routing/path.h"
@@ -69,7 +70,8 @@ class RunLoop {
  private:
   void prepare() {
     changes_.reset(net_.liveTable);
-    events_.reserve(net_.callSources.size());
+    schedule_.emplace(net_.callSources.size());
+    dueSources_.reserve(net_.callSources.size());
     std::unordered_map<network::LinkStateView*, std::size_t> syncOfView;
     std::vector<std::size_t> syncOfSource;
     for (CallSource& source : net_.callSources) {
@@ -160,21 +162,16 @@ class RunLoop {
     }
   }
 
-  // A min-heap of (tick, source) in storage reserved beforehand: each source is in it once.
   void runByEvents() {
-    for (std::size_t i = 0; i < sources_.size(); ++i) events_.emplace_back(0, i);
+    for (std::size_t i = 0; i < sources_.size(); ++i) schedule_->schedule(0, i);
     bool endMark = false;
-    while (!endMark && !events_.empty()) {
-      tick_ = events_.front().first;
-      while (!events_.empty() && events_.front().first == tick_) {
-        std::pop_heap(events_.begin(), events_.end(), std::greater<>{});
-        const std::size_t i = events_.back().second;
-        events_.pop_back();
+    // The tick runs to its end after the end mark.
+    while (!endMark && schedule_->takeNextTick(tick_, dueSources_)) {
+      for (const std::size_t i : dueSources_) {
         if (sourceStep(i)) {
           endMark = true;
         } else {
-          events_.emplace_back(nextEventOf(i), i);
-          std::push_heap(events_.begin(), events_.end(), std::greater<>{});
+          schedule_->schedule(nextEventOf(i), i);
         }
       }
     }
@@ -418,7 +415,8 @@ class RunLoop {
   const RunSettings& settings_;
   shell::Console& out_;
   LiveChanges changes_;
-  std::vector<std::pair<std::int64_t, std::size_t>> events_;
+  std::optional<SourceSchedule> schedule_;
+  std::vector<std::size_t> dueSources_;
   std::vector<SourceRun> sources_;
   std::vector<ViewSync> syncs_;
   std::unordered_map<const routing::Path*, std::vector<HopLinks>> hopPositions_;
