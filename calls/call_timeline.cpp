@@ -16,17 +16,6 @@ void CallList::DueIndex::addDue(Entry entry) {
   due_.insert(std::upper_bound(due_.begin(), due_.end(), entry, byOrder), entry);
 }
 
-void CallList::DueIndex::reserveOne() {
-  // Every entry may come to be due at once.
-  const std::size_t entries = waiting_.size() + inOrder_.size() + due_.size() + 1;
-  auto grow = [entries](std::vector<Entry>& v) {
-    if (v.capacity() < entries) v.reserve(std::max(entries, 2 * v.capacity()));
-  };
-  grow(waiting_);
-  grow(inOrder_);
-  grow(due_);
-}
-
 void CallList::DueIndex::pushWaiting(Entry entry) {
   if (head_ == inOrder_.size() || !Later{}(inOrder_.back(), entry)) {
     inOrder_.push_back(entry);
@@ -72,10 +61,10 @@ void CallList::DueIndex::erase(std::uint64_t order) {
 }
 
 void CallList::DueIndex::clear() {
-  waiting_.clear();
-  inOrder_.clear();
+  for (auto* entries : {&waiting_, &inOrder_, &due_}) {
+    std::pmr::vector<Entry>(entries->get_allocator()).swap(*entries);
+  }
   head_ = 0;
-  due_.clear();
   hasThreshold_ = false;
 }
 
@@ -117,13 +106,73 @@ bool CallList::DueIndex::earliestAhead(std::int32_t& tick, const CallList& list)
   return true;
 }
 
+void CallList::indexStart(const Call& call) {
+  if (!indexed_) return;
+  try {
+    byStart_.insert({call.start_, call.order_});
+  } catch (const std::bad_alloc&) {
+    dropIndexes();
+  }
+}
+
+void CallList::indexEnd(const Call& call) {
+  if (!indexed_) return;
+  try {
+    byEnd_.insert({call.end(), call.order_});
+  } catch (const std::bad_alloc&) {
+    dropIndexes();
+  }
+}
+
+void CallList::dropIndexes() {
+  indexed_ = false;
+  byStart_.clear();
+  byEnd_.clear();
+}
+
+namespace {
+
+bool dueAt(const Call& call, std::int32_t t, CallSearch mode) {
+  if (mode == CallSearch::kStarting) return call.start() <= t && !call.active();
+  return call.end() <= t && (call.active() || call.end() <= call.start());
+}
+
+}  // namespace
+
+Call* CallList::scanFor(std::uint64_t before, std::int32_t t, CallSearch mode) {
+  for (std::uint64_t order = std::min(before, nextOrder_); order > firstOrder_; --order) {
+    Call* call = callOf(order - 1);
+    if (call != nullptr && dueAt(*call, t, mode)) return call;
+  }
+  return nullptr;
+}
+
+bool CallList::earliestWaitingStart(std::int32_t& tick) const {
+  if (indexed_) return byStart_.earliestAhead(tick, *this);
+  bool found = false;
+  forEachNewestFirst([&](const Call& call) {
+    if (call.active()) return;
+    tick = found ? std::min(tick, call.start()) : call.start();
+    found = true;
+  });
+  return found;
+}
+
+bool CallList::earliestEnd(std::int32_t& tick) const {
+  if (indexed_) return byEnd_.earliestAhead(tick, *this);
+  bool found = false;
+  forEachNewestFirst([&](const Call& call) {
+    if (!call.active() && call.endsAfterStart()) return;
+    tick = found ? std::min(tick, call.end()) : call.end();
+    found = true;
+  });
+  return found;
+}
+
 Call* pushCall(CallList& list, std::int32_t start, std::int32_t duration,
                shell::ErrorReporter& reporter) {
   const std::uint64_t order = list.nextOrder_;
   try {
-    // Room first, so that nothing is left to undo once the call is in.
-    list.byStart_.reserveOne();
-    list.byEnd_.reserveOne();
     if (list.slots_.empty()) list.firstOrder_ = order;
     list.slots_.emplace_back();
   } catch (const std::bad_alloc&) {
@@ -134,10 +183,10 @@ Call* pushCall(CallList& list, std::int32_t start, std::int32_t duration,
   call.start_ = start;
   call.duration_ = duration;
   call.order_ = order;
-  list.byStart_.insert({start, order});
-  list.byEnd_.insert({call.end(), order});
   ++list.live_;
   ++list.nextOrder_;
+  list.indexStart(call);
+  if (!call.endsAfterStart()) list.indexEnd(call);
   return &call;
 }
 
@@ -145,22 +194,38 @@ bool findNextCall(CallList& list, CallCursor& cursor, std::int32_t t, CallSearch
   const std::uint64_t before =
       cursor.call == nullptr ? std::numeric_limits<std::uint64_t>::max() : cursor.call->order_;
   Call* found = nullptr;
-  if (mode == CallSearch::kStarting) {
-    // A started call is never due to start again, so it can leave the start index.
-    found = list.byStart_.latestDueBefore(t, before, list, [](const Call& c) { return c.active; });
-  } else {
-    found = list.byEnd_.latestDueBefore(t, before, list, [](const Call&) { return false; });
+  if (list.indexed_) {
+    try {
+      if (mode == CallSearch::kStarting) {
+        // A started call is never due to start again, so it can leave the start index.
+        found =
+            list.byStart_.latestDueBefore(t, before, list, [](const Call& c) { return c.active_; });
+      } else {
+        found = list.byEnd_.latestDueBefore(t, before, list, [](const Call&) { return false; });
+      }
+    } catch (const std::bad_alloc&) {
+      list.dropIndexes();
+    }
   }
+  if (!list.indexed_) found = list.scanFor(before, t, mode);
   if (found == nullptr) return false;
   cursor.call = found;
   return true;
 }
 
+void markStarted(CallList& list, Call& call) {
+  if (call.active_) return;
+  call.active_ = true;
+  if (call.endsAfterStart()) list.indexEnd(call);
+}
+
 void removeCall(CallList& list, CallCursor& cursor) {
   Call* call = cursor.call;
   if (call == nullptr) return;
-  list.byStart_.erase(call->order_);
-  list.byEnd_.erase(call->order_);
+  if (list.indexed_) {
+    list.byStart_.erase(call->order_);
+    list.byEnd_.erase(call->order_);
+  }
   call->removed_ = true;
   freeHops(call->hops);
   HopList().swap(call->hops);
@@ -176,6 +241,7 @@ void removeCall(CallList& list, CallCursor& cursor) {
 void freeCalls(CallList& list) {
   list.byStart_.clear();
   list.byEnd_.clear();
+  list.indexed_ = true;
   list.slots_.clear();
   list.live_ = 0;
 }

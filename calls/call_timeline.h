@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <deque>
 #include <limits>
+#include <memory_resource>
 #include <utility>
 #include <vector>
 
+#include "calls/call_memory.h"
 #include "calls/wavelength_assignment.h"
 #include "routing/path.h"
 #include "shell/error_reporter.h"
@@ -36,9 +38,8 @@ class Call {
                                      static_cast<std::uint32_t>(duration_));
   }
 
-  // Set once, by the run loop, when it has handled the call's start; it must never be
-  // cleared again (the list then drops the call from its start searches).
-  bool active = false;
+  // Marked by markStarted once the call's start has been handled.
+  bool active() const { return active_; }
   HopList hops;
   // A path of a call source's set: referred to, never owned.
   const routing::Path* path = nullptr;
@@ -48,21 +49,30 @@ class Call {
   friend Call* pushCall(CallList&, std::int32_t, std::int32_t, shell::ErrorReporter&);
   friend bool findNextCall(CallList&, CallCursor&, std::int32_t, CallSearch);
   friend void removeCall(CallList&, CallCursor&);
+  friend void markStarted(CallList&, Call&);
+  // The end index takes the call when it starts, unless it ends no later than it starts.
+  bool endsAfterStart() const { return end() > start_; }
   std::int32_t duration_ = 0;
   std::int32_t start_ = 0;
   std::uint64_t order_ = 0;
+  bool active_ = false;
   bool removed_ = false;
 };
 
 // Calls in list order, newest first. Besides the list, calls are indexed by start and by
 // end: a min-heap of the ticks not reached yet and, for the ticks reached, a short list in
 // reading order; so a search costs O(log n) whatever the number of waiting calls, while
-// giving the call that a scan of the list from the cursor's successor would stop at.
-// Searches are fastest when the tick never decreases between them; a decrease is handled,
-// in time linear in the calls already due.
+// giving the call that a scan of the list from the cursor's successor would stop at. A
+// call enters the end index when it starts (or when read, if it ends no later than it
+// starts), so waiting calls cost the end searches nothing. Searches are fastest when the
+// tick never decreases between them; a decrease is handled, in time linear in the calls
+// already due. If an index cannot grow, the list drops both and scans itself from then on:
+// slower, never wrong.
 class CallList {
  public:
-  CallList() = default;
+  // Calls and indexes take their memory from `memory`.
+  explicit CallList(std::pmr::memory_resource* memory = callMemory())
+      : slots_(memory), byStart_(memory), byEnd_(memory) {}
   // The indexes point into this list's own calls.
   CallList(const CallList&) = delete;
   CallList& operator=(const CallList&) = delete;
@@ -81,12 +91,10 @@ class CallList {
 
   // Right after a start search has run to its end at some tick, every call not yet started
   // starts later: the earliest such start, when there is one.
-  bool earliestWaitingStart(std::int32_t& tick) const {
-    return byStart_.earliestAhead(tick, *this);
-  }
+  bool earliestWaitingStart(std::int32_t& tick) const;
   // Right after an end search has run to its end at some tick: the earliest end still
-  // ahead, when there is one.
-  bool earliestEnd(std::int32_t& tick) const { return byEnd_.earliestAhead(tick, *this); }
+  // ahead among the calls an end search can find, when there is one.
+  bool earliestEnd(std::int32_t& tick) const;
 
   template <typename Visit>
   void forEachNewestFirst(Visit visit) const {
@@ -100,6 +108,12 @@ class CallList {
   friend bool findNextCall(CallList&, CallCursor&, std::int32_t, CallSearch);
   friend void removeCall(CallList&, CallCursor&);
   friend void freeCalls(CallList&);
+  friend void markStarted(CallList&, Call&);
+
+  void indexStart(const Call& call);
+  void indexEnd(const Call& call);
+  void dropIndexes();
+  Call* scanFor(std::uint64_t before, std::int32_t t, CallSearch mode);
 
   // The call read in the given order, or none once it is removed.
   const Call* callOf(std::uint64_t order) const;
@@ -112,19 +126,22 @@ class CallList {
   // are kept by reading order.
   class DueIndex {
    public:
+    explicit DueIndex(std::pmr::memory_resource* memory)
+        : waiting_(memory), inOrder_(memory), due_(memory) {}
     struct Entry {
       std::int32_t tick;
       std::uint64_t order;
     };
-    // Room for one more call, so that inserting it cannot fail.
-    void reserveOne();
+    // May throw std::bad_alloc, leaving the index short of the entry.
     void insert(Entry entry);
     void erase(std::uint64_t order);
+    // Empties the index and gives its memory back.
     void clear();
     // The due call (tick <= t) with the greatest reading order below `before`, dropping for
     // good the calls for which `drop` holds on the way.
     template <typename Drop>
     Call* latestDueBefore(std::int32_t t, std::uint64_t before, CallList& list, Drop drop);
+    // The earliest tick still waiting; false when none.
     bool earliestAhead(std::int32_t& tick, const CallList& list) const;
 
    private:
@@ -146,21 +163,22 @@ class CallList {
     // Ticks not reached yet: mostly arriving in order (a source's starts follow one another),
     // kept as a queue, the others in a heap. Mutable so that a look at the earliest tick can
     // drop the removed calls on top.
-    mutable std::vector<Entry> waiting_;
-    mutable std::vector<Entry> inOrder_;
+    mutable std::pmr::vector<Entry> waiting_;
+    mutable std::pmr::vector<Entry> inOrder_;
     mutable std::size_t head_ = 0;
-    std::vector<Entry> due_;
+    std::pmr::vector<Entry> due_;
     bool hasThreshold_ = false;
     std::int32_t threshold_ = 0;
   };
 
   // Slot k holds the call read in order firstOrder_ + k; removed calls leave a marked slot
   // until every older one is gone too.
-  std::deque<Call> slots_;
+  std::pmr::deque<Call> slots_;
   std::uint64_t firstOrder_ = 0;
   std::size_t live_ = 0;
   DueIndex byStart_;
   DueIndex byEnd_;
+  bool indexed_ = true;
   std::uint64_t nextOrder_ = 0;
 };
 
@@ -171,10 +189,16 @@ Call* pushCall(CallList& list, std::int32_t start, std::int32_t duration,
                shell::ErrorReporter& reporter);
 
 // From the cursor's successor (the head when the cursor is clear), the first call in list
-// order that is due: starting, start <= t and not active; ending, end() <= t. Moves the
-// cursor to it, or returns false with the cursor unchanged. The cursor's call must be in
-// the list.
+// order that is due: starting, start <= t and not started; ending, end() <= t, among the
+// calls started and those that end no later than they start. When every end search at a
+// tick follows a start search run to its end at that tick, as in a run, every call with
+// end() <= t is among them. Moves the cursor to it, or returns false with the cursor
+// unchanged. The cursor's call must be in the list.
 bool findNextCall(CallList& list, CallCursor& cursor, std::int32_t t, CallSearch mode);
+
+// Marks the call started: start searches pass it by from now on and end searches can find
+// it. Once only; the call must be in the list.
+void markStarted(CallList& list, Call& call);
 
 // Unlinks and frees the cursor's call with its hops and clears the cursor.
 void removeCall(CallList& list, CallCursor& cursor);

@@ -32,6 +32,8 @@ struct SourceRun {
   CallSource* source = nullptr;
   ViewSync* sync = nullptr;
   bool exhausted = false;
+  // Counted from the run's start: no call of the source is due before this tick.
+  std::int64_t nextCallAt = 0;
 };
 
 class RunLoop {
@@ -88,7 +90,7 @@ class RunLoop {
       sync.lastSource = sources_.size();
       addPositions(sync, source.paths);
       syncOfSource.push_back(found->second);
-      sources_.push_back(SourceRun{&source, nullptr, false});
+      sources_.push_back(SourceRun{&source, nullptr, false, 0});
     }
     for (std::size_t i = 0; i < sources_.size(); ++i) sources_[i].sync = &syncs_[syncOfSource[i]];
   }
@@ -180,10 +182,10 @@ class RunLoop {
 
   // The next tick at which the source has something to do: a line to read, a call to start
   // or end, or (for the first source of its pair) a refresh of its view that must be copied.
-  std::int64_t nextEventOf(std::size_t i) const {
-    const SourceRun& run = sources_[i];
+  std::int64_t nextEventOf(std::size_t i) {
+    SourceRun& run = sources_[i];
     // A source whose calls have all ended finds its list empty at its next step.
-    if (!run.exhausted || run.source->calls.empty()) return tick_ + 1;
+    if (!run.exhausted || run.source->calls.empty()) return run.nextCallAt = tick_ + 1;
     const std::int32_t now = clockOf(tick_);
     std::int64_t next = std::numeric_limits<std::int64_t>::max();
     std::int32_t at = 0;
@@ -192,14 +194,37 @@ class RunLoop {
     };
     if (run.source->calls.earliestWaitingStart(at)) consider(std::int64_t{at} - now);
     if (run.source->calls.earliestEnd(at)) consider(std::int64_t{at} - now);
+    run.nextCallAt = next;
     const ViewSync& sync = *run.sync;
     if (i == sync.firstSource && settings_.updateInterval != 0) {
-      const std::uint32_t due = static_cast<std::uint32_t>(sync.view->lastRefresh) +
-                                static_cast<std::uint32_t>(settings_.updateInterval);
-      const auto clock = static_cast<std::uint32_t>(now);
-      consider(due > clock ? std::int64_t{due - clock} : 1);
+      next = std::min(next, refreshToCopy(sync, i, next));
     }
     return next;
+  }
+
+  // The tick of the next refresh of the view that must be copied when it falls due; the
+  // largest tick when none must be before the pair's next step at `callAt`.
+  std::int64_t refreshToCopy(const ViewSync& sync, std::size_t i, std::int64_t callAt) const {
+    const std::int32_t lastRefresh = sync.view->lastRefresh;
+    const std::uint32_t due = static_cast<std::uint32_t>(lastRefresh) +
+                              static_cast<std::uint32_t>(settings_.updateInterval);
+    const auto clock = static_cast<std::uint32_t>(clockOf(tick_));
+    // Not later than the first refresh: early only when the clock wraps at 32 bits.
+    const std::int64_t firstDue = tick_ + (due > clock ? std::int64_t{due - clock} : 1);
+    // Another source of the pair may read the view before `callAt`.
+    if (i != sync.lastSource || firstDue >= callAt) return firstDue;
+    // Alone on its view, the source reads it only from `callAt` on: of the refreshes before,
+    // only the last needs its copy, and none if the check at `callAt` refreshes again.
+    const std::int64_t from = tick_ + 1;
+    const CheckResult until =
+        applyRefreshChecks(lastRefresh, settings_.updateInterval, clockOf(from),
+                           static_cast<std::uint64_t>(callAt - from));
+    if (!until.refreshed) return firstDue;
+    if (refreshDue(clockOf(callAt), until.lastRefresh, settings_.updateInterval)) {
+      return std::numeric_limits<std::int64_t>::max();
+    }
+    return from + static_cast<std::uint32_t>(static_cast<std::uint32_t>(until.lastRefresh) -
+                                             static_cast<std::uint32_t>(clockOf(from)));
   }
 
   // True when the source holds no call after its start pass.
@@ -207,6 +232,12 @@ class RunLoop {
     SourceRun& run = sources_[i];
     CallSource& source = *run.source;
     ViewSync& sync = *run.sync;
+    if (settings_.eventDriven && run.exhausted && tick_ < run.nextCallAt) {
+      // Woken for its view only: no line to read, no call due, the list not empty.
+      checkRefresh(sync);
+      finishStep(sync, i);
+      return false;
+    }
     readLine(run);
     checkRefresh(sync);
     CallCursor cursor;
@@ -298,7 +329,7 @@ class RunLoop {
     if (call.path != nullptr) routing::printPath(*call.path, out_);
     printTimes(call, " H ");
     if (call.path != nullptr && !assign(view, call)) ++summary_.callsBlocked;
-    call.active = true;
+    markStarted(source.calls, call);
     ++summary_.callsStarted;
     if (call.path == nullptr) {
       ++summary_.callsWithoutPath;

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <list>
 #include <map>
+#include <memory_resource>
+#include <new>
 #include <random>
 #include <vector>
 
@@ -25,7 +27,7 @@ class TimelineTest : public ::testing::Test {
     std::vector<Call*> started;
     CallCursor cursor;
     while (findNextCall(list, cursor, t, CallSearch::kStarting)) {
-      cursor.call->active = true;
+      markStarted(list, *cursor.call);
       started.push_back(cursor.call);
     }
     return started;
@@ -57,7 +59,7 @@ TEST_F(TimelineTest, PushedCallWaitsAtTheHead) {
   Call* older = push(3, 4);
   Call* newer = push(5, 1);
   EXPECT_EQ(list.newest(), newer);
-  EXPECT_FALSE(newer->active);
+  EXPECT_FALSE(newer->active());
   EXPECT_EQ(newer->path, nullptr);
   EXPECT_TRUE(newer->hops.empty());
   EXPECT_EQ(older->end(), 7);
@@ -85,6 +87,7 @@ TEST_F(TimelineTest, DueCallsStartNewestFirstAndOnlyOnce) {
 
 TEST_F(TimelineTest, EndIsStartPlusDuration) {
   push(5, 3);
+  startPass(5);
   EXPECT_TRUE(endPass(7).empty());
   EXPECT_EQ(endPass(8), (std::vector<std::int32_t>{5}));
 }
@@ -95,6 +98,7 @@ TEST_F(TimelineTest, RemovalRestartsAtTheHeadSoEveryExpiredCallGoesNewestFirst) 
   push(3, 0);
   push(4, -1);
   push(0, 3);
+  startPass(3);
   EXPECT_EQ(endPass(3), (std::vector<std::int32_t>{0, 4, 3, 1}));
   EXPECT_EQ(list.size(), 1u);
   EXPECT_EQ(list.newest()->start(), 2);
@@ -147,7 +151,8 @@ struct DirectList {
     for (; it != calls.end(); ++it) {
       const auto end = static_cast<std::int32_t>(static_cast<std::uint32_t>(it->start) +
                                                  static_cast<std::uint32_t>(it->duration));
-      const bool due = mode == CallSearch::kStarting ? it->start <= t && !it->active : end <= t;
+      const bool due = mode == CallSearch::kStarting ? it->start <= t && !it->active
+                                                     : end <= t && (it->active || end <= it->start);
       if (due) {
         cursor = it;
         return true;
@@ -157,51 +162,122 @@ struct DirectList {
   }
 };
 
-TEST_F(TimelineTest, AgreesWithADirectScanOfTheList) {
-  std::mt19937 rng(20240607);
+// Gives memory as the default resource does until a set number of allocations, then
+// refuses every request.
+class FailingMemory final : public std::pmr::memory_resource {
+ public:
+  void allow(int allocations) { allowed_ = allocations; }
+
+ private:
+  void* do_allocate(std::size_t bytes, std::size_t alignment) override {
+    if (allowed_-- <= 0) throw std::bad_alloc();
+    return std::pmr::new_delete_resource()->allocate(bytes, alignment);
+  }
+  void do_deallocate(void* block, std::size_t bytes, std::size_t alignment) override {
+    std::pmr::new_delete_resource()->deallocate(block, bytes, alignment);
+  }
+  bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override {
+    return this == &other;
+  }
+  int allowed_ = 1000;
+};
+
+// Random pushes, searches, starts, removals, cursor clears and tick moves, checked step
+// by step against the direct scan.
+void agreeWithDirectScan(CallList& list, std::mt19937& rng, shell::ErrorReporter& reporter,
+                         int round) {
   auto pick = [&rng](int low, int high) {
     return std::uniform_int_distribution<int>(low, high)(rng);
   };
+  DirectList direct;
+  std::map<const Call*, int> idOf;
+  CallCursor cursor;
+  int nextId = 0;
+  std::int32_t t = pick(-3, 3);
+  for (int step = 0; step < 300; ++step) {
+    const int action = pick(0, 9);
+    if (action <= 2) {
+      const std::int32_t start = t + pick(-3, 6);
+      const std::int32_t duration = pick(0, 9) == 0 ? pick(-4, -1) : pick(0, 6);
+      if (Call* call = pushCall(list, start, duration, reporter)) {
+        idOf[call] = nextId;
+        direct.calls.push_front({start, duration, false, nextId++});
+      }
+    } else if (action <= 6) {
+      const CallSearch mode = action <= 4 ? CallSearch::kStarting : CallSearch::kEnding;
+      const bool expected = direct.find(t, mode);
+      ASSERT_EQ(findNextCall(list, cursor, t, mode), expected) << round << "/" << step;
+      if (expected) {
+        ASSERT_EQ(idOf[cursor.call], direct.cursor->id) << round << "/" << step;
+        if (mode == CallSearch::kStarting && pick(0, 3) > 0) {
+          markStarted(list, *cursor.call);
+          direct.cursor->active = true;
+        }
+      }
+    } else if (action == 7) {
+      if (cursor.call != nullptr) {
+        removeCall(list, cursor);
+        direct.calls.erase(direct.cursor);
+        direct.cursor = direct.calls.end();
+      }
+    } else if (action == 8) {
+      cursor.clear();
+      direct.cursor = direct.calls.end();
+    } else {
+      // Mostly forward, sometimes back.
+      t += pick(0, 9) == 0 ? -pick(1, 4) : pick(0, 2);
+    }
+    ASSERT_EQ(list.size(), direct.calls.size());
+  }
+}
+
+TEST_F(TimelineTest, AgreesWithADirectScanOfTheList) {
+  std::mt19937 rng(20240607);
   for (int round = 0; round < 200; ++round) {
     freeCalls(list);
-    DirectList direct;
-    std::map<const Call*, int> idOf;
-    CallCursor cursor;
-    int nextId = 0;
-    std::int32_t t = pick(-3, 3);
-    for (int step = 0; step < 300; ++step) {
-      const int action = pick(0, 9);
-      if (action <= 2) {
-        const std::int32_t start = t + pick(-3, 6);
-        const std::int32_t duration = pick(0, 9) == 0 ? pick(-4, -1) : pick(0, 6);
-        idOf[push(start, duration)] = nextId;
-        direct.calls.push_front({start, duration, false, nextId++});
-      } else if (action <= 6) {
-        const CallSearch mode = action <= 4 ? CallSearch::kStarting : CallSearch::kEnding;
-        const bool expected = direct.find(t, mode);
-        ASSERT_EQ(findNextCall(list, cursor, t, mode), expected) << round << "/" << step;
-        if (expected) {
-          ASSERT_EQ(idOf[cursor.call], direct.cursor->id) << round << "/" << step;
-          if (mode == CallSearch::kStarting && pick(0, 3) > 0) {
-            cursor.call->active = direct.cursor->active = true;
-          }
-        }
-      } else if (action == 7) {
-        if (cursor.call != nullptr) {
-          removeCall(list, cursor);
-          direct.calls.erase(direct.cursor);
-          direct.cursor = direct.calls.end();
-        }
-      } else if (action == 8) {
-        cursor.clear();
-        direct.cursor = direct.calls.end();
-      } else {
-        // Mostly forward, sometimes back.
-        t += pick(0, 9) == 0 ? -pick(1, 4) : pick(0, 2);
-      }
-      ASSERT_EQ(list.size(), direct.calls.size());
-    }
+    agreeWithDirectScan(list, rng, reporter, round);
   }
+}
+
+// Whenever the memory runs out, pushes fail with 310 and searches keep giving the calls
+// the direct scan gives.
+TEST_F(TimelineTest, AgreesWithADirectScanWhenMemoryRunsOut) {
+  // A key for every report.
+  TestConsole keys(std::string(100000, '\n'));
+  shell::ErrorReporter reporting(keys);
+  std::mt19937 rng(77);
+  for (int round = 0; round < 200; ++round) {
+    FailingMemory memory;
+    CallList failing(&memory);
+    memory.allow(round % 40);
+    agreeWithDirectScan(failing, rng, reporting, round);
+  }
+  EXPECT_NE(keys.output().find("err:310"), std::string::npos);
+}
+
+TEST(TimelineWithoutIndexes, EarliestTicksComeFromTheCallsThemselves) {
+  TestConsole console;
+  shell::ErrorReporter reporter(console);
+  // The calls fit in the list's first block; the indexes cannot grow.
+  FailingMemory memory;
+  CallList list(&memory);
+  memory.allow(0);
+  pushCall(list, 9, 4, reporter);
+  pushCall(list, 6, 5, reporter);
+  pushCall(list, 8, -1, reporter);
+  std::int32_t tick = 0;
+  ASSERT_TRUE(list.earliestWaitingStart(tick));
+  EXPECT_EQ(tick, 6);
+  // Only the call that ends before it starts can end before starting.
+  ASSERT_TRUE(list.earliestEnd(tick));
+  EXPECT_EQ(tick, 7);
+  CallCursor cursor;
+  ASSERT_TRUE(findNextCall(list, cursor, 6, CallSearch::kStarting));
+  markStarted(list, *cursor.call);
+  ASSERT_TRUE(list.earliestEnd(tick));
+  EXPECT_EQ(tick, 7);
+  ASSERT_TRUE(list.earliestWaitingStart(tick));
+  EXPECT_EQ(tick, 8);
 }
 
 }  // namespace
