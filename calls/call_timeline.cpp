@@ -106,9 +106,21 @@ bool CallList::DueIndex::earliestAhead(std::int32_t& tick, const CallList& list)
   return true;
 }
 
+const Call* CallList::newest() const {
+  if (!indexed_) {
+    for (auto it = slots_.rbegin(); it != slots_.rend(); ++it) {
+      if (!it->removed_) return &*it;
+    }
+    return nullptr;
+  }
+  while (!liveOrders_.empty() && callOf(liveOrders_.back()) == nullptr) liveOrders_.pop_back();
+  return liveOrders_.empty() ? nullptr : callOf(liveOrders_.back());
+}
+
 void CallList::indexStart(const Call& call) {
   if (!indexed_) return;
   try {
+    liveOrders_.push_back(call.order_);
     byStart_.insert({call.start_, call.order_});
   } catch (const std::bad_alloc&) {
     dropIndexes();
@@ -126,6 +138,7 @@ void CallList::indexEnd(const Call& call) {
 
 void CallList::dropIndexes() {
   indexed_ = false;
+  std::pmr::vector<std::uint64_t>(liveOrders_.get_allocator()).swap(liveOrders_);
   byStart_.clear();
   byEnd_.clear();
 }
@@ -222,11 +235,16 @@ void markStarted(CallList& list, Call& call) {
 void removeCall(CallList& list, CallCursor& cursor) {
   Call* call = cursor.call;
   if (call == nullptr) return;
+  call->removed_ = true;
   if (list.indexed_) {
     list.byStart_.erase(call->order_);
     list.byEnd_.erase(call->order_);
+    // Orders of removed calls buried under live ones go in one sweep now and then.
+    std::pmr::vector<std::uint64_t>& orders = list.liveOrders_;
+    if (orders.size() > 2 * list.live_ + 64) {
+      std::erase_if(orders, [&list](std::uint64_t order) { return list.callOf(order) == nullptr; });
+    }
   }
-  call->removed_ = true;
   freeHops(call->hops);
   HopList().swap(call->hops);
   --list.live_;
@@ -241,6 +259,7 @@ void removeCall(CallList& list, CallCursor& cursor) {
 void freeCalls(CallList& list) {
   list.byStart_.clear();
   list.byEnd_.clear();
+  std::pmr::vector<std::uint64_t>(list.liveOrders_.get_allocator()).swap(list.liveOrders_);
   list.indexed_ = true;
   list.slots_.clear();
   list.live_ = 0;

@@ -72,7 +72,7 @@ class CallList {
  public:
   // Calls and indexes take their memory from `memory`.
   explicit CallList(std::pmr::memory_resource* memory = callMemory())
-      : slots_(memory), byStart_(memory), byEnd_(memory) {}
+      : slots_(memory), byStart_(memory), byEnd_(memory), liveOrders_(memory) {}
   // The indexes point into this list's own calls.
   CallList(const CallList&) = delete;
   CallList& operator=(const CallList&) = delete;
@@ -82,12 +82,7 @@ class CallList {
   bool empty() const { return live_ == 0; }
   std::size_t size() const { return live_; }
   // The head of the list, or none.
-  const Call* newest() const {
-    for (auto it = slots_.rbegin(); it != slots_.rend(); ++it) {
-      if (!it->removed_) return &*it;
-    }
-    return nullptr;
-  }
+  const Call* newest() const;
 
   // Right after a start search has run to its end at some tick, every call not yet started
   // starts later: the earliest such start, when there is one.
@@ -178,6 +173,9 @@ class CallList {
   std::size_t live_ = 0;
   DueIndex byStart_;
   DueIndex byEnd_;
+  // The orders of the calls read, ascending; those of removed calls leave it when they
+  // reach the top, so the newest call is found without passing the removed ones again.
+  mutable std::pmr::vector<std::uint64_t> liveOrders_;
   bool indexed_ = true;
   std::uint64_t nextOrder_ = 0;
 };

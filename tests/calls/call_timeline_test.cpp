@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ctime>
 #include <list>
 #include <map>
 #include <memory_resource>
@@ -228,6 +229,11 @@ void agreeWithDirectScan(CallList& list, std::mt19937& rng, shell::ErrorReporter
       t += pick(0, 9) == 0 ? -pick(1, 4) : pick(0, 2);
     }
     ASSERT_EQ(list.size(), direct.calls.size());
+    const Call* head = list.newest();
+    ASSERT_EQ(head == nullptr, direct.calls.empty());
+    if (head != nullptr) {
+      ASSERT_EQ(idOf[head], direct.calls.front().id) << round << "/" << step;
+    }
   }
 }
 
@@ -253,6 +259,23 @@ TEST_F(TimelineTest, AgreesWithADirectScanWhenMemoryRunsOut) {
     agreeWithDirectScan(failing, rng, reporting, round);
   }
   EXPECT_NE(keys.output().find("err:310"), std::string::npos);
+}
+
+// A long call read first keeps every later slot until it ends; finding the head must not
+// pass those removed calls again at every read.
+TEST_F(TimelineTest, HeadIsFoundQuicklyBehindManyRemovedCalls) {
+  push(0, 2000000000);
+  startPass(0);
+  const std::clock_t began = std::clock();
+  for (std::int32_t t = 1; t <= 300000; ++t) {
+    ASSERT_NE(list.newest(), nullptr);
+    push(t, 0);
+    startPass(t);
+    endPass(t);
+  }
+  EXPECT_LT(static_cast<double>(std::clock() - began) / CLOCKS_PER_SEC, 2.0);
+  EXPECT_EQ(list.size(), 1u);
+  EXPECT_EQ(list.newest()->start(), 0);
 }
 
 TEST(TimelineWithoutIndexes, EarliestTicksComeFromTheCallsThemselves) {
