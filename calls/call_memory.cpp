@@ -49,7 +49,7 @@ class RegionResource final : public std::pmr::memory_resource {
     return {base, size};
   }
   static void release(const Region& region) {
-    ::operator delete (region.base, region.size, std::align_val_t{kHugePage});
+    ::operator delete (region.base, std::align_val_t{kHugePage});
   }
 
   void* do_allocate(std::size_t bytes, std::size_t alignment) override {
