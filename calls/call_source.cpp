@@ -48,19 +48,17 @@ CallSource* addCallSource(CallSources& list, std::unique_ptr<shell::InputFile>& 
 bool readCallLine(CallSource& source, CallLine& line) {
   if (!source.file) return false;
   shell::InputFile& file = *source.file;
+  // One read as a C line read with a 100-byte buffer would make it.
+  std::array<char, kLineLimit> read;
+  std::size_t count = file.readLine(read.data(), read.size());
+  if (count > 0 && read[count - 1] == '\n') --count;
   Field fields[2];
   int current = 0;
-  bool atNewline = false;
-  // One read as a C line read with a 100-byte buffer would make it.
-  for (std::size_t count = 0; count < kLineLimit && !atNewline; ++count) {
-    const int c = file.getChar();
-    if (c < 0) break;
-    atNewline = c == '\n';
-    if (atNewline) break;
-    if (c == '\t') {
+  for (std::size_t i = 0; i < count; ++i) {
+    if (read[i] == '\t') {
       current = 1;
     } else {
-      fields[current].append(static_cast<char>(c));
+      fields[current].append(read[i]);
     }
   }
   line.first = shell::leadingDecimal(fields[0].text());

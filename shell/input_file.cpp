@@ -7,6 +7,17 @@
 
 namespace shell {
 
+std::size_t InputFile::readLine(char* buffer, std::size_t limit) {
+  std::size_t count = 0;
+  while (count < limit) {
+    const int c = getChar();
+    if (c < 0) break;
+    buffer[count++] = static_cast<char>(c);
+    if (c == '\n') break;
+  }
+  return count;
+}
+
 namespace {
 
 class DiskFile : public InputFile {
@@ -20,6 +31,21 @@ class DiskFile : public InputFile {
     int c = std::getc(file_);
     if (c == EOF) endSeen_ = true;
     return c == EOF ? -1 : c;
+  }
+
+  // The file belongs to this object alone, so the stream needs no lock per byte.
+  std::size_t readLine(char* buffer, std::size_t limit) override {
+    std::size_t count = 0;
+    while (count < limit) {
+      const int c = getc_unlocked(file_);
+      if (c == EOF) {
+        endSeen_ = true;
+        break;
+      }
+      buffer[count++] = static_cast<char>(c);
+      if (c == '\n') break;
+    }
+    return count;
   }
 
   bool atEnd() override {

@@ -1,6 +1,7 @@
 // Read access to the system's input files, on disk or in memory.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -18,6 +19,9 @@ class InputFile {
   virtual int getChar() = 0;
   // True when no byte is left; the read position does not move.
   virtual bool atEnd() = 0;
+  // Up to `limit` bytes into `buffer`, stopping after a newline, as a C line read takes
+  // them: the number of bytes read. Meeting the end sets the end-of-file indicator.
+  virtual std::size_t readLine(char* buffer, std::size_t limit);
   bool endSeen() const { return endSeen_; }
 
  protected:
