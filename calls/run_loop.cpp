@@ -134,8 +134,9 @@ class RunLoop {
     auto [entry, added] = hopPositions_.try_emplace(&path);
     if (!added) return;
     for (std::size_t k = 0; k + 1 < path.size(); ++k) {
-      entry->second.push_back(
-          {net_.liveTable.positionOf(path[k], path[k + 1]), view.positionOf(path[k], path[k + 1])});
+      const std::ptrdiff_t inView = view.positionOf(path[k], path[k + 1]);
+      entry->second.links.push_back({net_.liveTable.positionOf(path[k], path[k + 1]), inView});
+      entry->second.inView.push_back(inView);
     }
   }
 
@@ -143,11 +144,16 @@ class RunLoop {
     std::ptrdiff_t live;
     std::ptrdiff_t view;
   };
+  struct PathHops {
+    std::vector<HopLinks> links;
+    // The view positions alone, as the assignment takes them.
+    std::vector<std::ptrdiff_t> inView;
+  };
 
   // The positions of each hop's link in the live table and the view; -1 where missing.
   std::span<const HopLinks> hopLinksOf(const routing::Path& path, const network::LinkTable& view) {
     auto found = hopPositions_.find(&path);
-    if (found != hopPositions_.end()) return found->second;
+    if (found != hopPositions_.end()) return found->second.links;
     // Every path a policy can give is remembered beforehand; looking up is only a safety net.
     unknownPathHops_.clear();
     for (std::size_t k = 0; k + 1 < path.size(); ++k) {
@@ -186,6 +192,8 @@ class RunLoop {
     SourceRun& run = sources_[i];
     // A source whose calls have all ended finds its list empty at its next step.
     if (!run.exhausted || run.source->calls.empty()) return run.nextCallAt = tick_ + 1;
+    // After a step for the view alone the calls are as they were.
+    if (tick_ < run.nextCallAt) return withRefresh(i, run.nextCallAt);
     const std::int32_t now = clockOf(tick_);
     std::int64_t next = std::numeric_limits<std::int64_t>::max();
     std::int32_t at = 0;
@@ -195,11 +203,14 @@ class RunLoop {
     if (run.source->calls.earliestWaitingStart(at)) consider(std::int64_t{at} - now);
     if (run.source->calls.earliestEnd(at)) consider(std::int64_t{at} - now);
     run.nextCallAt = next;
-    const ViewSync& sync = *run.sync;
-    if (i == sync.firstSource && settings_.updateInterval != 0) {
-      next = std::min(next, refreshToCopy(sync, i, next));
-    }
-    return next;
+    return withRefresh(i, next);
+  }
+
+  // The earlier of `callAt` and the refresh the source must wake for.
+  std::int64_t withRefresh(std::size_t i, std::int64_t callAt) const {
+    const ViewSync& sync = *sources_[i].sync;
+    if (i != sync.firstSource || settings_.updateInterval == 0) return callAt;
+    return std::min(callAt, refreshToCopy(sync, i, callAt));
   }
 
   // The tick of the next refresh of the view that must be copied when it falls due; the
@@ -341,9 +352,13 @@ class RunLoop {
 
   // False when the call is blocked.
   bool assign(network::LinkStateView& view, Call& call) {
+    auto known = hopPositions_.find(call.path);
+    const std::span<const std::ptrdiff_t> inView =
+        known != hopPositions_.end() ? std::span<const std::ptrdiff_t>(known->second.inView)
+                                     : std::span<const std::ptrdiff_t>();
     const bool carried =
         assignWavelengths(workspace_, view.links, *call.path, std::span(net_.wavelengthOrder),
-                          res_.blockingTypes, res_.reporter);
+                          res_.blockingTypes, res_.reporter, inView);
     if (!carried) out_.write(" BLOKEO 0 ");
     if (!spareHops_.empty() && !workspace_.hops.empty()) {
       call.hops.swap(spareHops_.back());
@@ -450,7 +465,7 @@ class RunLoop {
   std::vector<std::size_t> dueSources_;
   std::vector<SourceRun> sources_;
   std::vector<ViewSync> syncs_;
-  std::unordered_map<const routing::Path*, std::vector<HopLinks>> hopPositions_;
+  std::unordered_map<const routing::Path*, PathHops> hopPositions_;
   std::vector<HopLinks> unknownPathHops_;
   std::int64_t tick_ = 0;
   std::int32_t lastStart_ = 0;

@@ -45,6 +45,22 @@ void SourceSchedule::takeBucket(std::size_t bucket, std::vector<std::size_t>& so
   occupied_ &= ~(std::uint64_t{1} << bucket);
 }
 
+namespace {
+
+// A bucket fills in stepping order, so it is nearly sorted: insertion sort suits it while
+// it is short.
+void sortSmall(std::vector<std::size_t>& sources) {
+  if (sources.size() > 32) {
+    std::sort(sources.begin(), sources.end());
+    return;
+  }
+  for (auto it = sources.begin() + 1; it < sources.end(); ++it) {
+    std::rotate(std::upper_bound(sources.begin(), it, *it), it, it + 1);
+  }
+}
+
+}  // namespace
+
 bool SourceSchedule::takeNextTick(std::int64_t& tick, std::vector<std::size_t>& sources) {
   sources.clear();
   std::int64_t near = 0;
@@ -60,10 +76,7 @@ bool SourceSchedule::takeNextTick(std::int64_t& tick, std::vector<std::size_t>& 
     sources.push_back(far_.back().second);
     far_.pop_back();
   }
-  // A bucket fills in stepping order, so it is usually sorted already.
-  if (merged || !std::is_sorted(sources.begin(), sources.end())) {
-    std::sort(sources.begin(), sources.end());
-  }
+  if (merged || !std::is_sorted(sources.begin(), sources.end())) sortSmall(sources);
   return true;
 }
 

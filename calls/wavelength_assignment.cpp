@@ -91,6 +91,30 @@ void PathLinks::resolve(const network::LinkTable& table, const routing::Path& pa
   cached_ = true;
 }
 
+void PathLinks::resolve(const network::LinkTable& table, const routing::Path& path,
+                        std::span<const std::ptrdiff_t> positions) {
+  if (path.empty() || positions.size() != path.size() - 1) return resolve(table, path);
+  table_ = &table;
+  path_ = &path;
+  hopCount_ = positions.size();
+  lambdaCount_ = table.lambdaCount();
+  cached_ = false;
+  try {
+    hops_.resize(hopCount_);
+  } catch (const std::bad_alloc&) {
+    return;
+  }
+  for (std::size_t k = 0; k < hopCount_; ++k) {
+    Hop hop{path[k], path[k + 1], nullptr, nullptr};
+    if (positions[k] >= 0 && hop.from != network::kNoNode && hop.to != network::kNoNode) {
+      hop.link = &table[static_cast<std::size_t>(positions[k])];
+      hop.freeFibers = table.freeFibers(*hop.link);
+    }
+    hops_[k] = hop;
+  }
+  cached_ = true;
+}
+
 PathLinks::Hop PathLinks::hop(std::size_t k) const {
   if (cached_) return hops_[k];
   Hop hop{(*path_)[k], (*path_)[k + 1], nullptr, nullptr};
@@ -248,10 +272,11 @@ bool tryBestWavelength(AssignmentWorkspace& workspace, std::size_t n,
 
 bool assignWavelengths(AssignmentWorkspace& workspace, const network::LinkTable& view,
                        const routing::Path& path, std::span<std::int32_t> order,
-                       BlockingTypes& blockingTypes, shell::ErrorReporter& reporter) {
+                       BlockingTypes& blockingTypes, shell::ErrorReporter& reporter,
+                       std::span<const std::ptrdiff_t> viewPositions) {
   PathLinks& links = workspace.links;
   HopList& hops = workspace.hops;
-  links.resolve(view, path);
+  links.resolve(view, path, viewPositions);
   freeHops(hops);
   bool roomForEveryHop = true;
   try {

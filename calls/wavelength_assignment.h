@@ -52,6 +52,10 @@ class PathLinks {
   // Keeps the storage of earlier paths. If the storage cannot grow, the hops are looked
   // up at each use instead: slower, never wrong.
   void resolve(const network::LinkTable& table, const routing::Path& path);
+  // The same, with the position of each hop's link in the table already known (-1 for a
+  // missing link), as a lookup would give it.
+  void resolve(const network::LinkTable& table, const routing::Path& path,
+               std::span<const std::ptrdiff_t> positions);
 
   std::size_t hopCount() const { return hopCount_; }
   Hop hop(std::size_t k) const;
@@ -98,8 +102,10 @@ int assignWithConversion(const PathLinks& links, HopList& hops, BlockingTypes& b
 // to end, then conversion. `order` is working storage of lambdaCount entries. False when the call
 // is blocked (cause recorded, hops empty); otherwise the hops are in `workspace.hops`. With an
 // empty `order` nothing is tried and the call is carried with no hop.
+// `viewPositions`, when given, holds the position in `view` of each hop's link.
 bool assignWavelengths(AssignmentWorkspace& workspace, const network::LinkTable& view,
                        const routing::Path& path, std::span<std::int32_t> order,
-                       BlockingTypes& blockingTypes, shell::ErrorReporter& reporter);
+                       BlockingTypes& blockingTypes, shell::ErrorReporter& reporter,
+                       std::span<const std::ptrdiff_t> viewPositions = {});
 
 }  // namespace calls

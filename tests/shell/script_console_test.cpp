@@ -69,6 +69,32 @@ TEST(Console, WritesIntegersWithoutFormatting) {
     console.write(" ");
     expected += std::to_string(value) + " ";
   }
+  long long power = 1;
+  for (int digits = 1; digits <= 18; ++digits) {
+    for (long long value : {power - 1, power, -power, 1 - power}) {
+      console.writeInt(value);
+      console.write(" ");
+      expected += std::to_string(value) + " ";
+    }
+    power *= 10;
+  }
+  EXPECT_EQ(console.output(), expected);
+}
+
+// Numbers and texts that meet the end of the buffer are sent whole and in order.
+TEST(Console, OutputCrossingTheBufferEdgeKeepsEveryByte) {
+  TestConsole console;
+  std::string expected;
+  for (std::size_t pad = 0; pad < 40; ++pad) {
+    const std::string filler((1 << 16) - 30 + pad, 'a');
+    console.write(filler);
+    expected += filler;
+    for (long long value : {-9223372036854775807LL - 1, 123456789012LL, 5LL}) {
+      console.writeInt(value);
+      console.write("-");
+      expected += std::to_string(value) + "-";
+    }
+  }
   EXPECT_EQ(console.output(), expected);
 }
 
