@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "calls/call_timeline.h"
+#include "calls/path_hops.h"
 #include "calls/path_selection.h"
 #include "calls/source_schedule.h"
 #include "calls/view_sync.h"
@@ -131,29 +132,18 @@ class RunLoop {
 
   // A hop's links are looked up once per path for the whole run.
   void rememberHops(const routing::Path& path, const network::LinkTable& view) {
-    auto [entry, added] = hopPositions_.try_emplace(&path);
+    auto [entry, added] = hopPositions_.add(&path);
     if (!added) return;
     for (std::size_t k = 0; k + 1 < path.size(); ++k) {
       const std::ptrdiff_t inView = view.positionOf(path[k], path[k + 1]);
-      entry->second.links.push_back({net_.liveTable.positionOf(path[k], path[k + 1]), inView});
-      entry->second.inView.push_back(inView);
+      entry.links.push_back({net_.liveTable.positionOf(path[k], path[k + 1]), inView});
+      entry.inView.push_back(inView);
     }
   }
 
-  struct HopLinks {
-    std::ptrdiff_t live;
-    std::ptrdiff_t view;
-  };
-  struct PathHops {
-    std::vector<HopLinks> links;
-    // The view positions alone, as the assignment takes them.
-    std::vector<std::ptrdiff_t> inView;
-  };
-
   // The positions of each hop's link in the live table and the view; -1 where missing.
   std::span<const HopLinks> hopLinksOf(const routing::Path& path, const network::LinkTable& view) {
-    auto found = hopPositions_.find(&path);
-    if (found != hopPositions_.end()) return found->second.links;
+    if (const PathHops* known = hopPositions_.find(&path)) return known->links;
     // Every path a policy can give is remembered beforehand; looking up is only a safety net.
     unknownPathHops_.clear();
     for (std::size_t k = 0; k + 1 < path.size(); ++k) {
@@ -352,10 +342,10 @@ class RunLoop {
 
   // False when the call is blocked.
   bool assign(network::LinkStateView& view, Call& call) {
-    auto known = hopPositions_.find(call.path);
+    const PathHops* known = hopPositions_.find(call.path);
     const std::span<const std::ptrdiff_t> inView =
-        known != hopPositions_.end() ? std::span<const std::ptrdiff_t>(known->second.inView)
-                                     : std::span<const std::ptrdiff_t>();
+        known != nullptr ? std::span<const std::ptrdiff_t>(known->inView)
+                         : std::span<const std::ptrdiff_t>();
     const bool carried =
         assignWavelengths(workspace_, view.links, *call.path, std::span(net_.wavelengthOrder),
                           res_.blockingTypes, res_.reporter, inView);
@@ -465,7 +455,7 @@ class RunLoop {
   std::vector<std::size_t> dueSources_;
   std::vector<SourceRun> sources_;
   std::vector<ViewSync> syncs_;
-  std::unordered_map<const routing::Path*, PathHops> hopPositions_;
+  PathHopsIndex hopPositions_;
   std::vector<HopLinks> unknownPathHops_;
   std::int64_t tick_ = 0;
   std::int32_t lastStart_ = 0;
