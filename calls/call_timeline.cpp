@@ -107,20 +107,24 @@ bool CallList::DueIndex::earliestAhead(std::int32_t& tick, const CallList& list)
 }
 
 const Call* CallList::newest() const {
-  if (!indexed_) {
-    for (auto it = slots_.rbegin(); it != slots_.rend(); ++it) {
-      if (!it->removed_) return &*it;
-    }
-    return nullptr;
+  if (slots_.empty()) return nullptr;
+  // The oldest slot always holds a call, so the hops end on one.
+  const std::size_t top = slots_.size() - 1;
+  std::size_t live = top;
+  while (slots_[live].removed_) live -= slots_[live].skipBack_;
+  // Every slot passed now points straight at it, so no later search passes them again.
+  for (std::size_t at = top; at != live;) {
+    const std::size_t next = at - slots_[at].skipBack_;
+    slots_[at].skipBack_ = static_cast<std::uint32_t>(
+        std::min<std::size_t>(at - live, std::numeric_limits<std::uint32_t>::max()));
+    at = next;
   }
-  while (!liveOrders_.empty() && callOf(liveOrders_.back()) == nullptr) liveOrders_.pop_back();
-  return liveOrders_.empty() ? nullptr : callOf(liveOrders_.back());
+  return &slots_[live];
 }
 
 void CallList::indexStart(const Call& call) {
   if (!indexed_) return;
   try {
-    liveOrders_.push_back(call.order_);
     byStart_.insert({call.start_, call.order_});
   } catch (const std::bad_alloc&) {
     dropIndexes();
@@ -138,7 +142,6 @@ void CallList::indexEnd(const Call& call) {
 
 void CallList::dropIndexes() {
   indexed_ = false;
-  std::pmr::vector<std::uint64_t>(liveOrders_.get_allocator()).swap(liveOrders_);
   byStart_.clear();
   byEnd_.clear();
 }
@@ -236,14 +239,10 @@ void removeCall(CallList& list, CallCursor& cursor) {
   Call* call = cursor.call;
   if (call == nullptr) return;
   call->removed_ = true;
+  call->skipBack_ = 1;
   if (list.indexed_) {
     list.byStart_.erase(call->order_);
     list.byEnd_.erase(call->order_);
-    // Orders of removed calls buried under live ones go in one sweep now and then.
-    std::pmr::vector<std::uint64_t>& orders = list.liveOrders_;
-    if (orders.size() > 2 * list.live_ + 64) {
-      std::erase_if(orders, [&list](std::uint64_t order) { return list.callOf(order) == nullptr; });
-    }
   }
   freeHops(call->hops);
   HopList().swap(call->hops);
@@ -259,7 +258,6 @@ void removeCall(CallList& list, CallCursor& cursor) {
 void freeCalls(CallList& list) {
   list.byStart_.clear();
   list.byEnd_.clear();
-  std::pmr::vector<std::uint64_t>(list.liveOrders_.get_allocator()).swap(list.liveOrders_);
   list.indexed_ = true;
   list.slots_.clear();
   list.live_ = 0;

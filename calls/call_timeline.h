@@ -57,6 +57,9 @@ class Call {
   std::uint64_t order_ = 0;
   bool active_ = false;
   bool removed_ = false;
+  // For a removed call: every slot between it and this many slots back is removed too, so
+  // the search for the newest call can hop over them.
+  mutable std::uint32_t skipBack_ = 1;
 };
 
 // Calls in list order, newest first. Besides the list, calls are indexed by start and by
@@ -72,7 +75,7 @@ class CallList {
  public:
   // Calls and indexes take their memory from `memory`.
   explicit CallList(std::pmr::memory_resource* memory = callMemory())
-      : slots_(memory), byStart_(memory), byEnd_(memory), liveOrders_(memory) {}
+      : slots_(memory), byStart_(memory), byEnd_(memory) {}
   // The indexes point into this list's own calls.
   CallList(const CallList&) = delete;
   CallList& operator=(const CallList&) = delete;
@@ -173,9 +176,6 @@ class CallList {
   std::size_t live_ = 0;
   DueIndex byStart_;
   DueIndex byEnd_;
-  // The orders of the calls read, ascending; those of removed calls leave it when they
-  // reach the top, so the newest call is found without passing the removed ones again.
-  mutable std::pmr::vector<std::uint64_t> liveOrders_;
   bool indexed_ = true;
   std::uint64_t nextOrder_ = 0;
 };
