@@ -33,7 +33,11 @@ struct SourceRun {
   CallSource* source = nullptr;
   ViewSync* sync = nullptr;
   bool exhausted = false;
-  // Counted from the run's start: no call of the source is due before this tick.
+  // Counted from the run's start, for a source whose file is exhausted: no call of the
+  // source is due to start before nextStartAt, nor to end before nextEndAt, and
+  // nextCallAt is the earlier of the two.
+  std::int64_t nextStartAt = 0;
+  std::int64_t nextEndAt = 0;
   std::int64_t nextCallAt = 0;
 };
 
@@ -91,7 +95,7 @@ class RunLoop {
       sync.lastSource = sources_.size();
       addPositions(sync, source.paths);
       syncOfSource.push_back(found->second);
-      sources_.push_back(SourceRun{&source, nullptr, false, 0});
+      sources_.push_back(SourceRun{&source, nullptr, false, 0, 0, 0});
     }
     for (std::size_t i = 0; i < sources_.size(); ++i) sources_[i].sync = &syncs_[syncOfSource[i]];
   }
@@ -181,19 +185,25 @@ class RunLoop {
   std::int64_t nextEventOf(std::size_t i) {
     SourceRun& run = sources_[i];
     // A source whose calls have all ended finds its list empty at its next step.
-    if (!run.exhausted || run.source->calls.empty()) return run.nextCallAt = tick_ + 1;
+    if (!run.exhausted || run.source->calls.empty()) {
+      run.nextStartAt = run.nextEndAt = run.nextCallAt = tick_ + 1;
+      return tick_ + 1;
+    }
     // After a step for the view alone the calls are as they were.
     if (tick_ < run.nextCallAt) return withRefresh(i, run.nextCallAt);
     const std::int32_t now = clockOf(tick_);
-    std::int64_t next = std::numeric_limits<std::int64_t>::max();
-    std::int32_t at = 0;
-    auto consider = [&](std::int64_t ahead) {
-      next = std::min(next, tick_ + std::max<std::int64_t>(ahead, 1));
+    auto tickOf = [&](bool found, std::int32_t at) {
+      if (!found) return std::numeric_limits<std::int64_t>::max();
+      return tick_ + std::max<std::int64_t>(std::int64_t{at} - now, 1);
     };
-    if (run.source->calls.earliestWaitingStart(at)) consider(std::int64_t{at} - now);
-    if (run.source->calls.earliestEnd(at)) consider(std::int64_t{at} - now);
-    run.nextCallAt = next;
-    return withRefresh(i, next);
+    std::int32_t start = 0;
+    std::int32_t end = 0;
+    const bool starts = run.source->calls.earliestWaitingStart(start);
+    const bool ends = run.source->calls.earliestEnd(end);
+    run.nextStartAt = tickOf(starts, start);
+    run.nextEndAt = tickOf(ends, end);
+    run.nextCallAt = std::min(run.nextStartAt, run.nextEndAt);
+    return withRefresh(i, run.nextCallAt);
   }
 
   // The earlier of `callAt` and the refresh the source must wake for.
@@ -241,14 +251,20 @@ class RunLoop {
     }
     readLine(run);
     checkRefresh(sync);
+    // Searches that are known to find nothing are left out.
+    const bool known = settings_.eventDriven && run.exhausted;
+    bool started = false;
     CallCursor cursor;
-    while (findNextCall(source.calls, cursor, clockOf(tick_), CallSearch::kStarting)) {
-      startCall(source, sync, *cursor.call);
+    if (!known || tick_ >= run.nextStartAt) {
+      while (findNextCall(source.calls, cursor, clockOf(tick_), CallSearch::kStarting)) {
+        startCall(source, sync, *cursor.call);
+        started = true;
+      }
     }
     const bool empty = source.calls.empty();
     if (empty) {
       out_.write("\nFin Lista de CALLS ");
-    } else {
+    } else if (!known || started || tick_ >= run.nextEndAt) {
       cursor.clear();
       while (findNextCall(source.calls, cursor, clockOf(tick_), CallSearch::kEnding)) {
         endCall(sync, *cursor.call);
