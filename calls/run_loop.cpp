@@ -169,7 +169,9 @@ class RunLoop {
     bool endMark = false;
     // The tick runs to its end after the end mark.
     while (!endMark && schedule_->takeNextTick(tick_, dueSources_)) {
-      for (const std::size_t i : dueSources_) {
+      for (std::size_t k = 0; k < dueSources_.size(); ++k) {
+        const std::size_t i = dueSources_[k];
+        if (k + 1 < dueSources_.size()) sources_[dueSources_[k + 1]].source->calls.prefetch();
         if (sourceStep(i)) {
           endMark = true;
         } else {

@@ -57,7 +57,7 @@ unsigned digitCount(std::uint64_t value) {
 
 }  // namespace
 
-void Console::writeInt(std::int64_t value) {
+void Console::writeAnyInt(std::int64_t value) {
   // Trace numbers are written by the million: two digits at a time from a table, in 32 bits
   // where they fit, straight into the buffer, no formatting machinery.
   static constexpr char kPairs[] =

@@ -34,7 +34,16 @@ class Console {
     std::memcpy(buffer_.get() + size_, text.data(), text.size());
     size_ += text.size();
   }
-  void writeInt(std::int64_t value);
+  void writeInt(std::int64_t value) {
+    // Node numbers and wavelengths, most of what a trace holds, take the short way.
+    if (value >= 0 && value < 100 && capacity_ - size_ >= 2) {
+      const auto small = static_cast<unsigned>(value);
+      if (small >= 10) buffer_[size_++] = static_cast<char>('0' + small / 10);
+      buffer_[size_++] = static_cast<char>('0' + small % 10);
+      return;
+    }
+    writeAnyInt(value);
+  }
   void flush();
 
   virtual void clearScreen() = 0;
@@ -53,6 +62,7 @@ class Console {
 
  private:
   void writeSlow(std::string_view text);
+  void writeAnyInt(std::int64_t value);
 
   std::unique_ptr<char[]> buffer_;
   std::size_t size_ = 0;
