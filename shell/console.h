@@ -29,6 +29,7 @@ class Console {
 
   // Output is buffered; every read flushes it first. Writing allocates nothing.
   void write(std::string_view text) {
+    if (text.empty()) return;
     if (text.size() > capacity_ - size_) return writeSlow(text);
     // Inlined with a literal, the copy is a few moves rather than a call.
     std::memcpy(buffer_.get() + size_, text.data(), text.size());

@@ -81,6 +81,15 @@ TEST(Console, WritesIntegersWithoutFormatting) {
   EXPECT_EQ(console.output(), expected);
 }
 
+TEST(Console, EmptyTextsWriteNothing) {
+  TestConsole console;
+  console.write(std::string_view());
+  console.write("");
+  console.write("a");
+  console.write(std::string_view());
+  EXPECT_EQ(console.output(), "a");
+}
+
 // Numbers and texts that meet the end of the buffer are sent whole and in order.
 TEST(Console, OutputCrossingTheBufferEdgeKeepsEveryByte) {
   TestConsole console;
