@@ -16,69 +16,97 @@ void CallList::DueIndex::addDue(Entry entry) {
   due_.insert(std::upper_bound(due_.begin(), due_.end(), entry, byOrder), entry);
 }
 
-void CallList::DueIndex::pushWaiting(Entry entry) {
-  if (head_ == inOrder_.size() || !Later{}(inOrder_.back(), entry)) {
-    inOrder_.push_back(entry);
+void CallList::DueIndex::pushWaiting(Entry entry, const CallList& list, bool newest) {
+  if (queueInSlots_ && newest && (queued_ == 0 || entry.tick >= lastQueuedTick_)) {
+    const Call* call = list.callOf(entry.order);
+    if (queued_ == 0) queueHead_ = entry.order;
+    call->queued_ = true;
+    ++queued_;
+    lastQueuedTick_ = entry.tick;
     return;
   }
   waiting_.push_back(entry);
   std::push_heap(waiting_.begin(), waiting_.end(), Later{});
 }
 
-const CallList::DueIndex::Entry& CallList::DueIndex::earliestWaiting() const {
-  if (head_ == inOrder_.size()) return waiting_.front();
-  if (waiting_.empty() || Later{}(waiting_.front(), inOrder_[head_])) return inOrder_[head_];
-  return waiting_.front();
+// Queued calls are never removed ones, and slots before firstOrder_ hold none.
+const Call& CallList::DueIndex::queueFront(const CallList& list) const {
+  queueHead_ = std::max(queueHead_, list.firstOrder_);
+  while (!list.slots_[queueHead_ - list.firstOrder_].queued_) ++queueHead_;
+  return list.slots_[queueHead_ - list.firstOrder_];
 }
 
-void CallList::DueIndex::popWaiting() const {
-  if (head_ < inOrder_.size() && (waiting_.empty() || Later{}(waiting_.front(), inOrder_[head_]))) {
-    if (++head_ == inOrder_.size()) {
-      inOrder_.clear();
-      head_ = 0;
-    } else if (head_ > 64 && head_ * 2 > inOrder_.size()) {
-      inOrder_.erase(inOrder_.begin(), inOrder_.begin() + static_cast<std::ptrdiff_t>(head_));
-      head_ = 0;
-    }
+bool CallList::DueIndex::queueFirst(const CallList& list) const {
+  if (queued_ == 0) return false;
+  if (waiting_.empty()) return true;
+  const Call& front = queueFront(list);
+  return Later{}(waiting_.front(), Entry{front.start_, front.order_});
+}
+
+CallList::DueIndex::Entry CallList::DueIndex::earliestWaiting(const CallList& list) const {
+  if (!queueFirst(list)) return waiting_.front();
+  const Call& front = queueFront(list);
+  return {front.start_, front.order_};
+}
+
+void CallList::DueIndex::popWaiting(const CallList& list) const {
+  if (queueFirst(list)) {
+    queueFront(list).queued_ = false;
+    --queued_;
+    ++queueHead_;
     return;
   }
   std::pop_heap(waiting_.begin(), waiting_.end(), Later{});
   waiting_.pop_back();
 }
 
-void CallList::DueIndex::insert(Entry entry) {
+void CallList::DueIndex::insert(Entry entry, const CallList& list, bool newest) {
   if (isDue(entry.tick)) {
     addDue(entry);
   } else {
-    pushWaiting(entry);
+    pushWaiting(entry, list, newest);
   }
 }
 
-void CallList::DueIndex::erase(std::uint64_t order) {
-  // Entries still waiting are dropped when they come to the top of the heap.
-  auto found = std::lower_bound(due_.begin(), due_.end(), Entry{0, order}, byOrder);
-  if (found != due_.end() && found->order == order) due_.erase(found);
+void CallList::DueIndex::erase(const Call& call) {
+  if (queueInSlots_ && call.queued_) {
+    call.queued_ = false;
+    --queued_;
+  }
+  // Entries still waiting in the heap are dropped when they come to its top.
+  auto found = std::lower_bound(due_.begin(), due_.end(), Entry{0, call.order_}, byOrder);
+  if (found != due_.end() && found->order == call.order_) due_.erase(found);
 }
 
 void CallList::DueIndex::clear() {
-  for (auto* entries : {&waiting_, &inOrder_, &due_}) {
+  for (auto* entries : {&waiting_, &due_}) {
     std::pmr::vector<Entry>(entries->get_allocator()).swap(*entries);
   }
-  head_ = 0;
+  queueHead_ = 0;
+  queued_ = 0;
   hasThreshold_ = false;
+}
+
+void CallList::DueIndex::prefetch(const CallList& list) const {
+  if (queued_ > 0 && queueHead_ >= list.firstOrder_ &&
+      queueHead_ - list.firstOrder_ < list.slots_.size()) {
+    __builtin_prefetch(&list.slots_[queueHead_ - list.firstOrder_]);
+  }
+  if (!waiting_.empty()) __builtin_prefetch(waiting_.data());
+  if (!due_.empty()) __builtin_prefetch(due_.data());
 }
 
 void CallList::DueIndex::moveThresholdTo(std::int32_t t, const CallList& list) {
   if (!hasThreshold_ || t >= threshold_) {
-    while (hasWaiting() && earliestWaiting().tick <= t) {
-      const Entry entry = earliestWaiting();
-      popWaiting();
+    while (hasWaiting() && earliestWaiting(list).tick <= t) {
+      const Entry entry = earliestWaiting(list);
+      popWaiting(list);
       if (list.callOf(entry.order) != nullptr) addDue(entry);
     }
   } else {
     auto later = std::stable_partition(due_.begin(), due_.end(),
                                        [t](const Entry& e) { return e.tick <= t; });
-    for (auto it = later; it != due_.end(); ++it) pushWaiting(*it);
+    for (auto it = later; it != due_.end(); ++it) pushWaiting(*it, list, false);
     due_.erase(later, due_.end());
   }
   hasThreshold_ = true;
@@ -100,9 +128,9 @@ Call* CallList::DueIndex::latestDueBefore(std::int32_t t, std::uint64_t before, 
 }
 
 bool CallList::DueIndex::earliestAhead(std::int32_t& tick, const CallList& list) const {
-  while (hasWaiting() && list.callOf(earliestWaiting().order) == nullptr) popWaiting();
+  while (hasWaiting() && list.callOf(earliestWaiting(list).order) == nullptr) popWaiting(list);
   if (!hasWaiting()) return false;
-  tick = earliestWaiting().tick;
+  tick = earliestWaiting(list).tick;
   return true;
 }
 
@@ -125,7 +153,7 @@ const Call* CallList::newest() const {
 void CallList::indexStart(const Call& call) {
   if (!indexed_) return;
   try {
-    byStart_.insert({call.start_, call.order_});
+    byStart_.insert({call.start_, call.order_}, *this, true);
   } catch (const std::bad_alloc&) {
     dropIndexes();
   }
@@ -134,7 +162,7 @@ void CallList::indexStart(const Call& call) {
 void CallList::indexEnd(const Call& call) {
   if (!indexed_) return;
   try {
-    byEnd_.insert({call.end(), call.order_});
+    byEnd_.insert({call.end(), call.order_}, *this, false);
   } catch (const std::bad_alloc&) {
     dropIndexes();
   }
@@ -241,8 +269,8 @@ void removeCall(CallList& list, CallCursor& cursor) {
   call->removed_ = true;
   call->skipBack_ = 1;
   if (list.indexed_) {
-    list.byStart_.erase(call->order_);
-    list.byEnd_.erase(call->order_);
+    list.byStart_.erase(*call);
+    list.byEnd_.erase(*call);
   }
   freeHops(call->hops);
   HopList().swap(call->hops);

@@ -60,6 +60,8 @@ class Call {
   // For a removed call: every slot between it and this many slots back is removed too, so
   // the search for the newest call can hop over them.
   mutable std::uint32_t skipBack_ = 1;
+  // Waiting in the start index's queue in the slots.
+  mutable bool queued_ = false;
 };
 
 // Calls in list order, newest first. Besides the list, calls are indexed by start and by
@@ -75,7 +77,7 @@ class CallList {
  public:
   // Calls and indexes take their memory from `memory`.
   explicit CallList(std::pmr::memory_resource* memory = callMemory())
-      : slots_(memory), byStart_(memory), byEnd_(memory) {}
+      : slots_(memory), byStart_(memory, true), byEnd_(memory, false) {}
   // The indexes point into this list's own calls.
   CallList(const CallList&) = delete;
   CallList& operator=(const CallList&) = delete;
@@ -97,8 +99,8 @@ class CallList {
   // Asks the processor to fetch what the next searches read first, ahead of them: the
   // list is read at intervals, long enough for it to leave the caches in between.
   void prefetch() const {
-    byStart_.prefetch();
-    byEnd_.prefetch();
+    byStart_.prefetch(*this);
+    byEnd_.prefetch(*this);
   }
 
   template <typename Visit>
@@ -131,15 +133,20 @@ class CallList {
   // are kept by reading order.
   class DueIndex {
    public:
-    explicit DueIndex(std::pmr::memory_resource* memory)
-        : waiting_(memory), inOrder_(memory), due_(memory) {}
+    // With `queueInSlots`, waiting calls read with ticks in order (as a source's starts
+    // mostly are) are only marked in their slots, a queue in reading order that costs no
+    // memory; the others go to the heap.
+    DueIndex(std::pmr::memory_resource* memory, bool queueInSlots)
+        : waiting_(memory), due_(memory), queueInSlots_(queueInSlots) {}
     struct Entry {
       std::int32_t tick;
       std::uint64_t order;
     };
-    // May throw std::bad_alloc, leaving the index short of the entry.
-    void insert(Entry entry);
-    void erase(std::uint64_t order);
+    // `newest` when the entry is the newest call's. May throw std::bad_alloc, leaving the
+    // index short of the entry.
+    void insert(Entry entry, const CallList& list, bool newest);
+    // Takes the call out of the index.
+    void erase(const Call& call);
     // Empties the index and gives its memory back.
     void clear();
     // The due call (tick <= t) with the greatest reading order below `before`, dropping for
@@ -148,11 +155,7 @@ class CallList {
     Call* latestDueBefore(std::int32_t t, std::uint64_t before, CallList& list, Drop drop);
     // The earliest tick still waiting; false when none.
     bool earliestAhead(std::int32_t& tick, const CallList& list) const;
-    void prefetch() const {
-      if (head_ < inOrder_.size()) __builtin_prefetch(&inOrder_[head_]);
-      if (!waiting_.empty()) __builtin_prefetch(waiting_.data());
-      if (!due_.empty()) __builtin_prefetch(due_.data());
-    }
+    void prefetch(const CallList& list) const;
 
    private:
     struct Later {
@@ -165,18 +168,22 @@ class CallList {
     void moveThresholdTo(std::int32_t t, const CallList& list);
     void addDue(Entry entry);
 
-    void pushWaiting(Entry entry);
-    bool hasWaiting() const { return !waiting_.empty() || head_ < inOrder_.size(); }
-    const Entry& earliestWaiting() const;
-    void popWaiting() const;
+    void pushWaiting(Entry entry, const CallList& list, bool newest);
+    bool hasWaiting() const { return !waiting_.empty() || queued_ > 0; }
+    const Call& queueFront(const CallList& list) const;
+    bool queueFirst(const CallList& list) const;
+    Entry earliestWaiting(const CallList& list) const;
+    void popWaiting(const CallList& list) const;
 
-    // Ticks not reached yet: mostly arriving in order (a source's starts follow one another),
-    // kept as a queue, the others in a heap. Mutable so that a look at the earliest tick can
-    // drop the removed calls on top.
+    // The heap. Mutable, as the queue's state, so that a look at the earliest tick can drop
+    // the removed calls on top.
     mutable std::pmr::vector<Entry> waiting_;
-    mutable std::pmr::vector<Entry> inOrder_;
-    mutable std::size_t head_ = 0;
     std::pmr::vector<Entry> due_;
+    bool queueInSlots_;
+    // No queued call is read before queueHead_.
+    mutable std::uint64_t queueHead_ = 0;
+    mutable std::size_t queued_ = 0;
+    std::int32_t lastQueuedTick_ = 0;
     bool hasThreshold_ = false;
     std::int32_t threshold_ = 0;
   };
