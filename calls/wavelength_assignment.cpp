@@ -76,43 +76,30 @@ bool copyHops(const HopList& from, HopList& to, shell::ErrorReporter& reporter) 
   return true;
 }
 
-void PathLinks::resolve(const network::LinkTable& table, const routing::Path& path) {
+void PathLinks::resolve(const network::LinkTable& table, const routing::Path& path,
+                        std::span<const std::ptrdiff_t> positions) {
   table_ = &table;
   path_ = &path;
   hopCount_ = path.empty() ? 0 : path.size() - 1;
   lambdaCount_ = table.lambdaCount();
   cached_ = false;
+  const bool known = positions.size() == hopCount_;
   try {
     hops_.resize(hopCount_);
   } catch (const std::bad_alloc&) {
     return;
   }
-  for (std::size_t k = 0; k < hopCount_; ++k) hops_[k] = hop(k);
+  for (std::size_t k = 0; k < hopCount_; ++k) hops_[k] = known ? hopAt(k, positions[k]) : hop(k);
   cached_ = true;
 }
 
-void PathLinks::resolve(const network::LinkTable& table, const routing::Path& path,
-                        std::span<const std::ptrdiff_t> positions) {
-  if (path.empty() || positions.size() != path.size() - 1) return resolve(table, path);
-  table_ = &table;
-  path_ = &path;
-  hopCount_ = positions.size();
-  lambdaCount_ = table.lambdaCount();
-  cached_ = false;
-  try {
-    hops_.resize(hopCount_);
-  } catch (const std::bad_alloc&) {
-    return;
+PathLinks::Hop PathLinks::hopAt(std::size_t k, std::ptrdiff_t position) const {
+  Hop hop{(*path_)[k], (*path_)[k + 1], nullptr, nullptr};
+  if (position >= 0 && hop.from != network::kNoNode && hop.to != network::kNoNode) {
+    hop.link = &(*table_)[static_cast<std::size_t>(position)];
+    hop.freeFibers = table_->freeFibers(*hop.link);
   }
-  for (std::size_t k = 0; k < hopCount_; ++k) {
-    Hop hop{path[k], path[k + 1], nullptr, nullptr};
-    if (positions[k] >= 0 && hop.from != network::kNoNode && hop.to != network::kNoNode) {
-      hop.link = &table[static_cast<std::size_t>(positions[k])];
-      hop.freeFibers = table.freeFibers(*hop.link);
-    }
-    hops_[k] = hop;
-  }
-  cached_ = true;
+  return hop;
 }
 
 PathLinks::Hop PathLinks::hop(std::size_t k) const {

@@ -51,17 +51,17 @@ class PathLinks {
 
   // Keeps the storage of earlier paths. If the storage cannot grow, the hops are looked
   // up at each use instead: slower, never wrong.
-  void resolve(const network::LinkTable& table, const routing::Path& path);
-  // The same, with the position of each hop's link in the table already known (-1 for a
-  // missing link), as a lookup would give it.
+  // `positions`, when it has one entry per hop, gives the position of each hop's link in
+  // the table (-1 for a missing link), as a lookup would, and saves the lookups.
   void resolve(const network::LinkTable& table, const routing::Path& path,
-               std::span<const std::ptrdiff_t> positions);
+               std::span<const std::ptrdiff_t> positions = {});
 
   std::size_t hopCount() const { return hopCount_; }
   Hop hop(std::size_t k) const;
   std::int32_t lambdaCount() const { return lambdaCount_; }
 
  private:
+  Hop hopAt(std::size_t k, std::ptrdiff_t position) const;
   const network::LinkTable* table_ = nullptr;
   const routing::Path* path_ = nullptr;
   std::vector<Hop> hops_;

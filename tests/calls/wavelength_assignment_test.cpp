@@ -212,6 +212,18 @@ TEST(WavelengthChoice, MatchesTryingEveryRankedWavelength) {
     std::vector<std::int32_t> order(static_cast<std::size_t>(lambdas), 0);
     EXPECT_EQ(assignWavelengths(workspace, links, path, order, types, reporter), expectedCarried);
     EXPECT_EQ(workspace.hops, expected) << "round " << round;
+    // Links given by position, as a run gives them, choose the same.
+    std::vector<std::ptrdiff_t> positions;
+    for (std::size_t k = 0; k + 1 < path.size(); ++k) {
+      positions.push_back(links.positionOf(path[k], path[k + 1]));
+    }
+    BlockingTypes byPositionTypes;
+    createBlockingTypes(byPositionTypes);
+    AssignmentWorkspace byPosition;
+    EXPECT_EQ(
+        assignWavelengths(byPosition, links, path, order, byPositionTypes, reporter, positions),
+        expectedCarried);
+    EXPECT_EQ(byPosition.hops, expected) << "round " << round;
     for (int type = 0; type < kBlockingTypeCount; ++type) {
       EXPECT_EQ(blockingTotal(types[type]), blockingTotal(expectedTypes[type]));
     }
