@@ -17,20 +17,20 @@ using testing_support::Network;
 
 struct Fixture {
   testing_support::TestConsole console;
-  shell::ErrorReporter reporter{console};
+  base::ErrorReporter reporter{console};
 };
 
-Network nsfnet(shell::ErrorReporter& reporter) {
+Network nsfnet(base::ErrorReporter& reporter) {
   return testing_support::networkFromMatrix(testing_support::nsfnetRows(), reporter);
 }
-Network cost239(shell::ErrorReporter& reporter) {
+Network cost239(base::ErrorReporter& reporter) {
   return testing_support::networkFromMatrix(testing_support::cost239Rows(), reporter);
 }
-Network random60(shell::ErrorReporter& reporter) {
+Network random60(base::ErrorReporter& reporter) {
   return testing_support::randomNetwork(60, 240, 0.0, 2024, reporter);
 }
 
-using NetworkMaker = std::function<Network(shell::ErrorReporter&)>;
+using NetworkMaker = std::function<Network(base::ErrorReporter&)>;
 
 // One iteration searches every ordered pair of distinct nodes.
 void allPairs(benchmark::State& state, const NetworkMaker& make) {
@@ -91,14 +91,14 @@ void toLimit(benchmark::State& state, const NetworkMaker& make, std::int32_t max
   state.counters["working_list"] = static_cast<double>(outcome.peakWorkingList);
 }
 
-Network oneWayTriangle(shell::ErrorReporter& reporter) {
+Network oneWayTriangle(base::ErrorReporter& reporter) {
   return testing_support::networkOf(3, {{0, 1}, {1, 2}, {2, 0}}, reporter);
 }
-Network ring4(shell::ErrorReporter& reporter) {
+Network ring4(base::ErrorReporter& reporter) {
   return testing_support::networkOf(
       4, {{0, 1}, {1, 0}, {1, 2}, {2, 1}, {2, 3}, {3, 2}, {3, 0}, {0, 3}}, reporter);
 }
-Network complete(int nodes, shell::ErrorReporter& reporter) {
+Network complete(int nodes, base::ErrorReporter& reporter) {
   std::vector<std::pair<int, int>> links;
   for (int a = 0; a < nodes; ++a) {
     for (int b = 0; b < nodes; ++b) {
@@ -127,7 +127,7 @@ void registerAll() {
   limit("triangle_long_walks", oneWayTriangle, 0, 4);
   limit("ring_accept_all", ring4, 1'000'000, 2'000'000'000);
   limit(
-      "complete60_wide", [](shell::ErrorReporter& r) { return complete(60, r); }, -1, 4);
+      "complete60_wide", [](base::ErrorReporter& r) { return complete(60, r); }, -1, 4);
   limit("random60_no_overlap", random60, 0, 1'000);
   limit("nsfnet_no_overlap", nsfnet, 0, 1'000);
 }

@@ -29,7 +29,7 @@ void createBlockingTypes(BlockingTypes& types) {
 }
 
 const BlockingEvent* recordBlocking(BlockingType& type, std::int32_t first, std::int32_t second,
-                                    shell::ErrorReporter& reporter) {
+                                    base::ErrorReporter& reporter) {
   const std::uint64_t key = keyOf(first, second);
   auto found = type.positionOfKey.find(key);
   if (found == type.positionOfKey.end()) {
@@ -58,7 +58,7 @@ std::int64_t blockingTotal(const BlockingType& type) {
   return total;
 }
 
-void printBlockingReport(const BlockingTypes& types, int typeCount, shell::Console& console) {
+void printBlockingReport(const BlockingTypes& types, int typeCount, base::Console& console) {
   console.write("\n\n");
   for (int i = 0; i < typeCount && i < kBlockingTypeCount; ++i) {
     const BlockingType& type = types[i];

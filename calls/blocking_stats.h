@@ -7,8 +7,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "shell/console.h"
-#include "shell/error_reporter.h"
+#include "base/console.h"
+#include "base/error_reporter.h"
 
 namespace calls {
 
@@ -44,12 +44,12 @@ void createBlockingTypes(BlockingTypes& types);
 // Counts one occurrence of (first, second). Returns the key's event, valid until the next
 // change of the type, or none when a new key cannot be stored (code 1200 reported).
 const BlockingEvent* recordBlocking(BlockingType& type, std::int32_t first, std::int32_t second,
-                                    shell::ErrorReporter& reporter);
+                                    base::ErrorReporter& reporter);
 
 // -1 for a type without events, otherwise the sum of the counts.
 std::int64_t blockingTotal(const BlockingType& type);
 
-void printBlockingReport(const BlockingTypes& types, int typeCount, shell::Console& console);
+void printBlockingReport(const BlockingTypes& types, int typeCount, base::Console& console);
 
 void freeBlockingEvents(BlockingType& type);
 

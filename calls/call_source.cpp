@@ -7,7 +7,7 @@
 #include <new>
 #include <string_view>
 
-#include "shell/decimal_number.h"
+#include "base/decimal_number.h"
 
 namespace calls {
 
@@ -28,9 +28,9 @@ class Field {
 
 }  // namespace
 
-CallSource* addCallSource(CallSources& list, std::unique_ptr<shell::InputFile>& file,
+CallSource* addCallSource(CallSources& list, std::unique_ptr<base::InputFile>& file,
                           network::NodeId origin, network::NodeId destination,
-                          shell::Console& console) {
+                          base::Console& console) {
   if (file && origin != network::kNoNode && destination != network::kNoNode) {
     try {
       CallSource& source = list.emplace_back();
@@ -47,7 +47,7 @@ CallSource* addCallSource(CallSources& list, std::unique_ptr<shell::InputFile>& 
 
 bool readCallLine(CallSource& source, CallLine& line) {
   if (!source.file) return false;
-  shell::InputFile& file = *source.file;
+  base::InputFile& file = *source.file;
   // One read as a C line read with a 100-byte buffer would make it.
   std::array<char, kLineLimit> read;
   std::size_t count = file.readLine(read.data(), read.size());
@@ -61,8 +61,8 @@ bool readCallLine(CallSource& source, CallLine& line) {
       fields[current].append(read[i]);
     }
   }
-  line.first = shell::leadingDecimal(fields[0].text());
-  line.second = shell::leadingDecimal(fields[1].text());
+  line.first = base::leadingDecimal(fields[0].text());
+  line.second = base::leadingDecimal(fields[1].text());
   return !file.endSeen();
 }
 

@@ -6,16 +6,16 @@
 #include <deque>
 #include <memory>
 
+#include "base/console.h"
+#include "base/input_file.h"
 #include "calls/call_timeline.h"
 #include "network/link_table.h"
 #include "routing/path.h"
-#include "shell/console.h"
-#include "shell/input_file.h"
 
 namespace calls {
 
 struct CallSource {
-  std::unique_ptr<shell::InputFile> file;
+  std::unique_ptr<base::InputFile> file;
   network::NodeId origin = network::kNoNode;
   network::NodeId destination = network::kNoNode;
   CallList calls;
@@ -36,9 +36,9 @@ struct CallLine {
 // Appends a source that takes over the file. Without a file, with an origin or
 // destination of -1, or without memory: prints "error 510", returns none, and the file
 // stays with the caller.
-CallSource* addCallSource(CallSources& list, std::unique_ptr<shell::InputFile>& file,
+CallSource* addCallSource(CallSources& list, std::unique_ptr<base::InputFile>& file,
                           network::NodeId origin, network::NodeId destination,
-                          shell::Console& console);
+                          base::Console& console);
 
 // Reads the next line (at most 99 characters, the newline included: a longer line is
 // read in pieces) into `line`. False when the read met the end of the file, and from

@@ -214,7 +214,7 @@ bool CallList::earliestEnd(std::int32_t& tick) const {
 }
 
 Call* pushCall(CallList& list, std::int32_t start, std::int32_t duration,
-               shell::ErrorReporter& reporter) {
+               base::ErrorReporter& reporter) {
   const std::uint64_t order = list.nextOrder_;
   try {
     if (list.slots_.empty()) list.firstOrder_ = order;

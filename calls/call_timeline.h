@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
+#include "base/error_reporter.h"
 #include "calls/call_memory.h"
 #include "calls/wavelength_assignment.h"
 #include "routing/path.h"
-#include "shell/error_reporter.h"
 
 namespace calls {
 
@@ -46,7 +46,7 @@ class Call {
 
  private:
   friend class CallList;
-  friend Call* pushCall(CallList&, std::int32_t, std::int32_t, shell::ErrorReporter&);
+  friend Call* pushCall(CallList&, std::int32_t, std::int32_t, base::ErrorReporter&);
   friend bool findNextCall(CallList&, CallCursor&, std::int32_t, CallSearch);
   friend void removeCall(CallList&, CallCursor&);
   friend void markStarted(CallList&, Call&);
@@ -111,7 +111,7 @@ class CallList {
   }
 
  private:
-  friend Call* pushCall(CallList&, std::int32_t, std::int32_t, shell::ErrorReporter&);
+  friend Call* pushCall(CallList&, std::int32_t, std::int32_t, base::ErrorReporter&);
   friend bool findNextCall(CallList&, CallCursor&, std::int32_t, CallSearch);
   friend void removeCall(CallList&, CallCursor&);
   friend void freeCalls(CallList&);
@@ -203,7 +203,7 @@ class CallList {
 // then on: the list is ordered by them). None, with the list unchanged, after reporting
 // 310.
 Call* pushCall(CallList& list, std::int32_t start, std::int32_t duration,
-               shell::ErrorReporter& reporter);
+               base::ErrorReporter& reporter);
 
 // From the cursor's successor (the head when the cursor is clear), the first call in list
 // order that is due: starting, start <= t and not started; ending, end() <= t, among the

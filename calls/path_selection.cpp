@@ -59,7 +59,7 @@ routing::RouteEntry* leastLoadedRoute(const routing::RouteTable& table, network:
 
 routing::RouteEntry* leastLoadedRouteBalanced(routing::RouteTable& table, network::NodeId origin,
                                               network::NodeId destination,
-                                              shell::ErrorReporter& reporter) {
+                                              base::ErrorReporter& reporter) {
   const std::vector<routing::RouteEntry*>* pair = table.entriesOf(origin, destination);
   if (pair == nullptr) return nullptr;
   routing::RouteEntry& anchor = *pair->back();
@@ -90,7 +90,7 @@ routing::RouteEntry* leastLoadedRouteBalanced(routing::RouteTable& table, networ
 
 const routing::Path* choosePath(std::int32_t pathPolicy, std::int32_t pathCount, CallSource& source,
                                 routing::RouteTable& table, const network::LinkTable& view,
-                                RandomGenerator& random, shell::ErrorReporter& reporter) {
+                                RandomGenerator& random, base::ErrorReporter& reporter) {
   const routing::RouteEntry* entry = nullptr;
   switch (pathPolicy) {
     case 1:

@@ -3,12 +3,12 @@
 
 #include <cstdint>
 
+#include "base/error_reporter.h"
 #include "calls/call_source.h"
 #include "calls/random_generator.h"
 #include "network/link_table.h"
 #include "routing/path.h"
 #include "routing/route_table.h"
-#include "shell/error_reporter.h"
 
 namespace calls {
 
@@ -42,12 +42,12 @@ routing::RouteEntry* leastLoadedRoute(const routing::RouteTable& table, network:
 // or more. A candidate that cannot be stored is left out after reporting 3400.
 routing::RouteEntry* leastLoadedRouteBalanced(routing::RouteTable& table, network::NodeId origin,
                                               network::NodeId destination,
-                                              shell::ErrorReporter& reporter);
+                                              base::ErrorReporter& reporter);
 
 // The path `pathPolicy` (1 to 4) gives the source's next starting call, on the pair's
 // view for policies 3 and 4; none for any other policy or when the policy finds none.
 const routing::Path* choosePath(std::int32_t pathPolicy, std::int32_t pathCount, CallSource& source,
                                 routing::RouteTable& table, const network::LinkTable& view,
-                                RandomGenerator& random, shell::ErrorReporter& reporter);
+                                RandomGenerator& random, base::ErrorReporter& reporter);
 
 }  // namespace calls

@@ -467,7 +467,7 @@ class RunLoop {
   NetworkState& net_;
   RunResources& res_;
   const RunSettings& settings_;
-  shell::Console& out_;
+  base::Console& out_;
   LiveChanges changes_;
   std::optional<SourceSchedule> schedule_;
   std::vector<std::size_t> dueSources_;

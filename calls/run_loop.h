@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/console.h"
+#include "base/error_reporter.h"
 #include "calls/blocking_stats.h"
 #include "calls/call_source.h"
 #include "calls/random_generator.h"
@@ -13,8 +15,6 @@
 #include "network/link_table.h"
 #include "network/node_list.h"
 #include "routing/route_table.h"
-#include "shell/console.h"
-#include "shell/error_reporter.h"
 
 namespace calls {
 
@@ -33,8 +33,8 @@ struct NetworkState {
 
 // Records that outlive a run and are shared by every run of the process.
 struct RunResources {
-  shell::Console& console;
-  shell::ErrorReporter& reporter;
+  base::Console& console;
+  base::ErrorReporter& reporter;
   network::LinkStateViews& views;
   routing::RouteTable& routeTable;
   BlockingTypes& blockingTypes;

@@ -28,7 +28,7 @@ network::LinkStateView* viewOfPair(NetworkState& network, const SourceSetup& set
 }
 
 void findCandidatePaths(NetworkState& network, const SourceSetup& setup, CallSource& source) {
-  shell::Console& console = setup.console;
+  base::Console& console = setup.console;
   console.write("\nCreando SPF...");
   // Straight into the new source's (empty) set: a set of its own would cost an allocation
   // that no code reports.
@@ -46,7 +46,7 @@ void findCandidatePaths(NetworkState& network, const SourceSetup& setup, CallSou
 }  // namespace
 
 CallSource* setUpCallSource(NetworkState& network, const SourceSetup& setup,
-                            std::unique_ptr<shell::InputFile>& file, network::NodeId origin,
+                            std::unique_ptr<base::InputFile>& file, network::NodeId origin,
                             network::NodeId destination) {
   bool viewCreated = false;
   if (viewOfPair(network, setup, origin, destination, viewCreated) == nullptr) return nullptr;

@@ -5,22 +5,22 @@
 #include <cstdint>
 #include <memory>
 
+#include "base/console.h"
+#include "base/error_reporter.h"
+#include "base/input_file.h"
 #include "calls/call_source.h"
 #include "calls/run_loop.h"
 #include "network/link_state_view.h"
 #include "routing/candidate_search.h"
 #include "routing/route_table.h"
-#include "shell/console.h"
-#include "shell/error_reporter.h"
-#include "shell/input_file.h"
 
 namespace calls {
 
 struct SourceSetup {
   network::LinkStateViews& views;
   routing::RouteTable& routeTable;
-  shell::Console& console;
-  shell::ErrorReporter& reporter;
+  base::Console& console;
+  base::ErrorReporter& reporter;
   std::int32_t maxCoincidences = 2;
   std::int32_t pathCount = 4;
   routing::SearchLimits searchLimits = {};
@@ -31,7 +31,7 @@ struct SourceSetup {
 // and enters them in the route table. None when the view or the source cannot be made;
 // nothing is then left half-made (a view made for it is taken back).
 CallSource* setUpCallSource(NetworkState& network, const SourceSetup& setup,
-                            std::unique_ptr<shell::InputFile>& file, network::NodeId origin,
+                            std::unique_ptr<base::InputFile>& file, network::NodeId origin,
                             network::NodeId destination);
 
 }  // namespace calls

@@ -34,14 +34,14 @@ bool hasRegenerator(const PathLinks::Hop& hop) {
 }
 
 int block(BlockingTypes& types, BlockingCause cause, const PathLinks::Hop& hop,
-          shell::ErrorReporter& reporter) {
+          base::ErrorReporter& reporter) {
   recordBlocking(types[cause], hop.from, hop.to, reporter);
   return 0;
 }
 
 }  // namespace
 
-HopAssignment* appendHop(HopList& hops, std::int32_t wavelength, shell::ErrorReporter& reporter) {
+HopAssignment* appendHop(HopList& hops, std::int32_t wavelength, base::ErrorReporter& reporter) {
   try {
     return &hops.emplace_back(HopAssignment{wavelength, false});
   } catch (const std::bad_alloc&) {
@@ -51,7 +51,7 @@ HopAssignment* appendHop(HopList& hops, std::int32_t wavelength, shell::ErrorRep
 }
 
 HopAssignment* appendHopFlagged(HopList& hops, std::int32_t wavelength, bool regenerate,
-                                shell::ErrorReporter& reporter) {
+                                base::ErrorReporter& reporter) {
   try {
     return &hops.emplace_back(HopAssignment{wavelength, regenerate});
   } catch (const std::bad_alloc&) {
@@ -64,7 +64,7 @@ void freeHops(HopList& hops) {
   hops.clear();
 }
 
-bool copyHops(const HopList& from, HopList& to, shell::ErrorReporter& reporter) {
+bool copyHops(const HopList& from, HopList& to, base::ErrorReporter& reporter) {
   to.clear();
   try {
     to.reserve(from.size());
@@ -114,7 +114,7 @@ PathLinks::Hop PathLinks::hop(std::size_t k) const {
 }
 
 void orderWavelengths(const PathLinks& links, std::span<std::int32_t> order,
-                      std::vector<std::int64_t>& totals, shell::ErrorReporter& reporter) {
+                      std::vector<std::int64_t>& totals, base::ErrorReporter& reporter) {
   const std::size_t n = order.size();
   try {
     totals.assign(n, 0);
@@ -156,7 +156,7 @@ void orderWavelengths(const PathLinks& links, std::span<std::int32_t> order,
 }
 
 bool tryWavelength(std::int32_t wavelength, const PathLinks& links, HopList& hops,
-                   shell::ErrorReporter& reporter) {
+                   base::ErrorReporter& reporter) {
   for (std::size_t k = 0; k < links.hopCount(); ++k) {
     if (!isFree(links.hop(k), wavelength, links.lambdaCount())) return false;
     if (appendHop(hops, wavelength, reporter) == nullptr) return false;
@@ -167,7 +167,7 @@ bool tryWavelength(std::int32_t wavelength, const PathLinks& links, HopList& hop
 // A hop that cannot be stored (1051, already reported) also ends the assignment with 0,
 // without a cause: a list with a gap would pair wavelengths with the wrong links.
 int assignWithConversion(const PathLinks& links, HopList& hops, BlockingTypes& blockingTypes,
-                         shell::ErrorReporter& reporter) {
+                         base::ErrorReporter& reporter) {
   if (links.hopCount() == 0) return 1;
   const std::int32_t lambdas = links.lambdaCount();
   const PathLinks::Hop first = links.hop(0);
@@ -229,7 +229,7 @@ std::int32_t bestFreeWavelength(const PathLinks& links, std::size_t n,
 // Tries every wavelength in rank order, as the assignment is defined; used when the hop
 // list could not be given room beforehand, so that every failed append is met in order.
 bool tryInRankOrder(AssignmentWorkspace& workspace, std::span<std::int32_t> order,
-                    shell::ErrorReporter& reporter) {
+                    base::ErrorReporter& reporter) {
   std::fill(order.begin(), order.end(), 0);
   orderWavelengths(workspace.links, order, workspace.totals, reporter);
   for (std::int32_t wavelength : order) {
@@ -242,7 +242,7 @@ bool tryInRankOrder(AssignmentWorkspace& workspace, std::span<std::int32_t> orde
 // With room for every hop, trying the ranked wavelengths one by one ends at the first
 // one free end to end, so that one is found directly, without ranking them all.
 bool tryBestWavelength(AssignmentWorkspace& workspace, std::size_t n,
-                       shell::ErrorReporter& reporter) {
+                       base::ErrorReporter& reporter) {
   std::int32_t best = 0;
   try {
     best = bestFreeWavelength(workspace.links, n, workspace.totals, workspace.freeEverywhere);
@@ -259,7 +259,7 @@ bool tryBestWavelength(AssignmentWorkspace& workspace, std::size_t n,
 
 bool assignWavelengths(AssignmentWorkspace& workspace, const network::LinkTable& view,
                        const routing::Path& path, std::span<std::int32_t> order,
-                       BlockingTypes& blockingTypes, shell::ErrorReporter& reporter,
+                       BlockingTypes& blockingTypes, base::ErrorReporter& reporter,
                        std::span<const std::ptrdiff_t> viewPositions) {
   PathLinks& links = workspace.links;
   HopList& hops = workspace.hops;

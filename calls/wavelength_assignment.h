@@ -6,10 +6,10 @@
 #include <span>
 #include <vector>
 
+#include "base/error_reporter.h"
 #include "calls/blocking_stats.h"
 #include "network/link_table.h"
 #include "routing/path.h"
-#include "shell/error_reporter.h"
 
 namespace calls {
 
@@ -27,14 +27,14 @@ struct HopAssignment {
 using HopList = std::vector<HopAssignment>;
 
 // Both append at the tail; none (and the list unchanged) after reporting 1050 or 1051.
-HopAssignment* appendHop(HopList& hops, std::int32_t wavelength, shell::ErrorReporter& reporter);
+HopAssignment* appendHop(HopList& hops, std::int32_t wavelength, base::ErrorReporter& reporter);
 HopAssignment* appendHopFlagged(HopList& hops, std::int32_t wavelength, bool regenerate,
-                                shell::ErrorReporter& reporter);
+                                base::ErrorReporter& reporter);
 // Empties the list; its storage is kept for reuse.
 void freeHops(HopList& hops);
 // Replaces `to` with the entries of `from`. When there is no room, reports 1051 and leaves
 // `to` empty rather than with a partial list that would no longer pair with the path's hops.
-bool copyHops(const HopList& from, HopList& to, shell::ErrorReporter& reporter);
+bool copyHops(const HopList& from, HopList& to, base::ErrorReporter& reporter);
 
 // The hops of one path on one link table, each link looked up once per call. The table
 // must not gain or lose links while this is in use; its counters are read at each use.
@@ -84,19 +84,19 @@ struct AssignmentWorkspace {
 // descending total of free counters along the path, equal totals by ascending wavelength.
 // Reports 7000 and leaves `order` as given when its working storage cannot be had.
 void orderWavelengths(const PathLinks& links, std::span<std::int32_t> order,
-                      std::vector<std::int64_t>& totals, shell::ErrorReporter& reporter);
+                      std::vector<std::int64_t>& totals, base::ErrorReporter& reporter);
 
 // True when the wavelength is free (counter > 0) on every hop and the path has a hop. The
 // entries appended before a busy hop stay in `hops` for the caller to free.
 bool tryWavelength(std::int32_t wavelength, const PathLinks& links, HopList& hops,
-                   shell::ErrorReporter& reporter);
+                   base::ErrorReporter& reporter);
 
 // Hop by hop: first fit on the first hop, then keeps the wavelength while it is free and
 // changes to the lowest free one where the link has a regenerator. Returns 1 when every
 // hop is assigned, 0 when the call is blocked after recording exactly one cause (types 0-3,
 // keyed by the hop's ends).
 int assignWithConversion(const PathLinks& links, HopList& hops, BlockingTypes& blockingTypes,
-                         shell::ErrorReporter& reporter);
+                         base::ErrorReporter& reporter);
 
 // The whole assignment of one call: the first wavelength in rank order that is free end
 // to end, then conversion. `order` is working storage of lambdaCount entries. False when the call
@@ -105,7 +105,7 @@ int assignWithConversion(const PathLinks& links, HopList& hops, BlockingTypes& b
 // `viewPositions`, when given, holds the position in `view` of each hop's link.
 bool assignWavelengths(AssignmentWorkspace& workspace, const network::LinkTable& view,
                        const routing::Path& path, std::span<std::int32_t> order,
-                       BlockingTypes& blockingTypes, shell::ErrorReporter& reporter,
+                       BlockingTypes& blockingTypes, base::ErrorReporter& reporter,
                        std::span<const std::ptrdiff_t> viewPositions = {});
 
 }  // namespace calls

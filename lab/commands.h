@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/config.h"
 #include "lab/traffic_model.h"
-#include "shell/config.h"
 
 namespace lab {
 
@@ -43,7 +43,7 @@ struct GenOptions {
 
 struct RunOptions {
   std::string topology;
-  shell::Config config;
+  base::Config config;
   // Origin, destination and call file, three words per source.
   std::vector<std::string> pairs;
   bool allPairs = false;
@@ -57,7 +57,7 @@ struct RunOptions {
 
 struct SweepOptions {
   std::string topology;
-  shell::Config config;
+  base::Config config;
   std::vector<double> loads;
   std::vector<std::int32_t> policies{2};
   std::vector<std::int32_t> intervals{0};

@@ -3,10 +3,10 @@
 #include <chrono>
 #include <memory>
 
+#include "base/input_file.h"
 #include "calls/source_setup.h"
 #include "lab/lab_console.h"
 #include "network/topology_reader.h"
-#include "shell/input_file.h"
 
 namespace lab {
 
@@ -17,13 +17,13 @@ constexpr std::int32_t kMaxWavelengths = 4096;
 
 // Everything one run owns; nothing is shared with another run.
 struct Session {
-  Session(std::ostream* trace, const shell::Config& config)
+  Session(std::ostream* trace, const base::Config& config)
       : console(trace), reporter(console), network(config.lambdaCount, config.fiberCount) {
     calls::createBlockingTypes(blockingTypes);
   }
   LabConsole console;
-  shell::ErrorReporter reporter;
-  shell::MemoryFileSystem files;
+  base::ErrorReporter reporter;
+  base::MemoryFileSystem files;
   calls::NetworkState network;
   network::LinkStateViews views;
   routing::RouteTable routeTable;
@@ -47,7 +47,7 @@ void loadNetwork(Session& session, const ExperimentPlan& plan) {
                            session.reporter);
 }
 
-void addSource(Session& session, const shell::Config& config, const SourcePlan& source,
+void addSource(Session& session, const base::Config& config, const SourcePlan& source,
                std::size_t index) {
   const std::int32_t nodes = session.network.nodeCount;
   if (source.origin < 0 || source.origin >= nodes || source.destination < 0 ||
@@ -58,7 +58,7 @@ void addSource(Session& session, const shell::Config& config, const SourcePlan& 
   }
   const std::string name = "llamadas" + std::to_string(index) + ".txt";
   session.files.add(name, source.calls);
-  std::unique_ptr<shell::InputFile> file = session.files.open(name);
+  std::unique_ptr<base::InputFile> file = session.files.open(name);
   const calls::SourceSetup setup{session.views,    session.routeTable,     session.console,
                                  session.reporter, config.maxCoincidences, config.pathCount};
   if (calls::setUpCallSource(session.network, setup, file, source.origin, source.destination) ==

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "base/config.h"
 #include "calls/run_loop.h"
 #include "lab/traffic_model.h"
-#include "shell/config.h"
 
 namespace lab {
 
@@ -32,7 +32,7 @@ struct SourcePlan {
 struct ExperimentPlan {
   // The text of a topology file.
   std::string topology;
-  shell::Config config;
+  base::Config config;
   std::vector<SourcePlan> sources;
   // When set, a source for every ordered pair of distinct nodes, after the listed ones, in
   // the order (0,1), (0,2), ..., each with calls from this model and a seed of its own.

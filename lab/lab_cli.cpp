@@ -18,7 +18,7 @@ void addTrafficOptions(CLI::App& command, TrafficOptions& traffic) {
       ->capture_default_str();
 }
 
-void addNetworkOptions(CLI::App& command, shell::Config& config) {
+void addNetworkOptions(CLI::App& command, base::Config& config) {
   command.add_option("--lambdas", config.lambdaCount, "Wavelengths per fibre")
       ->check(CLI::Range(1, 4096))
       ->capture_default_str();

@@ -5,11 +5,11 @@
 #include <ostream>
 #include <string>
 
-#include "shell/console.h"
+#include "base/console.h"
 
 namespace lab {
 
-class LabConsole : public shell::Console {
+class LabConsole : public base::Console {
  public:
   // Without a stream everything written is dropped.
   explicit LabConsole(std::ostream* trace = nullptr) : trace_(trace) {}

@@ -36,7 +36,7 @@ nlohmann::json trafficToJson(const RunLabel& label) {
 
 nlohmann::json runToJson(const ExperimentPlan& plan, const RunLabel& label,
                          const ExperimentResult& result) {
-  const shell::Config& config = plan.config;
+  const base::Config& config = plan.config;
   nlohmann::json document = {
       {"topology", label.topology},
       {"nodes", result.nodeCount},

@@ -95,7 +95,7 @@ std::vector<SeedRun> runSweep(const SweepPlan& plan, unsigned threads,
 
 std::string jobLine(const SweepPlan& plan, const SweepTask& task, std::size_t index,
                     const std::string& program, const std::string& resultsDir) {
-  const shell::Config& config = plan.config;
+  const base::Config& config = plan.config;
   const TrafficModel& traffic = plan.traffic;
   const std::vector<std::string> words = {
       program,

@@ -18,7 +18,7 @@ struct SweepPlan {
   std::string topologyPath;
   std::string topologyText;
   // lambdas, fibres, paths and largest shared links; policy and interval come from the grid.
-  shell::Config config;
+  base::Config config;
   std::vector<double> loads;
   std::vector<std::int32_t> policies;
   std::vector<std::int32_t> intervals;

@@ -15,7 +15,7 @@ std::uint64_t pairKey(NodeId origin, NodeId destination) {
 
 std::int32_t createView(LinkStateViews& list, std::int32_t lastRefresh, NodeId origin,
                         NodeId destination, std::int32_t lambdaCount, std::int32_t fiberCount,
-                        shell::ErrorReporter& reporter) {
+                        base::ErrorReporter& reporter) {
   const std::uint64_t key = pairKey(origin, destination);
   bool keyAdded = false;
   try {
@@ -59,7 +59,7 @@ void freeViews(LinkStateViews& list) {
 }
 
 bool refreshView(LinkStateView& view, const LinkTable& source, std::int32_t now,
-                 shell::ErrorReporter& reporter) {
+                 base::ErrorReporter& reporter) {
   const bool complete = copyLinks(source, view.links, reporter);
   view.lastRefresh = now;
   return complete;

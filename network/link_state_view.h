@@ -6,8 +6,8 @@
 #include <deque>
 #include <unordered_map>
 
+#include "base/error_reporter.h"
 #include "network/link_table.h"
-#include "shell/error_reporter.h"
 
 namespace network {
 
@@ -45,7 +45,7 @@ class LinkStateViews {
 
  private:
   friend std::int32_t createView(LinkStateViews&, std::int32_t, NodeId, NodeId, std::int32_t,
-                                 std::int32_t, shell::ErrorReporter&);
+                                 std::int32_t, base::ErrorReporter&);
   friend LinkStateView* findView(LinkStateViews&, NodeId, NodeId);
   friend void freeViews(LinkStateViews&);
   friend void discardNewestView(LinkStateViews&);
@@ -62,7 +62,7 @@ class LinkStateViews {
 // unchanged.
 std::int32_t createView(LinkStateViews& list, std::int32_t lastRefresh, NodeId origin,
                         NodeId destination, std::int32_t lambdaCount, std::int32_t fiberCount,
-                        shell::ErrorReporter& reporter);
+                        base::ErrorReporter& reporter);
 
 // The newest view of exactly the ordered pair (origin, destination), or none.
 LinkStateView* findView(LinkStateViews& list, NodeId origin, NodeId destination);
@@ -79,6 +79,6 @@ void freeViews(LinkStateViews& list);
 // mirror the source's; the run keeps views holding only their pair's links and copies
 // those itself.
 bool refreshView(LinkStateView& view, const LinkTable& source, std::int32_t now,
-                 shell::ErrorReporter& reporter);
+                 base::ErrorReporter& reporter);
 
 }  // namespace network

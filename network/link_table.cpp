@@ -39,7 +39,7 @@ bool rebuildIndex(LinkTable& table) {
   return true;
 }
 
-Link* createLink(LinkTable& table, NodeId from, NodeId to, shell::ErrorReporter& reporter) {
+Link* createLink(LinkTable& table, NodeId from, NodeId to, base::ErrorReporter& reporter) {
   const std::size_t oldCounters = table.counters_.size();
   try {
     // Room for the new link before anything changes; growth stays geometric, since an
@@ -89,7 +89,7 @@ void freeLinks(LinkTable& table) {
   table.arrayCount_ = 0;
 }
 
-bool copyLinks(const LinkTable& source, LinkTable& destination, shell::ErrorReporter& reporter) {
+bool copyLinks(const LinkTable& source, LinkTable& destination, base::ErrorReporter& reporter) {
   bool endsChanged = false;
   bool complete = true;
   const auto lambdas =
@@ -120,7 +120,7 @@ bool copyLinks(const LinkTable& source, LinkTable& destination, shell::ErrorRepo
 }
 
 bool copyLinksPaired(const LinkTable& source, LinkTable& destination,
-                     shell::ErrorReporter& reporter) {
+                     base::ErrorReporter& reporter) {
   const bool complete = copyLinks(source, destination, reporter);
   for (std::size_t i = 0; i < destination.size(); ++i) {
     const Link& earlier = destination[i];

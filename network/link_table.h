@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "shell/error_reporter.h"
+#include "base/error_reporter.h"
 
 namespace network {
 
@@ -54,7 +54,7 @@ class LinkTable {
   void shareCounters(std::size_t position, std::size_t other);
 
  private:
-  friend Link* createLink(LinkTable&, NodeId, NodeId, shell::ErrorReporter&);
+  friend Link* createLink(LinkTable&, NodeId, NodeId, base::ErrorReporter&);
   friend void freeLinks(LinkTable&);
   friend bool rebuildIndex(LinkTable&);
 
@@ -72,7 +72,7 @@ class LinkTable {
 
 // Appends the link (from, to) with its own counters, each `fiberCount`, and regenerators
 // -1. Returns it (valid until the table grows), or none after reporting code 20.
-Link* createLink(LinkTable& table, NodeId from, NodeId to, shell::ErrorReporter& reporter);
+Link* createLink(LinkTable& table, NodeId from, NodeId to, base::ErrorReporter& reporter);
 
 // The first link at or after `startPosition` that matches: with from -1, the first that
 // ends at `to`; otherwise with to -1, the first that starts at `from`; otherwise the link
@@ -90,11 +90,11 @@ void freeLinks(LinkTable& table);
 // left alone; missing ones are created first. False when a link could not be created
 // (code 20 reported); the copy then stops there. When the ends of links already there
 // change and the index cannot be rebuilt, the destination is emptied (code 20).
-bool copyLinks(const LinkTable& source, LinkTable& destination, shell::ErrorReporter& reporter);
+bool copyLinks(const LinkTable& source, LinkTable& destination, base::ErrorReporter& reporter);
 
 // `copyLinks`, then joins the two directions of every link: the later link of a pair takes
 // the earlier one's counter array and regenerator count.
 bool copyLinksPaired(const LinkTable& source, LinkTable& destination,
-                     shell::ErrorReporter& reporter);
+                     base::ErrorReporter& reporter);
 
 }  // namespace network

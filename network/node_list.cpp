@@ -4,7 +4,7 @@
 
 namespace network {
 
-bool pushNode(NodeList& list, NodeId node, shell::ErrorReporter& reporter) {
+bool pushNode(NodeList& list, NodeId node, base::ErrorReporter& reporter) {
   try {
     list.pushed_.push_back(node);
   } catch (const std::bad_alloc&) {

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/error_reporter.h"
 #include "network/link_table.h"
-#include "shell/error_reporter.h"
 
 namespace network {
 
@@ -19,13 +19,13 @@ class NodeList {
   auto end() const { return pushed_.rend(); }
 
  private:
-  friend bool pushNode(NodeList&, NodeId, shell::ErrorReporter&);
+  friend bool pushNode(NodeList&, NodeId, base::ErrorReporter&);
   friend void freeNodes(NodeList&);
   std::vector<NodeId> pushed_;
 };
 
 // Pushes the node at the head; false after reporting code 10 when it cannot be stored.
-bool pushNode(NodeList& list, NodeId node, shell::ErrorReporter& reporter);
+bool pushNode(NodeList& list, NodeId node, base::ErrorReporter& reporter);
 
 void freeNodes(NodeList& list);
 

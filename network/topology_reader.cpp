@@ -7,7 +7,7 @@
 #include <memory>
 #include <new>
 
-#include "shell/decimal_number.h"
+#include "base/decimal_number.h"
 
 namespace network {
 
@@ -44,7 +44,7 @@ char upper(char c) {
 }
 
 void addLink(LinkTable& table, NodeId from, NodeId to, std::int32_t regenerators, bool zeroEntry,
-             shell::ErrorReporter& reporter) {
+             base::ErrorReporter& reporter) {
   const std::ptrdiff_t reverse = table.positionOf(to, from);
   Link* link = createLink(table, from, to, reporter);
   if (link == nullptr) {
@@ -57,8 +57,8 @@ void addLink(LinkTable& table, NodeId from, NodeId to, std::int32_t regenerators
 }
 
 void readEntry(std::string_view token, NodeId row, NodeId column, LinkTable& table,
-               shell::ErrorReporter& reporter) {
-  const std::int32_t number = shell::leadingDecimal(token);
+               base::ErrorReporter& reporter) {
+  const std::int32_t number = base::leadingDecimal(token);
   if (trimBlanks(token) == "0") {
     addLink(table, row, column, 0, true, reporter);
   } else if (number != 0) {
@@ -67,7 +67,7 @@ void readEntry(std::string_view token, NodeId row, NodeId column, LinkTable& tab
 }
 
 void readRow(std::string_view record, NodeId row, const DelimiterSet& delimiters, LinkTable& table,
-             NodeList& nodes, shell::ErrorReporter& reporter) {
+             NodeList& nodes, base::ErrorReporter& reporter) {
   std::size_t position = delimiters.skipDelimiters(record, 0);
   if (position == record.size()) return;
   pushNode(nodes, row, reporter);
@@ -82,15 +82,15 @@ void readRow(std::string_view record, NodeId row, const DelimiterSet& delimiters
 }  // namespace
 
 int loadTopology(const std::string& topologyName, LinkTable& table, NodeList& nodes,
-                 shell::FileSystem& files, shell::ErrorReporter& reporter) {
-  std::unique_ptr<shell::InputFile> file =
-      shell::openInputFile(files, reporter.console(), topologyName + ".con");
+                 base::FileSystem& files, base::ErrorReporter& reporter) {
+  std::unique_ptr<base::InputFile> file =
+      base::openInputFile(files, reporter.console(), topologyName + ".con");
   if (!file) return -1;
   return readTopology(*file, table, nodes, reporter);
 }
 
-int readTopology(shell::InputFile& file, LinkTable& table, NodeList& nodes,
-                 shell::ErrorReporter& reporter) {
+int readTopology(base::InputFile& file, LinkTable& table, NodeList& nodes,
+                 base::ErrorReporter& reporter) {
   try {
     std::string record;
     if (!findTableSection(file, record)) return -1;
@@ -108,11 +108,11 @@ int readTopology(shell::InputFile& file, LinkTable& table, NodeList& nodes,
   return nodes.empty() ? 0 : nodes.head() + 1;
 }
 
-bool atEndOfFile(shell::InputFile& file) {
+bool atEndOfFile(base::InputFile& file) {
   return file.atEnd();
 }
 
-void readRecord(shell::InputFile& file, char start, char end, std::string& buffer) {
+void readRecord(base::InputFile& file, char start, char end, std::string& buffer) {
   buffer.clear();
   const int startByte = static_cast<unsigned char>(start);
   const int endByte = static_cast<unsigned char>(end);
@@ -151,7 +151,7 @@ void keepAfter(std::string& text, char character) {
   text.erase(0, found == std::string::npos ? text.size() : found + 1);
 }
 
-bool findTableSection(shell::InputFile& file, std::string& buffer) {
+bool findTableSection(base::InputFile& file, std::string& buffer) {
   do {
     if (atEndOfFile(file)) return false;
     readRecord(file, '*', ';', buffer);

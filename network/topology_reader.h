@@ -4,10 +4,10 @@
 #include <string>
 #include <string_view>
 
+#include "base/error_reporter.h"
+#include "base/input_file.h"
 #include "network/link_table.h"
 #include "network/node_list.h"
-#include "shell/error_reporter.h"
-#include "shell/input_file.h"
 
 namespace network {
 
@@ -16,21 +16,21 @@ namespace network {
 // file cannot be opened or holds no "tabla" header; after -1 nothing has been created.
 // The file is closed before it returns.
 int loadTopology(const std::string& topologyName, LinkTable& table, NodeList& nodes,
-                 shell::FileSystem& files, shell::ErrorReporter& reporter);
+                 base::FileSystem& files, base::ErrorReporter& reporter);
 
 // The same from an open file, read from its current position to its end.
-int readTopology(shell::InputFile& file, LinkTable& table, NodeList& nodes,
-                 shell::ErrorReporter& reporter);
+int readTopology(base::InputFile& file, LinkTable& table, NodeList& nodes,
+                 base::ErrorReporter& reporter);
 
 // The lexer.
 
 // True when no byte is left; the read position does not move.
-bool atEndOfFile(shell::InputFile& file);
+bool atEndOfFile(base::InputFile& file);
 
 // Skips to the first `start`, then stores every byte up to the next `end` (neither kept).
 // An `end` met before any `start` gives an empty record; the end of the file closes an open
 // record. Records of any length are kept whole, NUL bytes included.
-void readRecord(shell::InputFile& file, char start, char end, std::string& buffer);
+void readRecord(base::InputFile& file, char start, char end, std::string& buffer);
 
 // The text without spaces at both ends (tabs stay); a text of spaces only becomes one space.
 std::string_view trimBlanks(std::string_view text);
@@ -44,6 +44,6 @@ void keepAfter(std::string& text, char character);
 
 // Reads records up to the "tabla" header; the buffer then holds its delimiter set. False
 // at the end of the file.
-bool findTableSection(shell::InputFile& file, std::string& buffer);
+bool findTableSection(base::InputFile& file, std::string& buffer);
 
 }  // namespace network

@@ -64,7 +64,7 @@ std::int64_t sharedLinks(const LinkCounts& a, const LinkCounts& b) {
 }
 
 template <typename Body>
-bool guarded(shell::ErrorReporter& reporter, int code, Body&& body) {
+bool guarded(base::ErrorReporter& reporter, int code, Body&& body) {
   try {
     body();
     return true;
@@ -93,7 +93,7 @@ class Search {
  public:
   Search(PathSet& result, const network::LinkTable& linkTable, const network::NodeList& nodeList,
          NodeId origin, NodeId destination, std::int32_t maxCoincidences, std::int32_t pathCount,
-         shell::Console& console, shell::ErrorReporter& reporter, const SearchLimits& limits)
+         base::Console& console, base::ErrorReporter& reporter, const SearchLimits& limits)
       : result_(result),
         linkTable_(linkTable),
         nodeList_(nodeList),
@@ -126,8 +126,8 @@ class Search {
   NodeId destination_;
   std::int64_t maxCoincidences_;
   std::int32_t pathCount_;
-  shell::Console& console_;
-  shell::ErrorReporter& reporter_;
+  base::Console& console_;
+  base::ErrorReporter& reporter_;
   const SearchLimits& limits_;
 
   std::optional<NeighbourIndex> neighbours_;
@@ -298,8 +298,8 @@ SearchOutcome Search::run() {
 SearchOutcome searchCandidatePaths(PathSet& result, const network::LinkTable& linkTable,
                                    const network::NodeList& nodeList, NodeId origin,
                                    NodeId destination, std::int32_t maxCoincidences,
-                                   std::int32_t pathCount, shell::Console& console,
-                                   shell::ErrorReporter& reporter, const SearchLimits& limits) {
+                                   std::int32_t pathCount, base::Console& console,
+                                   base::ErrorReporter& reporter, const SearchLimits& limits) {
   std::optional<Search> search;
   try {
     search.emplace(result, linkTable, nodeList, origin, destination, maxCoincidences, pathCount,
@@ -312,7 +312,7 @@ SearchOutcome searchCandidatePaths(PathSet& result, const network::LinkTable& li
   return search->run();
 }
 
-void printSearchLimitNotice(const SearchOutcome& outcome, shell::Console& console) {
+void printSearchLimitNotice(const SearchOutcome& outcome, base::Console& console) {
   if (outcome.stoppedAtLimit()) console.write("\nBusqueda detenida en su limite...");
 }
 

@@ -3,11 +3,11 @@
 
 #include <cstdint>
 
+#include "base/console.h"
+#include "base/error_reporter.h"
 #include "network/link_table.h"
 #include "network/node_list.h"
 #include "routing/path.h"
-#include "shell/console.h"
-#include "shell/error_reporter.h"
 
 namespace routing {
 
@@ -57,11 +57,11 @@ struct SearchOutcome {
 SearchOutcome searchCandidatePaths(PathSet& result, const network::LinkTable& linkTable,
                                    const network::NodeList& nodeList, NodeId origin,
                                    NodeId destination, std::int32_t maxCoincidences,
-                                   std::int32_t pathCount, shell::Console& console,
-                                   shell::ErrorReporter& reporter, const SearchLimits& limits = {});
+                                   std::int32_t pathCount, base::Console& console,
+                                   base::ErrorReporter& reporter, const SearchLimits& limits = {});
 
 // Prints the line that tells the user the search stopped at its limit, when it did;
 // nothing otherwise.
-void printSearchLimitNotice(const SearchOutcome& outcome, shell::Console& console);
+void printSearchLimitNotice(const SearchOutcome& outcome, base::Console& console);
 
 }  // namespace routing

@@ -11,7 +11,7 @@ PathScan freshScan(const PathSet& set) {
   return scan;
 }
 
-PathSetItem* appendPathItem(PathSet& set, shell::ErrorReporter& reporter) {
+PathSetItem* appendPathItem(PathSet& set, base::ErrorReporter& reporter) {
   try {
     return &set.emplace_back();
   } catch (const std::bad_alloc&) {
@@ -20,7 +20,7 @@ PathSetItem* appendPathItem(PathSet& set, shell::ErrorReporter& reporter) {
   }
 }
 
-bool appendNode(PathSetItem& item, NodeId node, shell::ErrorReporter& reporter) {
+bool appendNode(PathSetItem& item, NodeId node, base::ErrorReporter& reporter) {
   try {
     item.path.push_back(node);
   } catch (const std::bad_alloc&) {
@@ -30,7 +30,7 @@ bool appendNode(PathSetItem& item, NodeId node, shell::ErrorReporter& reporter) 
   return true;
 }
 
-PathSetItem* copyPath(PathSet& set, const Path& path, shell::ErrorReporter& reporter) {
+PathSetItem* copyPath(PathSet& set, const Path& path, base::ErrorReporter& reporter) {
   if (path.empty()) return nullptr;
   PathSetItem* item = appendPathItem(set, reporter);
   if (item == nullptr) return nullptr;
@@ -45,12 +45,12 @@ PathSetItem* copyPath(PathSet& set, const Path& path, shell::ErrorReporter& repo
   return item;
 }
 
-PathSetItem* copyItemPath(PathSet& set, const PathSetItem& item, shell::ErrorReporter& reporter) {
+PathSetItem* copyItemPath(PathSet& set, const PathSetItem& item, base::ErrorReporter& reporter) {
   return copyPath(set, item.path, reporter);
 }
 
 PathScan* nextPathBetween(PathScan* scan, NodeId origin, NodeId destination,
-                          shell::ErrorReporter& reporter) {
+                          base::ErrorReporter& reporter) {
   if (scan == nullptr) {
     reporter.reportError(200);
     return nullptr;
@@ -101,7 +101,7 @@ void freePathSet(PathSet& set) {
   set.shrink_to_fit();
 }
 
-void printPathSet(const PathSet& set, shell::Console& console) {
+void printPathSet(const PathSet& set, base::Console& console) {
   console.write("\t");
   for (const PathSetItem& item : set) {
     for (NodeId node : item.path) {
@@ -112,7 +112,7 @@ void printPathSet(const PathSet& set, shell::Console& console) {
   }
 }
 
-void printPath(const Path& path, shell::Console& console) {
+void printPath(const Path& path, base::Console& console) {
   for (NodeId node : path) {
     console.writeInt(node);
     console.write(" ");

@@ -7,9 +7,9 @@
 #include <deque>
 #include <vector>
 
+#include "base/console.h"
+#include "base/error_reporter.h"
 #include "network/link_table.h"
-#include "shell/console.h"
-#include "shell/error_reporter.h"
 
 namespace routing {
 
@@ -40,17 +40,17 @@ struct PathScan {
 PathScan freshScan(const PathSet& set);
 
 // Appends an empty item; none after reporting code 70.
-PathSetItem* appendPathItem(PathSet& set, shell::ErrorReporter& reporter);
+PathSetItem* appendPathItem(PathSet& set, base::ErrorReporter& reporter);
 // False after reporting code 110; the path is then unchanged.
-bool appendNode(PathSetItem& item, NodeId node, shell::ErrorReporter& reporter);
+bool appendNode(PathSetItem& item, NodeId node, base::ErrorReporter& reporter);
 // A deep copy of a non-empty path at the tail of the set; none for an empty path.
-PathSetItem* copyPath(PathSet& set, const Path& path, shell::ErrorReporter& reporter);
-PathSetItem* copyItemPath(PathSet& set, const PathSetItem& item, shell::ErrorReporter& reporter);
+PathSetItem* copyPath(PathSet& set, const Path& path, base::ErrorReporter& reporter);
+PathSetItem* copyItemPath(PathSet& set, const PathSetItem& item, base::ErrorReporter& reporter);
 
 // Moves the scan to the next item whose path runs from origin to destination; `found` is -1
 // once the set is exhausted. Reports code 200 when there is no scan.
 PathScan* nextPathBetween(PathScan* scan, NodeId origin, NodeId destination,
-                          shell::ErrorReporter& reporter);
+                          base::ErrorReporter& reporter);
 
 // Equal directed links of the two paths, every occurrence counted.
 std::int64_t commonLinks(const Path& a, const Path& b);
@@ -61,8 +61,8 @@ void freePath(Path& path);
 void freePathSet(PathSet& set);
 
 // A tab, then each path as "%i  " per node followed by "\n\t".
-void printPathSet(const PathSet& set, shell::Console& console);
+void printPathSet(const PathSet& set, base::Console& console);
 // "%i " per node.
-void printPath(const Path& path, shell::Console& console);
+void printPath(const Path& path, base::Console& console);
 
 }  // namespace routing

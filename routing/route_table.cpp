@@ -27,7 +27,7 @@ const std::vector<RouteEntry*>* RouteTable::entriesOf(NodeId origin, NodeId dest
   return found == byPair_.end() ? nullptr : &found->second;
 }
 
-RouteEntry* newRouteEntry(RouteTable& table, shell::ErrorReporter& reporter) {
+RouteEntry* newRouteEntry(RouteTable& table, base::ErrorReporter& reporter) {
   try {
     return &table.entries_.emplace_back();
   } catch (const std::bad_alloc&) {
@@ -37,7 +37,7 @@ RouteEntry* newRouteEntry(RouteTable& table, shell::ErrorReporter& reporter) {
 }
 
 RouteEntry* addRouteEntry(RouteTable& table, const Path& path, NodeId origin, NodeId destination,
-                          shell::ErrorReporter& reporter) {
+                          base::ErrorReporter& reporter) {
   RouteEntry* entry = newRouteEntry(table, reporter);
   if (entry == nullptr) return nullptr;
   try {
@@ -57,7 +57,7 @@ RouteEntry* addRouteEntry(RouteTable& table, const Path& path, NodeId origin, No
 // The scan is a local here, so the failure that the shared scan record could meet
 // (code 240) cannot arise.
 void addPairRoutes(RouteTable& table, const PathSet& set, NodeId origin, NodeId destination,
-                   shell::ErrorReporter& reporter) {
+                   base::ErrorReporter& reporter) {
   PathScan scan = freshScan(set);
   while (nextPathBetween(&scan, origin, destination, reporter)->found >= 0) {
     addRouteEntry(table, set[static_cast<std::size_t>(scan.found)].path, origin, destination,

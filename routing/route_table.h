@@ -8,9 +8,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/error_reporter.h"
 #include "network/link_table.h"
 #include "routing/path.h"
-#include "shell/error_reporter.h"
 
 namespace routing {
 
@@ -45,8 +45,8 @@ class RouteTable {
   std::int32_t nextRouteId() const { return nextRouteId_; }
 
  private:
-  friend RouteEntry* newRouteEntry(RouteTable&, shell::ErrorReporter&);
-  friend RouteEntry* addRouteEntry(RouteTable&, const Path&, NodeId, NodeId, shell::ErrorReporter&);
+  friend RouteEntry* newRouteEntry(RouteTable&, base::ErrorReporter&);
+  friend RouteEntry* addRouteEntry(RouteTable&, const Path&, NodeId, NodeId, base::ErrorReporter&);
   friend void freeRouteTable(RouteTable&);
 
   std::deque<RouteEntry> entries_;
@@ -55,13 +55,13 @@ class RouteTable {
 };
 
 // A blank entry at the head; none after reporting code 210.
-RouteEntry* newRouteEntry(RouteTable& table, shell::ErrorReporter& reporter);
+RouteEntry* newRouteEntry(RouteTable& table, base::ErrorReporter& reporter);
 // An entry for the path with the next id; none (and no id used) when it cannot be made.
 RouteEntry* addRouteEntry(RouteTable& table, const Path& path, NodeId origin, NodeId destination,
-                          shell::ErrorReporter& reporter);
+                          base::ErrorReporter& reporter);
 // An entry for every path of the set that runs from origin to destination, in set order.
 void addPairRoutes(RouteTable& table, const PathSet& set, NodeId origin, NodeId destination,
-                   shell::ErrorReporter& reporter);
+                   base::ErrorReporter& reporter);
 // Removes every entry; the paths belong to their call sources and stay.
 void freeRouteTable(RouteTable& table);
 

@@ -1,7 +1,7 @@
 #include "shell/add_call_source.h"
 
+#include "base/input_file.h"
 #include "calls/source_setup.h"
-#include "shell/input_file.h"
 
 namespace shell {
 
@@ -11,7 +11,7 @@ bool inRange(std::int32_t node, std::int32_t nodeCount) {
   return node >= 0 && node < nodeCount;
 }
 
-void waitForKey(Console& console) {
+void waitForKey(base::Console& console) {
   console.discardPending();
   console.readKey();
 }
@@ -19,7 +19,7 @@ void waitForKey(Console& console) {
 }  // namespace
 
 void addCallSource(Process& process, calls::NetworkState& network, EjecutarPair& pair) {
-  Console& console = process.console;
+  base::Console& console = process.console;
   console.write("\nOrigen: ");
   console.readNumber(pair.origin);
   console.write("Destino: ");
@@ -32,7 +32,7 @@ void addCallSource(Process& process, calls::NetworkState& network, EjecutarPair&
   console.write("\nNombre de fichero de llamadas: ");
   console.discardPending();
   console.readWord(process.callFileName);
-  auto file = openInputFile(process.files, console, process.callFileName);
+  auto file = base::openInputFile(process.files, console, process.callFileName);
   if (!file) {
     process.reporter.reportError(301);
     return;

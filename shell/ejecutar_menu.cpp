@@ -45,7 +45,7 @@ void releaseNetwork(calls::NetworkState& net) {
 }
 
 bool loadNetwork(Process& process, calls::NetworkState& net) {
-  Console& console = process.console;
+  base::Console& console = process.console;
   console.write("\n");
   for (int attempt = 0; attempt < kLoadAttempts; ++attempt) {
     console.write("\nNombre de fichero origen: ");
@@ -82,7 +82,7 @@ void runAll(Process& process, calls::NetworkState& net) {
 }
 
 void keyLoop(Process& process, calls::NetworkState& net) {
-  Console& console = process.console;
+  base::Console& console = process.console;
   EjecutarPair pair;
   for (;;) {
     console.clearScreen();
@@ -90,7 +90,7 @@ void keyLoop(Process& process, calls::NetworkState& net) {
     console.write("\nIntroducir fichero...[Si/No/ESC[ejecutar]]");
     console.discardPending();
     const int key = std::toupper(console.readKey());
-    if (key == kEscapeKey) runAll(process, net);
+    if (key == base::kEscapeKey) runAll(process, net);
     if (key == 'S') addCallSource(process, net, pair);
     if (key == 'N') return;
   }

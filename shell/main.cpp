@@ -6,9 +6,9 @@
 #include <iostream>
 #include <memory>
 
+#include "base/script_console.h"
+#include "base/terminal_console.h"
 #include "shell/program.h"
-#include "shell/script_console.h"
-#include "shell/terminal_console.h"
 
 namespace {
 
@@ -22,18 +22,18 @@ bool utf8Terminal() {
   return false;
 }
 
-std::unique_ptr<shell::Console> makeConsole() {
+std::unique_ptr<base::Console> makeConsole() {
   if (isatty(STDIN_FILENO) && isatty(STDOUT_FILENO)) {
-    return std::make_unique<shell::TerminalConsole>(utf8Terminal());
+    return std::make_unique<base::TerminalConsole>(utf8Terminal());
   }
   std::ios::sync_with_stdio(false);
-  return std::make_unique<shell::ScriptConsole>(std::cin, std::cout, isatty(STDOUT_FILENO));
+  return std::make_unique<base::ScriptConsole>(std::cin, std::cout, isatty(STDOUT_FILENO));
 }
 
 }  // namespace
 
 int main() {
   auto console = makeConsole();
-  shell::DiskFileSystem files;
+  base::DiskFileSystem files;
   return shell::runProgram(*console, files);
 }

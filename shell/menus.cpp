@@ -8,7 +8,7 @@ namespace shell {
 
 namespace {
 
-void showMenu(Console& console, std::string_view title, std::string_view options,
+void showMenu(base::Console& console, std::string_view title, std::string_view options,
               std::string_view prompt = "\n\n OPCION->") {
   console.clearScreen();
   console.write("\n");
@@ -19,14 +19,14 @@ void showMenu(Console& console, std::string_view title, std::string_view options
   console.write(prompt);
 }
 
-void askNumber(Console& console, std::string_view prompt, std::int32_t& value) {
+void askNumber(base::Console& console, std::string_view prompt, std::int32_t& value) {
   console.discardPending();
   console.write(prompt);
   console.readNumber(value);
 }
 
 void redMenu(Process& process) {
-  Console& console = process.console;
+  base::Console& console = process.console;
   for (;;) {
     showMenu(console, "******* MENU RED *******", "\t1 - Lamdas\n\t2 - Fibras\n");
     switch (readMenuKey(console)) {
@@ -45,7 +45,7 @@ void redMenu(Process& process) {
 }
 
 void spfMenu(Process& process) {
-  Console& console = process.console;
+  base::Console& console = process.console;
   for (;;) {
     showMenu(console, "******* MENU OSPF *******",
              "\t1 - Numero de caminos\n\t2 - Maximas concidencias\n");
@@ -66,7 +66,7 @@ void spfMenu(Process& process) {
 }
 
 void selectionMenu(Process& process) {
-  Console& console = process.console;
+  base::Console& console = process.console;
   showMenu(console, "******* MENU SELECCION *******",
            "\t1 - Aleatorio\n\t2 - Balanceado\n\t3 - Least Loaded corto\n"
            "\t4 - Least Loaded balanceado\n");
@@ -84,15 +84,15 @@ void updateIntervalEntry(Process& process) {
 
 }  // namespace
 
-int readMenuKey(Console& console) {
+int readMenuKey(base::Console& console) {
   console.discardPending();
   const int key = console.readKey();
   return key >= '0' && key <= '9' ? key - '0' : 0;
 }
 
 void printBanner(Process& process) {
-  const Config& config = process.config;
-  Console& console = process.console;
+  const base::Config& config = process.config;
+  base::Console& console = process.console;
   const std::string_view stars =
       "*********************************************************************";
   console.write("\n");
@@ -139,13 +139,13 @@ void configurationMenu(Process& process) {
   }
 }
 
-void printEnd(Console& console) {
+void printEnd(base::Console& console) {
   console.clearScreen();
   console.write("END!!!");
 }
 
 int runMainMenu(Process& process) {
-  Console& console = process.console;
+  base::Console& console = process.console;
   for (;;) {
     console.clearScreen();
     console.write(

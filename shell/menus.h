@@ -1,13 +1,13 @@
 // The main menu, the configuration menus and the banner of the EJECUTAR screens.
 #pragma once
 
-#include "shell/console.h"
+#include "base/console.h"
 #include "shell/process.h"
 
 namespace shell {
 
 // Discards pending input and reads one key; "0" to "9" give 0 to 9, any other key 0.
-int readMenuKey(Console& console);
+int readMenuKey(base::Console& console);
 
 void printBanner(Process& process);
 
@@ -17,6 +17,6 @@ void configurationMenu(Process& process);
 int runMainMenu(Process& process);
 
 // Clears the screen and prints "END!!!".
-void printEnd(Console& console);
+void printEnd(base::Console& console);
 
 }  // namespace shell

@@ -17,7 +17,7 @@ void reserveBuffer(Process& process, std::string& buffer, std::size_t size, int 
 }  // namespace
 
 void startUp(Process& process) {
-  process.config = Config{};
+  process.config = base::Config{};
   reserveBuffer(process, process.topologyName, 20, 30);
   reserveBuffer(process, process.recordBuffer, 512, 60);
   reserveBuffer(process, process.tokenDelimiters, 512, 0);

@@ -5,26 +5,26 @@
 #include <cstdint>
 #include <string>
 
+#include "base/config.h"
+#include "base/console.h"
+#include "base/error_reporter.h"
+#include "base/input_file.h"
 #include "calls/blocking_stats.h"
 #include "calls/random_generator.h"
 #include "network/link_state_view.h"
 #include "routing/candidate_search.h"
 #include "routing/route_table.h"
-#include "shell/config.h"
-#include "shell/console.h"
-#include "shell/error_reporter.h"
-#include "shell/input_file.h"
 
 namespace shell {
 
 struct Process {
-  Process(Console& console, FileSystem& files)
+  Process(base::Console& console, base::FileSystem& files)
       : console(console), reporter(console), files(files) {}
 
-  Console& console;
-  ErrorReporter reporter;
-  FileSystem& files;
-  Config config;
+  base::Console& console;
+  base::ErrorReporter reporter;
+  base::FileSystem& files;
+  base::Config config;
   std::string topologyName;
   std::string callFileName;
   std::string recordBuffer;

@@ -12,10 +12,10 @@ namespace {
 
 // Without its process-wide records the program cannot start: the start-up code, then the
 // end that the fatal failures have.
-int endWithoutProcess(Console& console) {
+int endWithoutProcess(base::Console& console) {
   try {
-    ErrorReporter(console).reportError(30);
-  } catch (const EndOfInput&) {
+    base::ErrorReporter(console).reportError(30);
+  } catch (const base::EndOfInput&) {
   }
   printEnd(console);
   return 1;
@@ -23,7 +23,7 @@ int endWithoutProcess(Console& console) {
 
 }  // namespace
 
-int runProgram(Console& console, FileSystem& files, const ProgramOptions& options) {
+int runProgram(base::Console& console, base::FileSystem& files, const ProgramOptions& options) {
   std::optional<Process> process;
   try {
     process.emplace(console, files);
@@ -38,7 +38,7 @@ int runProgram(Console& console, FileSystem& files, const ProgramOptions& option
   try {
     startUp(*process);
     status = runMainMenu(*process);
-  } catch (const EndOfInput&) {
+  } catch (const base::EndOfInput&) {
     printEnd(console);
   }
   console.flush();

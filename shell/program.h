@@ -1,9 +1,9 @@
 // One whole session of the program on a given console and file system.
 #pragma once
 
+#include "base/console.h"
+#include "base/input_file.h"
 #include "routing/candidate_search.h"
-#include "shell/console.h"
-#include "shell/input_file.h"
 
 namespace shell {
 
@@ -16,6 +16,6 @@ struct ProgramOptions {
 
 // Starts up, runs the main menu and ends as the program does (the end of the input at a
 // key read ends it like option 9). Returns the exit status.
-int runProgram(Console& console, FileSystem& files, const ProgramOptions& options = {});
+int runProgram(base::Console& console, base::FileSystem& files, const ProgramOptions& options = {});
 
 }  // namespace shell

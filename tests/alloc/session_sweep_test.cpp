@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "alloc/allocation_failure.h"
-#include "shell/console.h"
-#include "shell/input_file.h"
+#include "base/console.h"
+#include "base/input_file.h"
 #include "shell/program.h"
 
 extern "C" int __lsan_do_recoverable_leak_check() __attribute__((weak));
@@ -55,7 +55,7 @@ constexpr const char* kCallsB = "0\t3\n0\t7\n1\t12\n2\t6\n1\t11\n0\t11\n1\t8\n3\
 // A user who follows a plan: menu prompts get the planned keys, every other key wait
 // (an error report, a notice) gets Enter, so that a reported failure does not shift the
 // rest of the plan. Output goes to storage reserved beforehand.
-class PlannedUser : public shell::Console {
+class PlannedUser : public base::Console {
  public:
   PlannedUser() {
     output_.reserve(1 << 20);
@@ -65,7 +65,7 @@ class PlannedUser : public shell::Console {
     numbers_ = {2, 1, 2};
     runSetupStarts.reserve(kRuns);
     for (int run = 0; run < kRuns; ++run) {
-      keys_.insert(keys_.end(), {'S', 'S', shell::kEscapeKey});
+      keys_.insert(keys_.end(), {'S', 'S', base::kEscapeKey});
       numbers_.insert(numbers_.end(), {0, 2, 4, 1});
       callFiles_.insert(callFiles_.end(), {"a", "b"});
     }
@@ -84,14 +84,14 @@ class PlannedUser : public shell::Console {
     if (!endsWith("OPCION->") && !endsWith("OPCIO->") && !endsWith("[Si/No/ESC[ejecutar]]")) {
       return '\r';
     }
-    if (keys_.empty()) throw shell::EndOfInput();
+    if (keys_.empty()) throw base::EndOfInput();
     const int key = keys_.front();
     keys_.pop_front();
     if (key == 'S' && !settingUp_) {
       settingUp_ = true;
       runSetupStarts.push_back(alloc_test::allocationsSinceArm());
     }
-    if (key == shell::kEscapeKey) settingUp_ = false;
+    if (key == base::kEscapeKey) settingUp_ = false;
     return key;
   }
 
@@ -154,7 +154,7 @@ struct SessionResult {
 SessionResult runSession(std::int64_t n) {
   SessionResult result;
   {
-    shell::MemoryFileSystem files;
+    base::MemoryFileSystem files;
     files.add("anillo.con", kRing);
     files.add("a", kCallsA);
     files.add("b", kCallsB);

@@ -13,7 +13,7 @@ class BlockingStatsTest : public ::testing::Test {
  protected:
   void SetUp() override { createBlockingTypes(types); }
   TestConsole console;
-  shell::ErrorReporter reporter{console};
+  base::ErrorReporter reporter{console};
   BlockingTypes types;
 };
 

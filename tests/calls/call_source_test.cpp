@@ -45,7 +45,7 @@ class CallFileTest : public ::testing::Test {
   }
 
   TestConsole console;
-  shell::MemoryFileSystem files;
+  base::MemoryFileSystem files;
   CallSources sources;
 };
 
@@ -101,13 +101,13 @@ TEST_F(CallFileTest, NewlineAfter99CharactersIsAnEmptyLine) {
 
 TEST(AddCallSource, RefusesMissingFileOrNodeAndLeavesTheFileWithTheCaller) {
   TestConsole console;
-  shell::MemoryFileSystem files;
+  base::MemoryFileSystem files;
   files.add("f", "1\t1\n");
   CallSources sources;
   auto file = files.open("f");
   EXPECT_EQ(addCallSource(sources, file, -1, 2, console), nullptr);
   EXPECT_EQ(addCallSource(sources, file, 0, -1, console), nullptr);
-  std::unique_ptr<shell::InputFile> none;
+  std::unique_ptr<base::InputFile> none;
   EXPECT_EQ(addCallSource(sources, none, 0, 2, console), nullptr);
   EXPECT_EQ(console.takeOutput(), "error 510error 510error 510");
   EXPECT_TRUE(sources.empty());
@@ -130,8 +130,8 @@ TEST(AddCallSource, RefusesMissingFileOrNodeAndLeavesTheFileWithTheCaller) {
 
 TEST(FreeCallSources, EmptiesTheList) {
   TestConsole console;
-  shell::ErrorReporter reporter(console);
-  shell::MemoryFileSystem files;
+  base::ErrorReporter reporter(console);
+  base::MemoryFileSystem files;
   files.add("f", "");
   CallSources sources;
   auto file = files.open("f");

@@ -46,7 +46,7 @@ class TimelineTest : public ::testing::Test {
   }
 
   TestConsole console;
-  shell::ErrorReporter reporter{console};
+  base::ErrorReporter reporter{console};
   CallList list;
 };
 
@@ -185,7 +185,7 @@ class FailingMemory final : public std::pmr::memory_resource {
 
 // Random pushes, searches, starts, removals, cursor clears and tick moves, checked step
 // by step against the direct scan.
-void agreeWithDirectScan(CallList& list, std::mt19937& rng, shell::ErrorReporter& reporter,
+void agreeWithDirectScan(CallList& list, std::mt19937& rng, base::ErrorReporter& reporter,
                          int round) {
   auto pick = [&rng](int low, int high) {
     return std::uniform_int_distribution<int>(low, high)(rng);
@@ -250,7 +250,7 @@ TEST_F(TimelineTest, AgreesWithADirectScanOfTheList) {
 TEST_F(TimelineTest, AgreesWithADirectScanWhenMemoryRunsOut) {
   // A key for every report.
   TestConsole keys(std::string(100000, '\n'));
-  shell::ErrorReporter reporting(keys);
+  base::ErrorReporter reporting(keys);
   std::mt19937 rng(77);
   for (int round = 0; round < 200; ++round) {
     FailingMemory memory;
@@ -281,7 +281,7 @@ TEST_F(TimelineTest, HeadIsFoundQuicklyBehindManyRemovedCalls) {
 
 TEST(TimelineWithoutIndexes, EarliestTicksComeFromTheCallsThemselves) {
   TestConsole console;
-  shell::ErrorReporter reporter(console);
+  base::ErrorReporter reporter(console);
   // The calls fit in the list's first block; the indexes cannot grow.
   FailingMemory memory;
   CallList list(&memory);

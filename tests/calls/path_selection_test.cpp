@@ -115,7 +115,7 @@ class LeastLoadedTest : public ::testing::Test {
   }
 
   TestConsole console;
-  shell::ErrorReporter reporter{console};
+  base::ErrorReporter reporter{console};
   network::LinkTable links{20, 2};
   PathSet paths;
   routing::RouteTable table;

@@ -55,7 +55,7 @@ class AssignmentTest : public ::testing::Test {
   const HopList& hops() const { return workspace.hops; }
 
   TestConsole console;
-  shell::ErrorReporter reporter{console};
+  base::ErrorReporter reporter{console};
   network::LinkTable links{3, 2};
   BlockingTypes types;
   AssignmentWorkspace workspace;
@@ -167,7 +167,7 @@ TEST_F(AssignmentTest, WorkspaceIsReusedAcrossPathsOfDifferentLengths) {
 // Ranks every wavelength and tries them one by one, as the assignment is defined.
 bool assignByTryingEveryRank(const network::LinkTable& links, const routing::Path& path,
                              std::size_t lambdas, HopList& hops, BlockingTypes& types,
-                             shell::ErrorReporter& reporter) {
+                             base::ErrorReporter& reporter) {
   PathLinks resolved;
   resolved.resolve(links, path);
   std::vector<std::int32_t> order(lambdas, 0);
@@ -184,7 +184,7 @@ bool assignByTryingEveryRank(const network::LinkTable& links, const routing::Pat
 
 TEST(WavelengthChoice, MatchesTryingEveryRankedWavelength) {
   TestConsole console;
-  shell::ErrorReporter reporter(console);
+  base::ErrorReporter reporter(console);
   std::mt19937 random(7);
   for (int round = 0; round < 3000; ++round) {
     const std::int32_t lambdas = 1 + static_cast<std::int32_t>(random() % 6);
@@ -232,7 +232,7 @@ TEST(WavelengthChoice, MatchesTryingEveryRankedWavelength) {
 
 TEST(HopList, AppendsInOrderAndCopiesWhole) {
   TestConsole console;
-  shell::ErrorReporter reporter(console);
+  base::ErrorReporter reporter(console);
   HopList list;
   appendHop(list, 4, reporter);
   appendHopFlagged(list, 2, true, reporter);

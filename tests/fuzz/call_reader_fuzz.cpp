@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/input_file.h"
 #include "calls/call_source.h"
-#include "shell/input_file.h"
 
 namespace {
 
@@ -64,7 +64,7 @@ ExpectedRead model(std::string_view data, std::size_t position) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view content(reinterpret_cast<const char*>(data), size);
-  shell::MemoryFileSystem files;
+  base::MemoryFileSystem files;
   files.add("llamadas", std::string(content));
   calls::CallSource source;
   source.file = files.open("llamadas");

@@ -18,9 +18,9 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/input_file.h"
+#include "base/input_file.h"
+#include "base/script_console.h"
 #include "shell/program.h"
-#include "shell/script_console.h"
 
 namespace {
 
@@ -32,14 +32,14 @@ void check(bool condition) {
 }
 
 // Keeps only the end of the output, enough to see the last prompt and the final line.
-class FuzzConsole : public shell::ScriptConsole {
+class FuzzConsole : public base::ScriptConsole {
  public:
-  explicit FuzzConsole(std::istream& in) : shell::ScriptConsole(in, sink_, false) {}
+  explicit FuzzConsole(std::istream& in) : base::ScriptConsole(in, sink_, false) {}
   ~FuzzConsole() override { flush(); }
 
   bool readNumber(std::int32_t& value) override {
     flush();
-    const bool stored = shell::ScriptConsole::readNumber(value);
+    const bool stored = base::ScriptConsole::readNumber(value);
     if (stored && tail_.find("Numero de lamdas") != std::string::npos) {
       value = std::min(value, kMaxWavelengths);
     }
@@ -79,7 +79,7 @@ std::vector<std::string_view> splitSections(std::string_view input) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::vector<std::string_view> sections =
       splitSections(std::string_view(reinterpret_cast<const char*>(data), size));
-  shell::MemoryFileSystem files;
+  base::MemoryFileSystem files;
   const char* names[] = {"t.con", "a", "b"};
   for (std::size_t i = 1; i < sections.size(); ++i) {
     files.add(names[i - 1], std::string(sections[i]));

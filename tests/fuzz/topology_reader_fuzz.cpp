@@ -3,17 +3,17 @@
 #include <cstdint>
 #include <string>
 
+#include "base/console.h"
+#include "base/error_reporter.h"
+#include "base/input_file.h"
 #include "network/link_table.h"
 #include "network/node_list.h"
 #include "network/topology_reader.h"
-#include "shell/console.h"
-#include "shell/error_reporter.h"
-#include "shell/input_file.h"
 
 namespace {
 
 // Error reports get an Enter key at once; output is dropped.
-class QuietConsole : public shell::Console {
+class QuietConsole : public base::Console {
  public:
   void clearScreen() override {}
   int readKey() override { return '\r'; }
@@ -51,8 +51,8 @@ void checkInvariants(int count, const network::LinkTable& table, const network::
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static QuietConsole console;
-  static shell::ErrorReporter reporter(console);
-  shell::MemoryFileSystem files;
+  static base::ErrorReporter reporter(console);
+  base::MemoryFileSystem files;
   files.add("fuzz.con", std::string(reinterpret_cast<const char*>(data), size));
   network::LinkTable loaded(3, 2);
   network::NodeList nodes;

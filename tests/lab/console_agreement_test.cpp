@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "base/input_file.h"
 #include "lab/experiment.h"
 #include "lab/traffic_model.h"
-#include "shell/input_file.h"
 #include "shell/program.h"
 #include "support/test_console.h"
 
@@ -32,13 +32,13 @@ struct Pair {
 };
 const std::vector<Pair> kPairs = {{0, 12}, {13, 1}, {2, 8}, {5, 10}, {12, 0}, {0, 12}};
 
-std::string consoleSession(const shell::Config& config, const std::vector<std::string>& files,
+std::string consoleSession(const base::Config& config, const std::vector<std::string>& files,
                            std::string& output) {
   std::string script = "1\n1\n1\n" + std::to_string(config.lambdaCount) + "\n2\n" +
                        std::to_string(config.fiberCount) + "\n9\n3\n" +
                        std::to_string(config.pathPolicy) + "\n4\n" +
                        std::to_string(config.updateInterval) + "\n9\n2\nnsfnet\n\n";
-  shell::MemoryFileSystem fileSystem;
+  base::MemoryFileSystem fileSystem;
   fileSystem.add("nsfnet.con", kNsfnet);
   for (std::size_t i = 0; i < kPairs.size(); ++i) {
     std::string name = std::to_string(i);

@@ -16,7 +16,7 @@ using testing_support::TestConsole;
 class LinkStateViewTest : public ::testing::Test {
  protected:
   TestConsole console;
-  shell::ErrorReporter reporter{console};
+  base::ErrorReporter reporter{console};
   LinkStateViews views;
 
   std::int32_t create(NodeId origin, NodeId destination) {

@@ -13,7 +13,7 @@ class LinkTableTest : public ::testing::Test {
  protected:
   LinkTable table{20, 2};
   TestConsole console;
-  shell::ErrorReporter reporter{console};
+  base::ErrorReporter reporter{console};
 
   void create(std::initializer_list<std::pair<NodeId, NodeId>> pairs, LinkTable& into) {
     for (auto [from, to] : pairs) ASSERT_NE(createLink(into, from, to, reporter), nullptr);

@@ -23,8 +23,8 @@ struct Expected {
 class TopologyReaderTest : public ::testing::Test {
  protected:
   TestConsole console;
-  shell::ErrorReporter reporter{console};
-  shell::MemoryFileSystem files;
+  base::ErrorReporter reporter{console};
+  base::MemoryFileSystem files;
   LinkTable table{20, 2};
   NodeList nodes;
 
@@ -171,24 +171,24 @@ TEST_F(TopologyReaderTest, MillionsOfDelimitersAndFarColumns) {
 
 // The file must be closed when loadTopology returns, also when it fails.
 TEST_F(TopologyReaderTest, FileIsClosedOnReturn) {
-  struct CountingFiles : shell::FileSystem {
-    struct Tracked : shell::InputFile {
-      Tracked(std::unique_ptr<shell::InputFile> inner, int& open)
+  struct CountingFiles : base::FileSystem {
+    struct Tracked : base::InputFile {
+      Tracked(std::unique_ptr<base::InputFile> inner, int& open)
           : inner(std::move(inner)), open(open) {
         ++open;
       }
       ~Tracked() override { --open; }
       int getChar() override { return inner->getChar(); }
       bool atEnd() override { return inner->atEnd(); }
-      std::unique_ptr<shell::InputFile> inner;
+      std::unique_ptr<base::InputFile> inner;
       int& open;
     };
-    std::unique_ptr<shell::InputFile> open(const std::string& name) override {
+    std::unique_ptr<base::InputFile> open(const std::string& name) override {
       auto file = memory.open(name);
       if (!file) return nullptr;
       return std::make_unique<Tracked>(std::move(file), openCount);
     }
-    shell::MemoryFileSystem memory;
+    base::MemoryFileSystem memory;
     int openCount = 0;
   } counting;
   counting.memory.add("a.con", "*tabla: ;*0;");
@@ -202,7 +202,7 @@ TEST_F(TopologyReaderTest, FileIsClosedOnReturn) {
 }
 
 TEST_F(TopologyReaderTest, ReferenceNetworksFromDisk) {
-  shell::DiskFileSystem disk;
+  base::DiskFileSystem disk;
   const std::string dir = WRNSIM_TOPOLOGY_DIR;
   for (auto [name, nodeCount, linkCount] :
        {std::tuple{"/NSFNET", 14, 42u}, std::tuple{"/COST239", 11, 52u}}) {
@@ -237,7 +237,7 @@ TEST(TopologyLexerTest, TrimAndHeaderAndKeepAfter) {
 }
 
 TEST(TopologyLexerTest, RecordsBetweenStartAndEnd) {
-  shell::MemoryFileSystem files;
+  base::MemoryFileSystem files;
   files.add("f", "skip*a*b;x;*open");
   auto file = files.open("f");
   std::string record = "old";

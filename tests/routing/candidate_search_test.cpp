@@ -37,7 +37,7 @@ SearchRun search(const Network& net, NodeId origin, NodeId destination,
                  const std::string& keys = "s\n", const SearchLimits& limits = {}) {
   TestConsole console(keys);
   console.keyWaitingFromPoll(keyAfterPass);
-  shell::ErrorReporter reporter(console);
+  base::ErrorReporter reporter(console);
   PathSet result;
   SearchRun run;
   run.outcome = searchCandidatePaths(result, net.table, net.nodes, origin, destination,
@@ -60,7 +60,7 @@ class CandidateSearch : public ::testing::Test {
   Network isolatedThree() { return make(4, {{0, 1}, {1, 0}, {1, 2}, {2, 1}}); }
 
   TestConsole console_;
-  shell::ErrorReporter reporter_{console_};
+  base::ErrorReporter reporter_{console_};
 };
 
 TEST_F(CandidateSearch, RingWorkedExampleNodeForNode) {
@@ -224,7 +224,7 @@ TEST_F(CandidateSearch, DefaultLimitsEndEndlessSearchesInTime) {
 SearchRun referenceSearch(const Network& net, PathSet result, NodeId origin, NodeId destination,
                           std::int32_t maxCoincidences, std::int32_t pathCount, int maxPasses) {
   TestConsole console;
-  shell::ErrorReporter reporter(console);
+  base::ErrorReporter reporter(console);
   PathSet working;
   appendNode(*appendPathItem(working, reporter), origin, reporter);
   std::size_t current = 0;  // the head is always item 0
@@ -307,7 +307,7 @@ TEST_F(CandidateSearch, PathsAlreadyInTheResultTakePartButAreNotCounted) {
     PathSet result = given;
     TestConsole console("s\n");
     console.keyWaitingFromPoll(39);
-    shell::ErrorReporter reporter(console);
+    base::ErrorReporter reporter(console);
     Network net = ring();
     searchCandidatePaths(result, net.table, net.nodes, 0, 2, maxCoincidences, 4, console, reporter);
     SearchRun slow = referenceSearch(net, given, 0, 2, maxCoincidences, 4, 39);

@@ -33,7 +33,7 @@ TEST(OverlapsAny, ComparesWithASignedLimit) {
 
 TEST(CopyPath, MakesADeepCopyAndSkipsEmptyPaths) {
   TestConsole console;
-  shell::ErrorReporter reporter(console);
+  base::ErrorReporter reporter(console);
   PathSet set;
   EXPECT_EQ(copyPath(set, {}, reporter), nullptr);
   EXPECT_TRUE(set.empty());
@@ -47,7 +47,7 @@ TEST(CopyPath, MakesADeepCopyAndSkipsEmptyPaths) {
 
 TEST(NextPathBetween, FindsMatchingEndsThenIsExhausted) {
   TestConsole console;
-  shell::ErrorReporter reporter(console);
+  base::ErrorReporter reporter(console);
   PathSet set = setOf({{0, 3, 2}, {0, 1}, {0, 1, 2}, {1, 2}});
   PathScan scan = freshScan(set);
   nextPathBetween(&scan, 0, 2, reporter);
@@ -65,7 +65,7 @@ TEST(NextPathBetween, FindsMatchingEndsThenIsExhausted) {
 
 TEST(NextPathBetween, OneNodePathMatchesEqualEndsAndNoScanIsCode200) {
   TestConsole console("k\n");
-  shell::ErrorReporter reporter(console);
+  base::ErrorReporter reporter(console);
   PathSet set = setOf({{5}});
   PathScan scan = freshScan(set);
   nextPathBetween(&scan, 5, 5, reporter);

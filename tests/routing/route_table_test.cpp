@@ -23,7 +23,7 @@ class RouteTableTest : public ::testing::Test {
   }
 
   TestConsole console;
-  shell::ErrorReporter reporter{console};
+  base::ErrorReporter reporter{console};
   RouteTable table;
 };
 
@@ -97,7 +97,7 @@ class LoadTest : public ::testing::Test {
     for (int w = 0; w < 20; ++w) counters[w] = w < 13 ? 1 : 0;
   }
   TestConsole console;
-  shell::ErrorReporter reporter{console};
+  base::ErrorReporter reporter{console};
   network::LinkTable links{20, 2};
 };
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/input_file.h"
+#include "base/input_file.h"
 #include "support/test_console.h"
 
 namespace shell {
@@ -33,7 +33,7 @@ struct Session {
   }
   int runMain() { return runMainMenu(process); }
   TestConsole console;
-  MemoryFileSystem files;
+  base::MemoryFileSystem files;
   Process process;
 };
 
@@ -60,7 +60,7 @@ TEST(ConfigurationMenu, KeysFiveToEightAndOthersShowItAgain) {
 TEST(ConfigurationMenu, RedAndSpfReadTheirValuesAndShowThemselvesAgain) {
   Session session("1\n1\n16\n2\n1\n9\n2\n1\n8\n2\n-1\n9\n9\n");
   configurationMenu(session.process);
-  const Config& config = session.process.config;
+  const base::Config& config = session.process.config;
   EXPECT_EQ(config.lambdaCount, 16);
   EXPECT_EQ(config.fiberCount, 1);
   EXPECT_EQ(config.pathCount, 8);
@@ -120,7 +120,7 @@ TEST(Banner, ShowsTheDefaultsAndValuesEnteredEarlier) {
 
 TEST(MainMenu, EndOfInputInsideAMenuThrowsForTheProgramToEnd) {
   Session session("1\n1\n");
-  EXPECT_THROW(session.runMain(), EndOfInput);
+  EXPECT_THROW(session.runMain(), base::EndOfInput);
 }
 
 }  // namespace

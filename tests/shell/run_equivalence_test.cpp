@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/input_file.h"
+#include "base/input_file.h"
 #include "shell/program.h"
 #include "support/test_console.h"
 
@@ -18,13 +18,13 @@ namespace {
 using testing_support::TestConsole;
 
 struct Session {
-  MemoryFileSystem files;
+  base::MemoryFileSystem files;
   std::string script;
 };
 
 std::string run(const Session& session, bool eventDriven) {
   TestConsole console(session.script);
-  MemoryFileSystem files = session.files;
+  base::MemoryFileSystem files = session.files;
   EXPECT_EQ(runProgram(console, files, ProgramOptions{eventDriven}), 0);
   return console.output();
 }

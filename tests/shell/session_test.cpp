@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "shell/input_file.h"
+#include "base/input_file.h"
 #include "shell/program.h"
 #include "support/test_console.h"
 
@@ -109,7 +109,7 @@ SessionResult runSession(const Settings& settings, const std::string& topology,
   for (const auto& batch : batches) script += addSources(batch);
   script += "N\n9\n";
   TestConsole console(script);
-  MemoryFileSystem fileSystem;
+  base::MemoryFileSystem fileSystem;
   fileSystem.add("nsfnet.con", topology);
   for (const auto& [name, content] : files) fileSystem.add(name, content);
   int status = runProgram(console, fileSystem);

@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
+#include "base/error_reporter.h"
 #include "network/link_table.h"
 #include "network/node_list.h"
-#include "shell/error_reporter.h"
 
 namespace testing_support {
 
@@ -21,7 +21,7 @@ struct Network {
 
 // Links created in the order given; the node list holds 0 .. nodeCount - 1, highest first.
 inline Network networkOf(int nodeCount, const std::vector<std::pair<int, int>>& links,
-                         shell::ErrorReporter& reporter) {
+                         base::ErrorReporter& reporter) {
   Network net;
   for (const auto& [from, to] : links) network::createLink(net.table, from, to, reporter);
   for (int node = 0; node < nodeCount; ++node) network::pushNode(net.nodes, node, reporter);
@@ -30,7 +30,7 @@ inline Network networkOf(int nodeCount, const std::vector<std::pair<int, int>>& 
 
 // One row per string, entries separated by blanks: "0" or a non-zero number is a link.
 inline Network networkFromMatrix(const std::vector<std::string>& rows,
-                                 shell::ErrorReporter& reporter) {
+                                 base::ErrorReporter& reporter) {
   std::vector<std::pair<int, int>> links;
   for (std::size_t row = 0; row < rows.size(); ++row) {
     std::istringstream entries(rows[row]);
@@ -70,7 +70,7 @@ inline const std::vector<std::string>& cost239Rows() {
 // `pairs` distinct node pairs drawn at random; each becomes a link both ways, or with
 // probability `oneWay` a link in one direction only.
 inline Network randomNetwork(int nodeCount, int pairs, double oneWay, unsigned seed,
-                             shell::ErrorReporter& reporter) {
+                             base::ErrorReporter& reporter) {
   std::mt19937 random(seed);
   std::uniform_int_distribution<int> pick(0, nodeCount - 1);
   std::bernoulli_distribution single(oneWay);

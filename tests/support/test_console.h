@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "shell/script_console.h"
+#include "base/script_console.h"
 
 namespace testing_support {
 
@@ -14,10 +14,10 @@ struct ConsoleStreams {
   std::ostringstream out;
 };
 
-class TestConsole : private ConsoleStreams, public shell::ScriptConsole {
+class TestConsole : private ConsoleStreams, public base::ScriptConsole {
  public:
   explicit TestConsole(std::string script = "")
-      : ConsoleStreams(std::move(script)), shell::ScriptConsole(in, out, false) {}
+      : ConsoleStreams(std::move(script)), base::ScriptConsole(in, out, false) {}
 
   // Everything written so far.
   std::string output() {

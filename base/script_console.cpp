@@ -1,8 +1,8 @@
-#include "shell/script_console.h"
+#include "base/script_console.h"
 
 #include <string>
 
-namespace shell {
+namespace base {
 
 ScriptConsole::ScriptConsole(std::istream& in, std::ostream& out, bool clearsScreen)
     : in_(in),
@@ -45,4 +45,4 @@ void ScriptConsole::emit(std::string_view bytes) {
   out_.flush();
 }
 
-}  // namespace shell
+}  // namespace base

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace shell {
+namespace base {
 
 // Parses scanf's "%i" at the start of `text` (leading white space skipped; decimal, octal
 // after 0, hexadecimal after 0x; optional sign; saturating at the 32-bit limits).
@@ -34,4 +34,4 @@ class LineInput {
   std::string pending_;
 };
 
-}  // namespace shell
+}  // namespace base

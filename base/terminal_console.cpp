@@ -1,4 +1,4 @@
-#include "shell/terminal_console.h"
+#include "base/terminal_console.h"
 
 #include <poll.h>
 #include <termios.h>
@@ -8,7 +8,7 @@
 #include <csignal>
 #include <string>
 
-namespace shell {
+namespace base {
 
 namespace {
 
@@ -144,4 +144,4 @@ void TerminalConsole::emit(std::string_view bytes) {
   writeAll(shown);
 }
 
-}  // namespace shell
+}  // namespace base

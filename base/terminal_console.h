@@ -1,10 +1,10 @@
 // The console for a person at a terminal: raw keys, typed lines with echo for values.
 #pragma once
 
-#include "shell/console.h"
-#include "shell/line_input.h"
+#include "base/console.h"
+#include "base/line_input.h"
 
-namespace shell {
+namespace base {
 
 // Puts standard input in raw mode for its lifetime and restores the terminal on every
 // way out, signals included. Standard input and output must be terminals.
@@ -31,4 +31,4 @@ class TerminalConsole : public Console {
   LineInput lines_;
 };
 
-}  // namespace shell
+}  // namespace base

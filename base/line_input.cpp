@@ -1,10 +1,10 @@
-#include "shell/line_input.h"
+#include "base/line_input.h"
 
 #include <cctype>
 #include <limits>
 #include <utility>
 
-namespace shell {
+namespace base {
 
 namespace {
 
@@ -87,4 +87,4 @@ bool LineInput::readWord(std::string& word) {
   return true;
 }
 
-}  // namespace shell
+}  // namespace base

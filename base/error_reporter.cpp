@@ -1,8 +1,8 @@
-#include "shell/error_reporter.h"
+#include "base/error_reporter.h"
 
 #include <string_view>
 
-namespace shell {
+namespace base {
 
 namespace {
 
@@ -67,4 +67,4 @@ int ErrorReporter::reportError(int code) {
   return console_.readKey();
 }
 
-}  // namespace shell
+}  // namespace base

@@ -1,4 +1,4 @@
-#include "shell/error_reporter.h"
+#include "base/error_reporter.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "shell/input_file.h"
+#include "base/input_file.h"
 #include "support/test_console.h"
 
-namespace shell {
+namespace base {
 namespace {
 
 using testing_support::TestConsole;
@@ -96,4 +96,4 @@ TEST(InputFileLines, DiskAndMemoryFilesReadTheSamePieces) {
 }
 
 }  // namespace
-}  // namespace shell
+}  // namespace base

@@ -4,10 +4,10 @@
 #include <istream>
 #include <ostream>
 
-#include "shell/console.h"
-#include "shell/line_input.h"
+#include "base/console.h"
+#include "base/line_input.h"
 
-namespace shell {
+namespace base {
 
 // Every key read takes one whole line (its first byte; an empty line is '\n'). Numbers
 // and words come from lines as scanf takes them. No key is ever waiting.
@@ -36,4 +36,4 @@ class ScriptConsole : public Console {
   LineInput lines_;
 };
 
-}  // namespace shell
+}  // namespace base

@@ -1,11 +1,11 @@
-#include "shell/input_file.h"
+#include "base/input_file.h"
 
 #include <sys/stat.h>
 
 #include <new>
 #include <string_view>
 
-namespace shell {
+namespace base {
 
 std::size_t InputFile::readLine(char* buffer, std::size_t limit) {
   std::size_t count = 0;
@@ -116,4 +116,4 @@ std::unique_ptr<InputFile> openInputFile(FileSystem& files, Console& console,
   return file;
 }
 
-}  // namespace shell
+}  // namespace base

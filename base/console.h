@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace shell {
+namespace base {
 
 inline constexpr int kEscapeKey = 27;
 
@@ -70,4 +70,4 @@ class Console {
   std::size_t capacity_ = 0;
 };
 
-}  // namespace shell
+}  // namespace base

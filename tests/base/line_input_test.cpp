@@ -1,13 +1,13 @@
-#include "shell/line_input.h"
+#include "base/line_input.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <vector>
 
-#include "shell/decimal_number.h"
+#include "base/decimal_number.h"
 
-namespace shell {
+namespace base {
 namespace {
 
 struct Parsed {
@@ -136,4 +136,4 @@ TEST_F(LineInputTest, EndOfInputLeavesValuesUnchanged) {
 }
 
 }  // namespace
-}  // namespace shell
+}  // namespace base

@@ -1,10 +1,10 @@
-#include "shell/console.h"
+#include "base/console.h"
 
 #include <bit>
 #include <cstdint>
 #include <new>
 
-namespace shell {
+namespace base {
 
 Console::Console() {
   // Reserved once, so that writing never allocates: output must not fail where a failed
@@ -100,4 +100,4 @@ void Console::flush() {
   size_ = 0;
 }
 
-}  // namespace shell
+}  // namespace base

@@ -1,9 +1,9 @@
-#include "shell/decimal_number.h"
+#include "base/decimal_number.h"
 
 #include <algorithm>
 #include <limits>
 
-namespace shell {
+namespace base {
 
 namespace {
 
@@ -28,4 +28,4 @@ std::int32_t leadingDecimal(std::string_view text) {
   return static_cast<std::int32_t>(std::min(magnitude, kCap - 1));
 }
 
-}  // namespace shell
+}  // namespace base

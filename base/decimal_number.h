@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <string_view>
 
-namespace shell {
+namespace base {
 
 // Leading white space is skipped, then an optional sign and the digits up to the first
 // other character; 0 without digits; beyond the 32-bit range, the nearest limit.
 std::int32_t leadingDecimal(std::string_view text);
 
-}  // namespace shell
+}  // namespace base

@@ -1,9 +1,9 @@
 // The one place where failures are told to the user: by code, then a key wait.
 #pragma once
 
-#include "shell/console.h"
+#include "base/console.h"
 
-namespace shell {
+namespace base {
 
 class ErrorReporter {
  public:
@@ -19,4 +19,4 @@ class ErrorReporter {
   Console& console_;
 };
 
-}  // namespace shell
+}  // namespace base

@@ -1,4 +1,4 @@
-#include "shell/script_console.h"
+#include "base/script_console.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 #include "support/test_console.h"
 
-namespace shell {
+namespace base {
 namespace {
 
 using testing_support::TestConsole;
@@ -108,4 +108,4 @@ TEST(Console, OutputCrossingTheBufferEdgeKeepsEveryByte) {
 }
 
 }  // namespace
-}  // namespace shell
+}  // namespace base

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-namespace shell {
+namespace base {
 
 // No range is enforced on entry; each consumer treats values it cannot work with safely.
 struct Config {
@@ -15,4 +15,4 @@ struct Config {
   std::int32_t updateInterval = 0;
 };
 
-}  // namespace shell
+}  // namespace base

@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "shell/console.h"
+#include "base/console.h"
 
-namespace shell {
+namespace base {
 
 // A file open for reading, byte by byte, in the manner of a C stream.
 class InputFile {
@@ -55,4 +55,4 @@ class MemoryFileSystem : public FileSystem {
 std::unique_ptr<InputFile> openInputFile(FileSystem& files, Console& console,
                                          const std::string& name);
 
-}  // namespace shell
+}  // namespace base
