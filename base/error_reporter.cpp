@@ -60,11 +60,11 @@ std::string_view messageFor(int code) {
 }  // namespace
 
 int ErrorReporter::reportError(int code) {
-  console_.write(messageFor(code));
-  console_.write("\nerr:");
-  console_.writeInt(code);
-  console_.write(" pulsar tecla");
-  return console_.readKey();
+  output_.write(messageFor(code));
+  output_.write("\nerr:");
+  output_.writeInt(code);
+  output_.write(" pulsar tecla");
+  return keys_ != nullptr ? keys_->readKey() : '\n';
 }
 
 }  // namespace base

@@ -104,7 +104,7 @@ std::unique_ptr<InputFile> MemoryFileSystem::open(const std::string& name) {
   return std::make_unique<MemoryFile>(found->second);
 }
 
-std::unique_ptr<InputFile> openInputFile(FileSystem& files, Console& console,
+std::unique_ptr<InputFile> openInputFile(FileSystem& files, Output& console,
                                          const std::string& name) {
   std::unique_ptr<InputFile> file;
   try {

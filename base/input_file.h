@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "base/console.h"
+#include "base/output.h"
 
 namespace base {
 
@@ -52,7 +52,7 @@ class MemoryFileSystem : public FileSystem {
 
 // Opens the named file; when it cannot, prints "Dato introducido erroneo. File error."
 // and returns none (the caller reports its own code).
-std::unique_ptr<InputFile> openInputFile(FileSystem& files, Console& console,
+std::unique_ptr<InputFile> openInputFile(FileSystem& files, Output& console,
                                          const std::string& name);
 
 }  // namespace base

@@ -49,7 +49,7 @@ void allPairs(benchmark::State& state, const NetworkMaker& make) {
         const auto started = std::chrono::steady_clock::now();
         const routing::SearchOutcome outcome = routing::searchCandidatePaths(
             result, net.table, net.nodes, origin, destination, maxCoincidences, pathCount,
-            fixture.console, fixture.reporter);
+            &fixture.console, fixture.reporter);
         benchmark::DoNotOptimize(result);
         (outcome.stoppedAtLimit() ? limitTime : naturalTime) +=
             std::chrono::steady_clock::now() - started;
@@ -82,7 +82,7 @@ void toLimit(benchmark::State& state, const NetworkMaker& make, std::int32_t max
   for (auto _ : state) {
     routing::PathSet result;
     outcome = routing::searchCandidatePaths(result, net.table, net.nodes, 0, 1, maxCoincidences,
-                                            pathCount, fixture.console, fixture.reporter);
+                                            pathCount, &fixture.console, fixture.reporter);
     benchmark::DoNotOptimize(result);
   }
   state.counters["at_limit"] = outcome.stoppedAtLimit() ? 1 : 0;

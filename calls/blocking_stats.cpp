@@ -58,7 +58,7 @@ std::int64_t blockingTotal(const BlockingType& type) {
   return total;
 }
 
-void printBlockingReport(const BlockingTypes& types, int typeCount, base::Console& console) {
+void printBlockingReport(const BlockingTypes& types, int typeCount, base::Output& console) {
   console.write("\n\n");
   for (int i = 0; i < typeCount && i < kBlockingTypeCount; ++i) {
     const BlockingType& type = types[i];

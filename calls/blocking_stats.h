@@ -7,8 +7,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "base/console.h"
 #include "base/error_reporter.h"
+#include "base/output.h"
 
 namespace calls {
 
@@ -49,7 +49,7 @@ const BlockingEvent* recordBlocking(BlockingType& type, std::int32_t first, std:
 // -1 for a type without events, otherwise the sum of the counts.
 std::int64_t blockingTotal(const BlockingType& type);
 
-void printBlockingReport(const BlockingTypes& types, int typeCount, base::Console& console);
+void printBlockingReport(const BlockingTypes& types, int typeCount, base::Output& console);
 
 void freeBlockingEvents(BlockingType& type);
 

@@ -30,7 +30,7 @@ class Field {
 
 CallSource* addCallSource(CallSources& list, std::unique_ptr<base::InputFile>& file,
                           network::NodeId origin, network::NodeId destination,
-                          base::Console& console) {
+                          base::Output& console) {
   if (file && origin != network::kNoNode && destination != network::kNoNode) {
     try {
       CallSource& source = list.emplace_back();

@@ -6,8 +6,8 @@
 #include <deque>
 #include <memory>
 
-#include "base/console.h"
 #include "base/input_file.h"
+#include "base/output.h"
 #include "calls/call_timeline.h"
 #include "network/link_table.h"
 #include "routing/path.h"
@@ -38,7 +38,7 @@ struct CallLine {
 // stays with the caller.
 CallSource* addCallSource(CallSources& list, std::unique_ptr<base::InputFile>& file,
                           network::NodeId origin, network::NodeId destination,
-                          base::Console& console);
+                          base::Output& console);
 
 // Reads the next line (at most 99 characters, the newline included: a longer line is
 // read in pieces) into `line`. False when the read met the end of the file, and from

@@ -44,7 +44,7 @@ struct SourceRun {
 class RunLoop {
  public:
   RunLoop(NetworkState& network, RunResources& resources, const RunSettings& settings)
-      : net_(network), res_(resources), settings_(settings), out_(resources.console) {}
+      : net_(network), res_(resources), settings_(settings), out_(resources.output) {}
 
   RunSummary run() {
     bool ready = false;
@@ -68,8 +68,10 @@ class RunLoop {
     }
     printBlockingReport(res_.blockingTypes, kBlockingTypeCount, out_);
     out_.write("Pulse tecla para continuar...");
-    out_.discardPending();
-    out_.readKey();
+    if (res_.keys != nullptr) {
+      res_.keys->discardPending();
+      res_.keys->readKey();
+    }
     cleanUp();
     return summary_;
   }
@@ -467,7 +469,7 @@ class RunLoop {
   NetworkState& net_;
   RunResources& res_;
   const RunSettings& settings_;
-  base::Console& out_;
+  base::Output& out_;
   LiveChanges changes_;
   std::optional<SourceSchedule> schedule_;
   std::vector<std::size_t> dueSources_;

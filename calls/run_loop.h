@@ -6,8 +6,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "base/console.h"
 #include "base/error_reporter.h"
+#include "base/key_source.h"
+#include "base/output.h"
 #include "calls/blocking_stats.h"
 #include "calls/call_source.h"
 #include "calls/random_generator.h"
@@ -33,7 +34,9 @@ struct NetworkState {
 
 // Records that outlive a run and are shared by every run of the process.
 struct RunResources {
-  base::Console& console;
+  base::Output& output;
+  // Asked for a key after the report; without one nobody is waited for.
+  base::KeySource* keys;
   base::ErrorReporter& reporter;
   network::LinkStateViews& views;
   routing::RouteTable& routeTable;

@@ -3,84 +3,67 @@
 #include <chrono>
 #include <memory>
 
+#include "base/error_reporter.h"
 #include "base/input_file.h"
-#include "calls/source_setup.h"
-#include "lab/lab_console.h"
-#include "network/topology_reader.h"
+#include "lab/trace_output.h"
+#include "session/session.h"
 
 namespace lab {
 
 namespace {
 
-// As the console: each table holds this many counters per link.
-constexpr std::int32_t kMaxWavelengths = 4096;
-
 // Everything one run owns; nothing is shared with another run.
-struct Session {
-  Session(std::ostream* trace, const base::Config& config)
-      : console(trace), reporter(console), network(config.lambdaCount, config.fiberCount) {
-    calls::createBlockingTypes(blockingTypes);
-  }
-  LabConsole console;
+struct Run {
+  explicit Run(std::ostream* trace)
+      : output(trace), reporter(output, nullptr), session({output, nullptr, reporter, files}) {}
+  TraceOutput output;
   base::ErrorReporter reporter;
   base::MemoryFileSystem files;
-  calls::NetworkState network;
-  network::LinkStateViews views;
-  routing::RouteTable routeTable;
-  calls::BlockingTypes blockingTypes;
-  calls::RandomGenerator random;
+  session::Session session;
 };
 
-void loadNetwork(Session& session, const ExperimentPlan& plan) {
+void loadNetwork(Run& run, const ExperimentPlan& plan) {
   const std::int32_t lambdas = plan.config.lambdaCount;
-  if (lambdas < 1 || lambdas > kMaxWavelengths) {
-    throw ExperimentError("the wavelength count must be 1 to " + std::to_string(kMaxWavelengths));
+  if (lambdas < 1 || lambdas > session::kMaxWavelengths) {
+    throw ExperimentError("the wavelength count must be 1 to " +
+                          std::to_string(session::kMaxWavelengths));
   }
-  session.network.wavelengthOrder.assign(static_cast<std::size_t>(lambdas), 0);
-  session.files.add("topologia.con", plan.topology);
-  const int nodes =
-      network::loadTopology("topologia", session.network.loadedTable, session.network.nodeList,
-                            session.files, session.reporter);
+  if (!run.session.openNetwork(plan.config)) {
+    throw ExperimentError("the network's records could not be made");
+  }
+  run.files.add("topologia.con", plan.topology);
+  const int nodes = run.session.loadNetwork("topologia");
   if (nodes == -1) throw ExperimentError("the topology file holds no \"tabla\" section");
-  session.network.nodeCount = nodes;
-  network::copyLinksPaired(session.network.loadedTable, session.network.liveTable,
-                           session.reporter);
+  if (nodes < 0) throw ExperimentError("the network's live table could not be made");
 }
 
-void addSource(Session& session, const base::Config& config, const SourcePlan& source,
-               std::size_t index) {
-  const std::int32_t nodes = session.network.nodeCount;
-  if (source.origin < 0 || source.origin >= nodes || source.destination < 0 ||
-      source.destination >= nodes) {
+void addSource(Run& run, const SourcePlan& source, std::size_t index) {
+  if (!run.session.pairInRange(source.origin, source.destination)) {
     throw ExperimentError("pair " + std::to_string(source.origin) + "-" +
                           std::to_string(source.destination) + " is outside nodes 0 to " +
-                          std::to_string(nodes - 1));
+                          std::to_string(run.session.nodeCount() - 1));
   }
   const std::string name = "llamadas" + std::to_string(index) + ".txt";
-  session.files.add(name, source.calls);
-  std::unique_ptr<base::InputFile> file = session.files.open(name);
-  const calls::SourceSetup setup{session.views,    session.routeTable,     session.console,
-                                 session.reporter, config.maxCoincidences, config.pathCount};
-  if (calls::setUpCallSource(session.network, setup, file, source.origin, source.destination) ==
-      nullptr) {
+  run.files.add(name, source.calls);
+  if (run.session.addSource(source.origin, source.destination, name) == nullptr) {
     throw ExperimentError("the call source could not be made");
   }
 }
 
 // The generated sources of every ordered pair; returns the mean load they offer.
-double addAllPairs(Session& session, const ExperimentPlan& plan, std::size_t& index) {
+double addAllPairs(Run& run, const ExperimentPlan& plan, std::size_t& index) {
   const TrafficModel& base = *plan.allPairs;
   double loads = 0.0;
   std::uint64_t stream = 0;
-  for (std::int32_t origin = 0; origin < session.network.nodeCount; ++origin) {
-    for (std::int32_t destination = 0; destination < session.network.nodeCount; ++destination) {
+  const std::int32_t nodes = run.session.nodeCount();
+  for (std::int32_t origin = 0; origin < nodes; ++origin) {
+    for (std::int32_t destination = 0; destination < nodes; ++destination) {
       if (origin == destination) continue;
       TrafficModel model = base;
       model.seed = streamSeed(base.seed, stream++);
       const std::vector<GeneratedCall> calls = generateCalls(model);
       loads += offeredLoad(calls);
-      addSource(session, plan.config, SourcePlan{origin, destination, callFileText(calls)},
-                index++);
+      addSource(run, SourcePlan{origin, destination, callFileText(calls)}, index++);
     }
   }
   return stream == 0 ? 0.0 : loads / static_cast<double>(stream);
@@ -100,20 +83,16 @@ void count(ExperimentResult& result) {
 
 ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace) {
   const auto began = std::chrono::steady_clock::now();
-  Session session(trace, plan.config);
-  loadNetwork(session, plan);
+  Run run(trace);
+  loadNetwork(run, plan);
   ExperimentResult result;
-  result.nodeCount = session.network.nodeCount;
+  result.nodeCount = run.session.nodeCount();
   std::size_t index = 0;
-  for (const SourcePlan& source : plan.sources) addSource(session, plan.config, source, index++);
-  if (plan.allPairs) result.generatedLoad = addAllPairs(session, plan, index);
+  for (const SourcePlan& source : plan.sources) addSource(run, source, index++);
+  if (plan.allPairs) result.generatedLoad = addAllPairs(run, plan, index);
   result.sourceCount = static_cast<std::int64_t>(index);
   if (index == 0) throw ExperimentError("no call source: give pairs or all ordered pairs");
-  calls::RunResources resources{session.console,    session.reporter,      session.views,
-                                session.routeTable, session.blockingTypes, session.random};
-  const calls::RunSettings settings{plan.config.pathPolicy, plan.config.updateInterval,
-                                    plan.config.pathCount, true};
-  result.summary = calls::runSimulation(session.network, resources, settings);
+  result.summary = run.session.run();
   count(result);
   result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
   return result;

@@ -2,6 +2,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "session/limits.h"
+
 namespace lab {
 
 namespace {
@@ -20,7 +22,7 @@ void addTrafficOptions(CLI::App& command, TrafficOptions& traffic) {
 
 void addNetworkOptions(CLI::App& command, base::Config& config) {
   command.add_option("--lambdas", config.lambdaCount, "Wavelengths per fibre")
-      ->check(CLI::Range(1, 4096))
+      ->check(CLI::Range(1, session::kMaxWavelengths))
       ->capture_default_str();
   command.add_option("--fibres", config.fiberCount, "Fibres per link")
       ->check(CLI::Range(1, 1'000'000))

@@ -84,7 +84,7 @@ void readRow(std::string_view record, NodeId row, const DelimiterSet& delimiters
 int loadTopology(const std::string& topologyName, LinkTable& table, NodeList& nodes,
                  base::FileSystem& files, base::ErrorReporter& reporter) {
   std::unique_ptr<base::InputFile> file =
-      base::openInputFile(files, reporter.console(), topologyName + ".con");
+      base::openInputFile(files, reporter.output(), topologyName + ".con");
   if (!file) return -1;
   return readTopology(*file, table, nodes, reporter);
 }

@@ -93,7 +93,7 @@ class Search {
  public:
   Search(PathSet& result, const network::LinkTable& linkTable, const network::NodeList& nodeList,
          NodeId origin, NodeId destination, std::int32_t maxCoincidences, std::int32_t pathCount,
-         base::Console& console, base::ErrorReporter& reporter, const SearchLimits& limits)
+         base::KeySource* keys, base::ErrorReporter& reporter, const SearchLimits& limits)
       : result_(result),
         linkTable_(linkTable),
         nodeList_(nodeList),
@@ -101,7 +101,7 @@ class Search {
         destination_(destination),
         maxCoincidences_(maxCoincidences),
         pathCount_(pathCount),
-        console_(console),
+        keys_(keys),
         reporter_(reporter),
         limits_(limits) {}
 
@@ -126,7 +126,7 @@ class Search {
   NodeId destination_;
   std::int64_t maxCoincidences_;
   std::int32_t pathCount_;
-  base::Console& console_;
+  base::KeySource* keys_;
   base::ErrorReporter& reporter_;
   const SearchLimits& limits_;
 
@@ -258,7 +258,7 @@ bool Search::endOfPass(SearchEnd& end) {
     ended = true;
     end = SearchEnd::kPathCount;
   }
-  if (console_.keyWaiting() && console_.readKey() == 's' && !ended) {
+  if (keys_ != nullptr && keys_->keyWaiting() && keys_->readKey() == 's' && !ended) {
     ended = true;
     end = SearchEnd::kAbortKey;
   }
@@ -298,12 +298,12 @@ SearchOutcome Search::run() {
 SearchOutcome searchCandidatePaths(PathSet& result, const network::LinkTable& linkTable,
                                    const network::NodeList& nodeList, NodeId origin,
                                    NodeId destination, std::int32_t maxCoincidences,
-                                   std::int32_t pathCount, base::Console& console,
+                                   std::int32_t pathCount, base::KeySource* keys,
                                    base::ErrorReporter& reporter, const SearchLimits& limits) {
   std::optional<Search> search;
   try {
     search.emplace(result, linkTable, nodeList, origin, destination, maxCoincidences, pathCount,
-                   console, reporter, limits);
+                   keys, reporter, limits);
   } catch (const std::bad_alloc&) {
     // The search's own records, which its scan record stands for.
     reporter.reportError(140);
@@ -312,8 +312,8 @@ SearchOutcome searchCandidatePaths(PathSet& result, const network::LinkTable& li
   return search->run();
 }
 
-void printSearchLimitNotice(const SearchOutcome& outcome, base::Console& console) {
-  if (outcome.stoppedAtLimit()) console.write("\nBusqueda detenida en su limite...");
+void printSearchLimitNotice(const SearchOutcome& outcome, base::Output& output) {
+  if (outcome.stoppedAtLimit()) output.write("\nBusqueda detenida en su limite...");
 }
 
 }  // namespace routing

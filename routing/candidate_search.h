@@ -3,8 +3,9 @@
 
 #include <cstdint>
 
-#include "base/console.h"
 #include "base/error_reporter.h"
+#include "base/key_source.h"
+#include "base/output.h"
 #include "network/link_table.h"
 #include "network/node_list.h"
 #include "routing/path.h"
@@ -51,17 +52,18 @@ struct SearchOutcome {
 // `maxCoincidences` links (commonLinks) with each path then in the result, and is
 // examined again in every pass until the one after its own extension, so it may be
 // accepted several times. The search ends after the pass in which the working list runs
-// out, `pathCount` is reached (the last pass may overshoot it), "s" is read from the
-// console, or a limit is reached. Any other key waiting after a pass is read and dropped.
+// out, `pathCount` is reached (the last pass may overshoot it), "s" is read from `keys`,
+// or a limit is reached. Any other key waiting after a pass is read and dropped. Without
+// keys nobody can stop the search.
 // Paths already in `result` take part in the overlap test but not in the count.
 SearchOutcome searchCandidatePaths(PathSet& result, const network::LinkTable& linkTable,
                                    const network::NodeList& nodeList, NodeId origin,
                                    NodeId destination, std::int32_t maxCoincidences,
-                                   std::int32_t pathCount, base::Console& console,
+                                   std::int32_t pathCount, base::KeySource* keys,
                                    base::ErrorReporter& reporter, const SearchLimits& limits = {});
 
 // Prints the line that tells the user the search stopped at its limit, when it did;
 // nothing otherwise.
-void printSearchLimitNotice(const SearchOutcome& outcome, base::Console& console);
+void printSearchLimitNotice(const SearchOutcome& outcome, base::Output& output);
 
 }  // namespace routing

@@ -101,7 +101,7 @@ void freePathSet(PathSet& set) {
   set.shrink_to_fit();
 }
 
-void printPathSet(const PathSet& set, base::Console& console) {
+void printPathSet(const PathSet& set, base::Output& console) {
   console.write("\t");
   for (const PathSetItem& item : set) {
     for (NodeId node : item.path) {
@@ -112,7 +112,7 @@ void printPathSet(const PathSet& set, base::Console& console) {
   }
 }
 
-void printPath(const Path& path, base::Console& console) {
+void printPath(const Path& path, base::Output& console) {
   for (NodeId node : path) {
     console.writeInt(node);
     console.write(" ");

@@ -7,8 +7,8 @@
 #include <deque>
 #include <vector>
 
-#include "base/console.h"
 #include "base/error_reporter.h"
+#include "base/output.h"
 #include "network/link_table.h"
 
 namespace routing {
@@ -61,8 +61,8 @@ void freePath(Path& path);
 void freePathSet(PathSet& set);
 
 // A tab, then each path as "%i  " per node followed by "\n\t".
-void printPathSet(const PathSet& set, base::Console& console);
+void printPathSet(const PathSet& set, base::Output& console);
 // "%i " per node.
-void printPath(const Path& path, base::Console& console);
+void printPath(const Path& path, base::Output& console);
 
 }  // namespace routing

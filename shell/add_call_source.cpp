@@ -1,15 +1,8 @@
 #include "shell/add_call_source.h"
 
-#include "base/input_file.h"
-#include "calls/source_setup.h"
-
 namespace shell {
 
 namespace {
-
-bool inRange(std::int32_t node, std::int32_t nodeCount) {
-  return node >= 0 && node < nodeCount;
-}
 
 void waitForKey(base::Console& console) {
   console.discardPending();
@@ -18,13 +11,13 @@ void waitForKey(base::Console& console) {
 
 }  // namespace
 
-void addCallSource(Process& process, calls::NetworkState& network, EjecutarPair& pair) {
+void addCallSource(Process& process, EjecutarPair& pair) {
   base::Console& console = process.console;
   console.write("\nOrigen: ");
   console.readNumber(pair.origin);
   console.write("Destino: ");
   console.readNumber(pair.destination);
-  if (!inRange(pair.origin, network.nodeCount) || !inRange(pair.destination, network.nodeCount)) {
+  if (!process.session.pairInRange(pair.origin, pair.destination)) {
     console.write("\nNodo origen o destino fuera de rango...[]");
     waitForKey(console);
     return;
@@ -32,27 +25,10 @@ void addCallSource(Process& process, calls::NetworkState& network, EjecutarPair&
   console.write("\nNombre de fichero de llamadas: ");
   console.discardPending();
   console.readWord(process.callFileName);
-  auto file = base::openInputFile(process.files, console, process.callFileName);
-  if (!file) {
-    process.reporter.reportError(301);
-    return;
-  }
-  const calls::SourceSetup setup{process.views,
-                                 process.routeTable,
-                                 console,
-                                 process.reporter,
-                                 process.config.maxCoincidences,
-                                 process.config.pathCount,
-                                 process.searchLimits};
-  if (calls::setUpCallSource(network, setup, file, pair.origin, pair.destination) == nullptr) {
+  if (process.session.addSource(pair.origin, pair.destination, process.callFileName) == nullptr) {
     return;
   }
   waitForKey(console);
-}
-
-calls::RunResources runResources(Process& process) {
-  return calls::RunResources{process.console,    process.reporter,      process.views,
-                             process.routeTable, process.blockingTypes, process.random};
 }
 
 }  // namespace shell

@@ -2,19 +2,19 @@
 // paths and route entries.
 #pragma once
 
-#include "calls/run_loop.h"
+#include <cstdint>
+
 #include "shell/process.h"
 
 namespace shell {
 
+// The last pair typed, kept across S keys.
 struct EjecutarPair {
   std::int32_t origin = 0;
   std::int32_t destination = 0;
 };
 
 // Asks for the pair and the call file; on any refusal nothing is left half-made.
-void addCallSource(Process& process, calls::NetworkState& network, EjecutarPair& pair);
-
-calls::RunResources runResources(Process& process);
+void addCallSource(Process& process, EjecutarPair& pair);
 
 }  // namespace shell

@@ -22,7 +22,6 @@ void startUp(Process& process) {
   reserveBuffer(process, process.recordBuffer, 512, 60);
   reserveBuffer(process, process.tokenDelimiters, 512, 0);
   reserveBuffer(process, process.callFileName, 20, 175);
-  calls::createBlockingTypes(process.blockingTypes);
 }
 
 }  // namespace shell

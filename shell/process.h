@@ -1,5 +1,5 @@
-// Everything that lives for the whole process: console, files, configuration, buffers,
-// blocking counters.
+// Everything that lives for the whole process: console, files, configuration, buffers and
+// the simulation session.
 #pragma once
 
 #include <cstdint>
@@ -9,17 +9,18 @@
 #include "base/console.h"
 #include "base/error_reporter.h"
 #include "base/input_file.h"
-#include "calls/blocking_stats.h"
-#include "calls/random_generator.h"
-#include "network/link_state_view.h"
 #include "routing/candidate_search.h"
-#include "routing/route_table.h"
+#include "session/session.h"
 
 namespace shell {
 
 struct Process {
-  Process(base::Console& console, base::FileSystem& files)
-      : console(console), reporter(console), files(files) {}
+  Process(base::Console& console, base::FileSystem& files,
+          const routing::SearchLimits& searchLimits = {})
+      : console(console),
+        reporter(console),
+        files(files),
+        session({console, &console, reporter, files}, searchLimits) {}
 
   base::Console& console;
   base::ErrorReporter reporter;
@@ -29,18 +30,12 @@ struct Process {
   std::string callFileName;
   std::string recordBuffer;
   std::string tokenDelimiters;
-  calls::BlockingTypes blockingTypes;
-  // Their numbering (and the generator's state) carries on across EJECUTAR visits and runs.
-  network::LinkStateViews views;
-  routing::RouteTable routeTable;
-  calls::RandomGenerator random;
-  // Off only in tests that check the fast run against the plain tick-by-tick one.
-  bool eventDrivenRuns = true;
-  routing::SearchLimits searchLimits = {};
+  // Its view numbering, route ids and random generator carry on across EJECUTAR visits.
+  session::Session session;
 };
 
-// Sets the defaults, makes the buffers (reporting codes 30, 60, 175, 180 when one cannot
-// be made) and creates the blocking types.
+// Sets the defaults and makes the buffers, reporting code 30, 60 or 175 when one cannot be
+// made.
 void startUp(Process& process);
 
 }  // namespace shell

@@ -26,14 +26,13 @@ int endWithoutProcess(base::Console& console) {
 int runProgram(base::Console& console, base::FileSystem& files, const ProgramOptions& options) {
   std::optional<Process> process;
   try {
-    process.emplace(console, files);
+    process.emplace(console, files, options.searchLimits);
   } catch (const std::bad_alloc&) {
     const int status = endWithoutProcess(console);
     console.flush();
     return status;
   }
-  process->eventDrivenRuns = options.eventDrivenRuns;
-  process->searchLimits = options.searchLimits;
+  process->session.setEventDrivenRuns(options.eventDrivenRuns);
   int status = 0;
   try {
     startUp(*process);

@@ -41,7 +41,7 @@ SearchRun search(const Network& net, NodeId origin, NodeId destination,
   PathSet result;
   SearchRun run;
   run.outcome = searchCandidatePaths(result, net.table, net.nodes, origin, destination,
-                                     maxCoincidences, pathCount, console, reporter, limits);
+                                     maxCoincidences, pathCount, &console, reporter, limits);
   run.paths = pathsOf(result);
   run.output = console.output();
   return run;
@@ -309,7 +309,8 @@ TEST_F(CandidateSearch, PathsAlreadyInTheResultTakePartButAreNotCounted) {
     console.keyWaitingFromPoll(39);
     base::ErrorReporter reporter(console);
     Network net = ring();
-    searchCandidatePaths(result, net.table, net.nodes, 0, 2, maxCoincidences, 4, console, reporter);
+    searchCandidatePaths(result, net.table, net.nodes, 0, 2, maxCoincidences, 4, &console,
+                         reporter);
     SearchRun slow = referenceSearch(net, given, 0, 2, maxCoincidences, 4, 39);
     EXPECT_EQ(pathsOf(result), slow.paths) << maxCoincidences;
   }

@@ -1,12 +1,12 @@
-#include "lab/lab_console.h"
+#include "lab/trace_output.h"
 
 namespace lab {
 
-LabConsole::~LabConsole() {
+TraceOutput::~TraceOutput() {
   flush();
 }
 
-void LabConsole::emit(std::string_view bytes) {
+void TraceOutput::emit(std::string_view bytes) {
   if (trace_ != nullptr) trace_->write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 

@@ -1,4 +1,6 @@
-#include "base/console.h"
+// Buffered output: the one buffer every byte the program prints goes through.
+
+#include "base/output.h"
 
 #include <bit>
 #include <cstdint>
@@ -6,7 +8,7 @@
 
 namespace base {
 
-Console::Console() {
+Output::Output() {
   // Reserved once, so that writing never allocates: output must not fail where a failed
   // allocation is being reported. Without the room, output goes out unbuffered.
   try {
@@ -16,7 +18,7 @@ Console::Console() {
   }
 }
 
-void Console::writeSlow(std::string_view text) {
+void Output::writeSlow(std::string_view text) {
   flush();
   if (text.size() > capacity_) {
     emit(text);
@@ -57,7 +59,7 @@ unsigned digitCount(std::uint64_t value) {
 
 }  // namespace
 
-void Console::writeAnyInt(std::int64_t value) {
+void Output::writeAnyInt(std::int64_t value) {
   // Trace numbers are written by the million: two digits at a time from a table, in 32 bits
   // where they fit, straight into the buffer, no formatting machinery.
   static constexpr char kPairs[] =
@@ -94,7 +96,7 @@ void Console::writeAnyInt(std::int64_t value) {
   size_ += length;
 }
 
-void Console::flush() {
+void Output::flush() {
   if (size_ == 0) return;
   emit(std::string_view(buffer_.get(), size_));
   size_ = 0;

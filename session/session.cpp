@@ -1,0 +1,137 @@
+#include "session/session.h"
+
+#include <algorithm>
+#include <memory>
+#include <new>
+
+#include "network/topology_reader.h"
+#include "routing/path.h"
+
+namespace session {
+
+Session::Session(const Surroundings& surroundings, const routing::SearchLimits& searchLimits)
+    : io_(surroundings), searchLimits_(searchLimits) {
+  calls::createBlockingTypes(blockingTypes_);
+}
+
+Session::~Session() {
+  closeNetwork();
+}
+
+bool Session::openNetwork(const base::Config& config) {
+  config_ = config;
+  try {
+    network_.emplace(config.lambdaCount, config.fiberCount);
+    if (config.lambdaCount > kMaxWavelengths) throw std::bad_alloc();
+    network_->wavelengthOrder.assign(static_cast<std::size_t>(std::max(config.lambdaCount, 0)), 0);
+  } catch (const std::bad_alloc&) {
+    network_.reset();
+    io_.reporter.reportError(1650);
+    return false;
+  }
+  return true;
+}
+
+int Session::loadNetwork(const std::string& name) {
+  calls::NetworkState& net = *network_;
+  const int nodes =
+      network::loadTopology(name, net.loadedTable, net.nodeList, io_.files, io_.reporter);
+  if (nodes == -1) return -1;
+  // Runs take every link of the loaded network from the live one, so a live table that
+  // could not be made whole (code 20 reported) fails the load.
+  if (!network::copyLinksPaired(net.loadedTable, net.liveTable, io_.reporter)) {
+    releaseNetwork();
+    return -2;
+  }
+  net.nodeCount = nodes;
+  return nodes;
+}
+
+bool Session::pairInRange(std::int32_t origin, std::int32_t destination) const {
+  const std::int32_t nodes = nodeCount();
+  return origin >= 0 && origin < nodes && destination >= 0 && destination < nodes;
+}
+
+calls::CallSource* Session::addSource(std::int32_t origin, std::int32_t destination,
+                                      const std::string& callFileName) {
+  std::unique_ptr<base::InputFile> file = base::openInputFile(io_.files, io_.output, callFileName);
+  if (!file) {
+    io_.reporter.reportError(301);
+    return nullptr;
+  }
+  bool viewCreated = false;
+  if (viewOfPair(origin, destination, viewCreated) == nullptr) return nullptr;
+  calls::CallSource* source =
+      calls::addCallSource(network_->callSources, file, origin, destination, io_.output);
+  if (source == nullptr) {
+    if (viewCreated) network::discardNewestView(views_);
+    return nullptr;
+  }
+  findCandidatePaths(*source);
+  return source;
+}
+
+// The pair's view, made when the pair has none yet. `created` tells whether it is new (and
+// so must be taken back if the source cannot be made).
+network::LinkStateView* Session::viewOfPair(std::int32_t origin, std::int32_t destination,
+                                            bool& created) {
+  created = false;
+  network::LinkStateView* view = network::findView(views_, origin, destination);
+  if (view != nullptr) return view;
+  const network::LinkTable& loaded = network_->loadedTable;
+  if (network::createView(views_, 0, origin, destination, loaded.lambdaCount(), loaded.fiberCount(),
+                          io_.reporter) == 0) {
+    return nullptr;
+  }
+  // The view's links are filled when a run starts, with only the links its pair's paths
+  // use: a copy of the whole table per pair would cost memory in proportion to pairs x links.
+  created = true;
+  return &views_.front();
+}
+
+void Session::findCandidatePaths(calls::CallSource& source) {
+  io_.output.write("\nCreando SPF...");
+  // Straight into the new source's (empty) set: a set of its own would cost an allocation
+  // that no code reports.
+  const routing::SearchOutcome outcome = routing::searchCandidatePaths(
+      source.paths, network_->loadedTable, network_->nodeList, source.origin, source.destination,
+      config_.maxCoincidences, config_.pathCount, io_.keys, io_.reporter, searchLimits_);
+  routing::printSearchLimitNotice(outcome, io_.output);
+  io_.output.write("\n");
+  routing::printPathSet(source.paths, io_.output);
+  routing::addPairRoutes(routeTable_, source.paths, source.origin, source.destination,
+                         io_.reporter);
+}
+
+calls::RunResources Session::runResources() {
+  return calls::RunResources{io_.output,  io_.keys,       io_.reporter, views_,
+                             routeTable_, blockingTypes_, random_};
+}
+
+calls::RunSummary Session::run() {
+  calls::RunResources resources = runResources();
+  const calls::RunSettings settings{config_.pathPolicy, config_.updateInterval, config_.pathCount,
+                                    eventDrivenRuns_};
+  return calls::runSimulation(*network_, resources, settings);
+}
+
+void Session::releaseSources() {
+  if (!network_) return;
+  calls::RunResources resources = runResources();
+  calls::releaseCallSources(*network_, resources);
+}
+
+void Session::releaseNetwork() {
+  network::freeLinks(network_->loadedTable);
+  network::freeLinks(network_->liveTable);
+  network::freeNodes(network_->nodeList);
+}
+
+void Session::closeNetwork() {
+  if (!network_) return;
+  releaseSources();
+  releaseNetwork();
+  network_.reset();
+}
+
+}  // namespace session

@@ -1,0 +1,101 @@
+// A simulation session: the networks, views, routes, call sources and blocking counts that
+// the console and wrnsim-lab drive, with every check and limit the two share.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "base/config.h"
+#include "base/error_reporter.h"
+#include "base/input_file.h"
+#include "base/key_source.h"
+#include "base/output.h"
+#include "calls/blocking_stats.h"
+#include "calls/call_source.h"
+#include "calls/random_generator.h"
+#include "calls/run_loop.h"
+#include "network/link_state_view.h"
+#include "routing/candidate_search.h"
+#include "routing/route_table.h"
+#include "session/limits.h"
+
+namespace session {
+
+// What the session talks to; everything must outlive it. Without keys nobody is asked:
+// searches run to their end and the run does not wait after its report.
+struct Surroundings {
+  base::Output& output;
+  base::KeySource* keys;
+  base::ErrorReporter& reporter;
+  base::FileSystem& files;
+};
+
+// The view numbering, the route ids, the random generator and the blocking counts carry on
+// across the networks a session opens, as they do across the console's visits to EJECUTAR.
+// At most one network is open at a time.
+class Session {
+ public:
+  explicit Session(const Surroundings& surroundings,
+                   const routing::SearchLimits& searchLimits = {});
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+  ~Session();
+
+  // Makes the records of an empty network with the configuration's wavelengths and fibres,
+  // which hold until closeNetwork(); the configuration is kept for the sources and runs on
+  // it. False after reporting 1650 when they cannot be made or the wavelengths exceed
+  // kMaxWavelengths. No network may be open.
+  bool openNetwork(const base::Config& config);
+
+  // Reads NAME.con into the open network, which must hold none yet, and pairs the live
+  // network with it. Returns the node count; -1 when the file cannot be read or holds no
+  // table, -2 when the live network cannot be made (code 20 reported). After a failure the
+  // network is empty again and another load may be tried.
+  int loadNetwork(const std::string& name);
+
+  // True when both nodes are nodes of the loaded network.
+  bool pairInRange(std::int32_t origin, std::int32_t destination) const;
+
+  // A call source on an in-range pair reading the named call file, with its pair's view,
+  // its candidate paths (printed after "\nCreando SPF...") and their route entries. When the
+  // file cannot be opened, prints "Dato introducido erroneo. File error.", reports 301 and
+  // returns none; when the view or the source cannot be made, returns none with nothing
+  // left half-made.
+  calls::CallSource* addSource(std::int32_t origin, std::int32_t destination,
+                               const std::string& callFileName);
+
+  // Runs every source to its end, prints the trace and the report, asks for a key, and
+  // consumes the sources: the network is then as loaded, without sources.
+  calls::RunSummary run();
+
+  // Drops the sources that no run consumed, with their views and route entries.
+  void releaseSources();
+
+  // Releases the sources and the network; a new one may then be opened.
+  void closeNetwork();
+
+  std::int32_t nodeCount() const { return network_ ? network_->nodeCount : 0; }
+  std::size_t sourceCount() const { return network_ ? network_->callSources.size() : 0; }
+
+  // Off only to check runs against the plain tick-by-tick loop.
+  void setEventDrivenRuns(bool on) { eventDrivenRuns_ = on; }
+
+ private:
+  calls::RunResources runResources();
+  network::LinkStateView* viewOfPair(std::int32_t origin, std::int32_t destination, bool& created);
+  void findCandidatePaths(calls::CallSource& source);
+  void releaseNetwork();
+
+  Surroundings io_;
+  routing::SearchLimits searchLimits_;
+  base::Config config_;
+  std::optional<calls::NetworkState> network_;
+  network::LinkStateViews views_;
+  routing::RouteTable routeTable_;
+  calls::BlockingTypes blockingTypes_;
+  calls::RandomGenerator random_;
+  bool eventDrivenRuns_ = true;
+};
+
+}  // namespace session
