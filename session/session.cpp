@@ -110,9 +110,8 @@ calls::RunResources Session::runResources() {
 
 calls::RunSummary Session::run() {
   calls::RunResources resources = runResources();
-  const calls::RunSettings settings{config_.pathPolicy, config_.updateInterval, config_.pathCount,
-                                    eventDrivenRuns_};
-  return calls::runSimulation(*network_, resources, settings);
+  const calls::RunSettings settings{config_.pathPolicy, config_.updateInterval, config_.pathCount};
+  return calls::runSimulation(*network_, resources, settings, runDriver_);
 }
 
 void Session::releaseSources() {

@@ -78,8 +78,9 @@ class Session {
   std::int32_t nodeCount() const { return network_ ? network_->nodeCount : 0; }
   std::size_t sourceCount() const { return network_ ? network_->callSources.size() : 0; }
 
-  // Off only to check runs against the plain tick-by-tick loop.
-  void setEventDrivenRuns(bool on) { eventDrivenRuns_ = on; }
+  // The loop that steps the runs: the program's own when none is given. Tests give the
+  // plain tick-by-tick loop to check the program's against.
+  void setRunDriver(calls::RunDriver driver) { runDriver_ = driver; }
 
  private:
   calls::RunResources runResources();
@@ -95,7 +96,7 @@ class Session {
   routing::RouteTable routeTable_;
   calls::BlockingTypes blockingTypes_;
   calls::RandomGenerator random_;
-  bool eventDrivenRuns_ = true;
+  calls::RunDriver runDriver_ = nullptr;
 };
 
 }  // namespace session

@@ -32,7 +32,7 @@ int runProgram(base::Console& console, base::FileSystem& files, const ProgramOpt
     console.flush();
     return status;
   }
-  process->session.setEventDrivenRuns(options.eventDrivenRuns);
+  process->session.setRunDriver(options.runDriver);
   int status = 0;
   try {
     startUp(*process);

@@ -3,13 +3,14 @@
 
 #include "base/console.h"
 #include "base/input_file.h"
+#include "calls/run_loop.h"
 #include "routing/candidate_search.h"
 
 namespace shell {
 
 struct ProgramOptions {
-  // Off only to check runs against the plain tick-by-tick loop.
-  bool eventDrivenRuns = true;
+  // The loop that steps the runs; none for the program's own (tests give a reference).
+  calls::RunDriver runDriver = nullptr;
   // Smaller only where many sessions must each end in moments (fuzzing).
   routing::SearchLimits searchLimits = {};
 };

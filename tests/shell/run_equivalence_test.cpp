@@ -11,6 +11,7 @@
 #include "base/input_file.h"
 #include "shell/program.h"
 #include "support/test_console.h"
+#include "support/tick_by_tick_run.h"
 
 namespace shell {
 namespace {
@@ -25,7 +26,9 @@ struct Session {
 std::string run(const Session& session, bool eventDriven) {
   TestConsole console(session.script);
   base::MemoryFileSystem files = session.files;
-  EXPECT_EQ(runProgram(console, files, ProgramOptions{eventDriven}), 0);
+  ProgramOptions options;
+  if (!eventDriven) options.runDriver = testing_support::runEveryTick;
+  EXPECT_EQ(runProgram(console, files, options), 0);
   return console.output();
 }
 

@@ -1,0 +1,71 @@
+#include "calls/hop_ledger.h"
+
+#include <algorithm>
+
+namespace calls {
+
+bool HopLedger::reserve(Call& call, std::span<const HopLinks> links, network::LinkTable& view,
+                        std::int32_t clock) {
+  trace_.hopsBegin();
+  bool failed = false;
+  for (std::size_t k = 0; k < call.hops.size() && k < links.size(); ++k) {
+    HopAssignment& hop = call.hops[k];
+    const HopLinks at = links[k];
+    if (at.live < 0 || at.view < 0) continue;
+    network::Link& viewLink = view[static_cast<std::size_t>(at.view)];
+    network::Link& liveLink = live_[static_cast<std::size_t>(at.live)];
+    if (live_.freeFibers(liveLink)[hop.wavelength] <= 0) {
+      failed = true;
+      trace_.updateError(0);
+      recordBlocking(updateErrors_, clock, 0, reporter_);
+      continue;
+    }
+    if (hop.regenerate && liveLink.regenerators <= 0) {
+      failed = true;
+      trace_.updateError(1);
+      recordBlocking(updateErrors_, clock, 1, reporter_);
+    } else {
+      take(view, viewLink, liveLink, hop, -1);
+      hop.reserved = true;
+    }
+    trace_.hop(hop.wavelength);
+  }
+  return !failed;
+}
+
+void HopLedger::release(const Call& call, std::span<const HopLinks> links,
+                        network::LinkTable& view) {
+  trace_.hopsBegin();
+  if (call.hops.empty()) trace_.blockedCallEnds();
+  for (std::size_t k = 0; k < call.hops.size() && k < links.size(); ++k) {
+    const HopAssignment& hop = call.hops[k];
+    // Only hops on links that exist were reserved.
+    if (hop.reserved) {
+      const HopLinks at = links[k];
+      take(view, view[static_cast<std::size_t>(at.view)], live_[static_cast<std::size_t>(at.live)],
+           hop, +1);
+    }
+    trace_.hop(hop.wavelength);
+  }
+}
+
+// Moves one fibre of the hop's wavelength (and a regenerator when the hop converts) out
+// of (-1) or back into (+1) the view and the live network.
+void HopLedger::take(network::LinkTable& view, network::Link& viewLink, network::Link& liveLink,
+                     const HopAssignment& hop, int delta) {
+  if (hop.regenerate) {
+    viewLink.regenerators += delta;
+    liveLink.regenerators += delta;
+    changes_.regeneratorsChanged(static_cast<std::size_t>(&liveLink - &live_[0]));
+  }
+  view.freeFibers(viewLink)[hop.wavelength] += delta;
+  live_.freeFibers(liveLink)[hop.wavelength] += delta;
+  changes_.countersChanged(liveLink);
+}
+
+bool anyReserved(const Call& call) {
+  return std::any_of(call.hops.begin(), call.hops.end(),
+                     [](const HopAssignment& hop) { return hop.reserved; });
+}
+
+}  // namespace calls

@@ -1,0 +1,56 @@
+// The reservation of a started call's hops on its pair's view and on the live network,
+// and their release when the call ends.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "base/error_reporter.h"
+#include "calls/blocking_stats.h"
+#include "calls/call_timeline.h"
+#include "calls/path_hops.h"
+#include "calls/run_trace.h"
+#include "calls/view_sync.h"
+#include "network/link_table.h"
+
+namespace calls {
+
+class HopLedger {
+ public:
+  // All must outlive the ledger; every change to the live table is recorded in `changes`.
+  HopLedger(network::LinkTable& live, LiveChanges& changes, RunTrace& trace,
+            BlockingType& updateErrors, base::ErrorReporter& reporter)
+      : live_(live),
+        changes_(changes),
+        trace_(trace),
+        updateErrors_(updateErrors),
+        reporter_(reporter) {}
+
+  // Takes, hop by hop in path order, one fibre of the hop's wavelength (and a regenerator
+  // where the hop converts) from `view` and the live table, on every hop whose link both
+  // hold (`links` gives their positions, one entry per hop of the call's path). A hop the
+  // live table cannot carry takes nothing: it is traced and recorded as an update error
+  // keyed (clock, 0) for a busy fibre or (clock, 1) for a missing regenerator. Each hop
+  // taken is marked reserved. Returns false when some hop failed.
+  bool reserve(Call& call, std::span<const HopLinks> links, network::LinkTable& view,
+               std::int32_t clock);
+
+  // Gives back exactly what reserve() took, tracing every hop's wavelength. `view` must be
+  // the one the call reserved on, brought up to date before.
+  void release(const Call& call, std::span<const HopLinks> links, network::LinkTable& view);
+
+ private:
+  void take(network::LinkTable& view, network::Link& viewLink, network::Link& liveLink,
+            const HopAssignment& hop, int delta);
+
+  network::LinkTable& live_;
+  LiveChanges& changes_;
+  RunTrace& trace_;
+  BlockingType& updateErrors_;
+  base::ErrorReporter& reporter_;
+};
+
+// True when reserve() took something for the call.
+bool anyReserved(const Call& call);
+
+}  // namespace calls

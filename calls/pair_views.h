@@ -1,0 +1,75 @@
+// The pairs' views during a run: which view each source decides on, which links each
+// view holds, and the copies from the live network that keep each view as fresh as its
+// refresh interval says.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "base/error_reporter.h"
+#include "calls/call_source.h"
+#include "calls/path_hops.h"
+#include "calls/view_sync.h"
+#include "network/link_state_view.h"
+#include "network/link_table.h"
+
+namespace calls {
+
+class PairViews {
+ public:
+  // The tables must outlive this object and keep their links while it is in use.
+  PairViews(const network::LinkTable& loaded, const network::LinkTable& live,
+            std::int32_t updateInterval, base::ErrorReporter& reporter)
+      : loaded_(loaded), live_(live), interval_(updateInterval), reporter_(reporter) {}
+  PairViews(const PairViews&) = delete;
+  PairViews& operator=(const PairViews&) = delete;
+
+  // Ties every source, in list order, to its pair's view, adds to each view (as loaded)
+  // the links its pair's paths use that it does not hold yet, and looks up where every hop
+  // of every path lies. Every source must have its pair's view in `views`. Throws
+  // std::bad_alloc when the bookkeeping cannot be made (code 20 reported when a view's
+  // link could not be added).
+  void prepare(CallSources& sources, network::LinkStateViews& views);
+
+  ViewSync& syncOf(std::size_t source) { return *syncOfSource_[source]; }
+
+  // The positions of the path's hop links in the live table and in its pair's view, one
+  // entry per hop, -1 where a table lacks the link. Only for paths of prepared sources.
+  const PathHops& hopsOf(const routing::Path& path) const;
+
+  // The refresh checks of the ticks since the view's last check, then the one of `tick`
+  // (ticks count from the run's start and never go back). A refresh that falls due is
+  // recorded; the copy waits until use().
+  void check(ViewSync& sync, std::int64_t tick);
+
+  // Brings a view with a recorded refresh up to date with the live network, before it
+  // is read or written.
+  void use(ViewSync& sync) { catchUpView(sync, live_, changes_, false); }
+
+  // After source `source` stepped at `tick`: a recorded refresh that the pair's next check
+  // will not replace is copied now, before other pairs change the live network.
+  void finishStep(ViewSync& sync, std::size_t source, std::int64_t tick);
+
+  // Where changes to the live table are to be recorded.
+  LiveChanges& changes() { return changes_; }
+
+  std::int32_t interval() const { return interval_; }
+
+ private:
+  void addPositions(ViewSync& sync, const routing::PathSet& paths);
+  std::size_t addLink(network::LinkTable& links, std::ptrdiff_t live);
+  void rememberHops(const routing::Path& path, const network::LinkTable& view);
+
+  const network::LinkTable& loaded_;
+  const network::LinkTable& live_;
+  std::int32_t interval_;
+  base::ErrorReporter& reporter_;
+  LiveChanges changes_;
+  std::vector<ViewSync> syncs_;
+  std::vector<ViewSync*> syncOfSource_;
+  PathHopsIndex hops_;
+};
+
+}  // namespace calls

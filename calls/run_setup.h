@@ -1,0 +1,78 @@
+// The records a run works on, the settings it follows and what it reports back.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "base/error_reporter.h"
+#include "base/key_source.h"
+#include "base/output.h"
+#include "calls/blocking_stats.h"
+#include "calls/call_source.h"
+#include "calls/random_generator.h"
+#include "network/link_state_view.h"
+#include "network/link_table.h"
+#include "network/node_list.h"
+#include "routing/route_table.h"
+
+namespace calls {
+
+// A loaded network and the call sources defined on it.
+struct NetworkState {
+  NetworkState(std::int32_t lambdaCount, std::int32_t fiberCount)
+      : loadedTable(lambdaCount, fiberCount), liveTable(lambdaCount, fiberCount) {}
+
+  network::LinkTable loadedTable;
+  network::LinkTable liveTable;
+  network::NodeList nodeList;
+  std::int32_t nodeCount = 0;
+  // lambdaCount entries of working storage for the assignment.
+  std::vector<std::int32_t> wavelengthOrder;
+  CallSources callSources;
+};
+
+// Records that outlive a run and are shared by every run of a session.
+struct RunResources {
+  base::Output& output;
+  // Asked for a key after the report; without one nobody is waited for.
+  base::KeySource* keys;
+  base::ErrorReporter& reporter;
+  network::LinkStateViews& views;
+  routing::RouteTable& routeTable;
+  BlockingTypes& blockingTypes;
+  RandomGenerator& random;
+};
+
+struct RunSettings {
+  std::int32_t pathPolicy = 2;
+  std::int32_t updateInterval = 0;
+  std::int32_t pathCount = 4;
+};
+
+// What a run did, counted before the clean-up empties the statistics.
+struct RunSummary {
+  std::int64_t callsRead = 0;
+  std::int64_t callsStarted = 0;
+  // Blocked by wavelength assignment (" BLOKEO 0 ").
+  std::int64_t callsBlocked = 0;
+  // Started calls of which at least one hop failed on the live network.
+  std::int64_t callsWithUpdateError = 0;
+  std::int64_t callsWithoutPath = 0;
+  // The report's totals, 0 for a type without events.
+  std::array<std::int64_t, kBlockingTypeCount> blockingTotals{};
+  // Ticks simulated, the last one included.
+  std::int64_t ticks = 0;
+};
+
+// Ticks are counted from the run's start in 64 bits; the clock the trace shows, and that
+// call times are compared with, is their 32-bit value.
+inline std::int32_t clockOf(std::int64_t tick) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(tick));
+}
+
+inline std::int32_t wrappingAdd(std::int32_t a, std::int32_t b) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+
+}  // namespace calls

@@ -1,0 +1,152 @@
+#include "calls/run_steps.h"
+
+#include <algorithm>
+#include <new>
+#include <span>
+
+#include "calls/path_selection.h"
+#include "calls/run_loop.h"
+
+namespace calls {
+
+RunSteps::RunSteps(NetworkState& network, RunResources& resources, const RunSettings& settings)
+    : net_(network),
+      res_(resources),
+      settings_(settings),
+      trace_(resources.output),
+      views_(network.loadedTable, network.liveTable, settings.updateInterval, resources.reporter),
+      ledger_(network.liveTable, views_.changes(), trace_, resources.blockingTypes[kUpdateError],
+              resources.reporter) {}
+
+bool RunSteps::prepare() {
+  try {
+    sources_.reserve(net_.callSources.size());
+    for (CallSource& source : net_.callSources) sources_.push_back(SourceRun{&source, false});
+    views_.prepare(net_.callSources, res_.views);
+  } catch (const std::bad_alloc&) {
+    // Without its bookkeeping the run cannot start; the sources are consumed as usual.
+    sources_.clear();
+    res_.reporter.reportError(1500);
+    return false;
+  }
+  return true;
+}
+
+bool RunSteps::step(std::size_t i, std::int64_t tick, const CallTimes* known) {
+  SourceRun& run = sources_[i];
+  CallSource& source = *run.source;
+  ViewSync& sync = views_.syncOf(i);
+  readLine(run, tick);
+  views_.check(sync, tick);
+  // Searches that are known to find nothing are left out.
+  const CallTimes* times = run.exhausted ? known : nullptr;
+  const std::int32_t now = clockOf(tick);
+  bool started = false;
+  CallCursor cursor;
+  if (times == nullptr || tick >= times->nextStartAt) {
+    while (findNextCall(source.calls, cursor, now, CallSearch::kStarting)) {
+      startCall(source, sync, *cursor.call, tick);
+      started = true;
+    }
+  }
+  const bool empty = source.calls.empty();
+  if (empty) {
+    trace_.endOfCalls();
+  } else if (times == nullptr || started || tick >= times->nextEndAt) {
+    cursor.clear();
+    while (findNextCall(source.calls, cursor, now, CallSearch::kEnding)) {
+      endCall(sync, *cursor.call);
+      spareHops_.keep(cursor.call->hops);
+      removeCall(source.calls, cursor);
+    }
+  }
+  views_.finishStep(sync, i, tick);
+  return empty;
+}
+
+void RunSteps::stepViewOnly(std::size_t i, std::int64_t tick) {
+  ViewSync& sync = views_.syncOf(i);
+  views_.check(sync, tick);
+  views_.finishStep(sync, i, tick);
+}
+
+void RunSteps::readLine(SourceRun& run, std::int64_t tick) {
+  if (run.exhausted) return;
+  if (!readCallLine(*run.source, line_)) {
+    run.exhausted = true;
+    return;
+  }
+  trace_.lineRead(clockOf(tick));
+  CallList& calls = run.source->calls;
+  // Gaps count from the newest call read by any source.
+  if (const Call* newest = calls.newest()) lastStart_ = newest->start();
+  const Call* call =
+      pushCall(calls, wrappingAdd(lastStart_, line_.first), line_.second, res_.reporter);
+  if (call == nullptr) return;
+  ++summary_.callsRead;
+  trace_.callRead(*call);
+}
+
+void RunSteps::startCall(CallSource& source, ViewSync& sync, Call& call, std::int64_t tick) {
+  views_.check(sync, tick);
+  views_.use(sync);
+  network::LinkStateView& view = *sync.view;
+  call.path = choosePath(settings_.pathPolicy, settings_.pathCount, source, res_.routeTable,
+                         view.links, res_.random, res_.reporter);
+  trace_.callStarts(call);
+  if (call.path != nullptr && !assign(view, call)) ++summary_.callsBlocked;
+  markStarted(source.calls, call);
+  ++summary_.callsStarted;
+  if (call.path == nullptr) {
+    ++summary_.callsWithoutPath;
+    res_.reporter.reportError(1001);
+    return;
+  }
+  const PathHops& hops = views_.hopsOf(*call.path);
+  if (!ledger_.reserve(call, hops.links, view.links, clockOf(tick))) {
+    ++summary_.callsWithUpdateError;
+  }
+}
+
+// False when the call is blocked.
+bool RunSteps::assign(network::LinkStateView& view, Call& call) {
+  const bool carried =
+      assignWavelengths(workspace_, view.links, *call.path, std::span(net_.wavelengthOrder),
+                        res_.blockingTypes, res_.reporter, views_.hopsOf(*call.path).inView);
+  if (!carried) trace_.blocked();
+  if (!workspace_.hops.empty()) spareHops_.lend(call.hops);
+  copyHops(workspace_.hops, call.hops, res_.reporter);
+  freeHops(workspace_.hops);
+  return carried;
+}
+
+void RunSteps::endCall(ViewSync& sync, Call& call) {
+  trace_.callEnds(call);
+  if (call.path == nullptr) return;
+  if (anyReserved(call)) views_.use(sync);
+  ledger_.release(call, views_.hopsOf(*call.path).links, sync.view->links);
+}
+
+RunSummary RunSteps::finish(std::int64_t ticks) {
+  summary_.ticks = ticks;
+  for (int i = 0; i < kBlockingTypeCount; ++i) {
+    summary_.blockingTotals[i] = std::max<std::int64_t>(blockingTotal(res_.blockingTypes[i]), 0);
+  }
+  trace_.report(res_.blockingTypes);
+  if (res_.keys != nullptr) {
+    res_.keys->discardPending();
+    res_.keys->readKey();
+  }
+  cleanUp();
+  return summary_;
+}
+
+void RunSteps::cleanUp() {
+  for (BlockingType& type : res_.blockingTypes) freeBlockingEvents(type);
+  releaseCallSources(net_, res_);
+  // Pairing again gives the later link of each pair the earlier one's regenerators, as
+  // after loading, so every run starts from the same live state.
+  network::copyLinksPaired(net_.loadedTable, net_.liveTable, res_.reporter);
+}
+
+}  // namespace calls

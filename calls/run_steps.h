@@ -1,0 +1,93 @@
+// The steps one run is made of, for a loop to drive: a source's step at a tick reads its
+// next call line, starts the calls due, ends the calls due; the run ends with the report.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "calls/call_source.h"
+#include "calls/hop_ledger.h"
+#include "calls/hop_storage.h"
+#include "calls/pair_views.h"
+#include "calls/run_setup.h"
+#include "calls/run_trace.h"
+#include "calls/wavelength_assignment.h"
+
+namespace calls {
+
+// What a loop knows of a source whose call file is exhausted (ticks from the run's start):
+// no call of it is due to start before nextStartAt nor to end before nextEndAt, and
+// nextCallAt is the earlier of the two.
+struct CallTimes {
+  std::int64_t nextStartAt = 0;
+  std::int64_t nextEndAt = 0;
+  std::int64_t nextCallAt = 0;
+};
+
+class RunSteps {
+ public:
+  // Everything must outlive the run; the network's sources must each have their pair's
+  // view.
+  RunSteps(NetworkState& network, RunResources& resources, const RunSettings& settings);
+  RunSteps(const RunSteps&) = delete;
+  RunSteps& operator=(const RunSteps&) = delete;
+
+  // Makes the run's bookkeeping. False after reporting 1500 when it cannot be made; the
+  // run then steps nothing and goes straight to finish().
+  bool prepare();
+
+  std::size_t sourceCount() const { return sources_.size(); }
+  const RunSettings& settings() const { return settings_; }
+  // Where a loop reports the failures of its own bookkeeping.
+  base::ErrorReporter& reporter() { return res_.reporter; }
+  const CallSource& source(std::size_t i) const { return *sources_[i].source; }
+  ViewSync& syncOf(std::size_t i) { return views_.syncOf(i); }
+  // True once the source's step has met the end of its call file.
+  bool exhausted(std::size_t i) const { return sources_[i].exhausted; }
+
+  // Source i's step at `tick`: reads its next call line, applies the view's refresh
+  // checks, starts every call due (choosing its path, assigning and reserving its hops),
+  // then ends every call due, or traces the end of its calls when it holds none. Ticks
+  // never go back, and the sources of one tick are stepped in ascending order. `known`,
+  // when given, lets the step leave out searches known to find nothing once the file is
+  // exhausted. Returns true when the source holds no call after its start pass.
+  bool step(std::size_t i, std::int64_t tick, const CallTimes* known = nullptr);
+
+  // Source i's step at `tick` when its file is exhausted and no call of it is due: only
+  // its view's refresh checks.
+  void stepViewOnly(std::size_t i, std::int64_t tick);
+
+  // Prints the report, waits for a key (when there is someone to ask), then releases the
+  // sources, views and route entries and gives the live network its loaded state back.
+  // `ticks` is the number of ticks simulated.
+  RunSummary finish(std::int64_t ticks);
+
+ private:
+  struct SourceRun {
+    CallSource* source = nullptr;
+    bool exhausted = false;
+  };
+
+  void readLine(SourceRun& run, std::int64_t tick);
+  void startCall(CallSource& source, ViewSync& sync, Call& call, std::int64_t tick);
+  bool assign(network::LinkStateView& view, Call& call);
+  void endCall(ViewSync& sync, Call& call);
+  void cleanUp();
+
+  NetworkState& net_;
+  RunResources& res_;
+  const RunSettings& settings_;
+  RunTrace trace_;
+  PairViews views_;
+  HopLedger ledger_;
+  std::vector<SourceRun> sources_;
+  std::int32_t lastStart_ = 0;
+  CallLine line_;
+  AssignmentWorkspace workspace_;
+  HopStorage spareHops_;
+  RunSummary summary_;
+};
+
+}  // namespace calls

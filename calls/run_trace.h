@@ -1,0 +1,75 @@
+// What a run prints as it goes: the lines read, the calls started and ended with their
+// wavelengths, the marks of blocking, and the report at its end.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "base/output.h"
+#include "calls/blocking_stats.h"
+#include "calls/call_timeline.h"
+#include "routing/path.h"
+
+namespace calls {
+
+// Each call writes its text exactly as the console's trace has it; nothing is added
+// between calls.
+class RunTrace {
+ public:
+  // The output must outlive the trace.
+  explicit RunTrace(base::Output& out) : out_(out) {}
+
+  // A source read a line at this clock: "\nTIME=<clock> ".
+  void lineRead(std::int32_t clock) {
+    out_.write("\nTIME=");
+    out_.writeInt(clock);
+    out_.write(" ");
+  }
+  // The call the line became: "\n<duration> - <start> ".
+  void callRead(const Call& call) {
+    out_.write("\n");
+    out_.writeInt(call.duration());
+    out_.write(" - ");
+    out_.writeInt(call.start());
+    out_.write(" ");
+  }
+  // "\n\t", the call's path when it has one, then its times marked " H ".
+  void callStarts(const Call& call) {
+    out_.write("\n\t");
+    if (call.path != nullptr) routing::printPath(*call.path, out_);
+    times(call, " H ");
+  }
+  // The assignment found no wavelength.
+  void blocked() { out_.write(" BLOKEO 0 "); }
+  // Before the wavelengths of a reservation or a release.
+  void hopsBegin() { out_.write("      "); }
+  // The live network lacked the hop's fibre (0) or its regenerator (1).
+  void updateError(int kind) { out_.write(kind == 0 ? " BLOK NO ACTUAL0 " : " BLOK NO ACTUAL1 "); }
+  void hop(std::int32_t wavelength) {
+    out_.writeInt(wavelength);
+    out_.write("-");
+  }
+  // The call's times marked " F ".
+  void callEnds(const Call& call) { times(call, " F "); }
+  void blockedCallEnds() { out_.write("Llamada con Bloqueo..."); }
+  // The source holds no call after its start pass.
+  void endOfCalls() { out_.write("\nFin Lista de CALLS "); }
+  // The blocking report, then the prompt for the key that ends the run.
+  void report(const BlockingTypes& types) {
+    printBlockingReport(types, kBlockingTypeCount, out_);
+    out_.write("Pulse tecla para continuar...");
+  }
+
+ private:
+  void times(const Call& call, std::string_view mark) {
+    out_.write("\n\t");
+    out_.writeInt(call.duration());
+    out_.write("-");
+    out_.writeInt(call.start());
+    out_.write(mark);
+  }
+
+  base::Output& out_;
+};
+
+}  // namespace calls
