@@ -46,7 +46,7 @@ class PairViews {
 
   // Brings a view with a recorded refresh up to date with the live network, before it
   // is read or written.
-  void use(ViewSync& sync) { catchUpView(sync, live_, changes_, false); }
+  void use(ViewSync& sync) { catchUpView(sync, live_, changes_); }
 
   // After source `source` stepped at `tick`: a recorded refresh that the pair's next check
   // will not replace is copied now, before other pairs change the live network.

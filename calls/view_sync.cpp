@@ -65,11 +65,10 @@ void copyLink(network::LinkTable& to, std::size_t target, const network::LinkTab
 
 }  // namespace
 
-void catchUpView(ViewSync& sync, const network::LinkTable& live, const LiveChanges& changes,
-                 bool everything) {
+void catchUpView(ViewSync& sync, const network::LinkTable& live, const LiveChanges& changes) {
   if (!sync.pending) return;
   network::LinkTable& links = sync.view->links;
-  const bool all = everything || !sync.everCopied;
+  const bool all = !sync.everCopied;
   for (const ViewSync::LinkPositions& at : sync.positions) {
     copyLink(links, at.view, live, at.live,
              all || changes.countersStamp(live[at.live]) > sync.copiedAt,

@@ -74,10 +74,9 @@ struct ViewSync {
   std::size_t lastSource = 0;
 };
 
-// Carries out a recorded refresh: copies from the live table what the view needs.
-// `everything` copies every link the view uses, changed or not (used when checking the
-// lazy copy against the eager one).
-void catchUpView(ViewSync& sync, const network::LinkTable& live, const LiveChanges& changes,
-                 bool everything);
+// Carries out a recorded refresh, if any: copies from the live table what the view needs,
+// that is every link the view uses at its first copy, and later only those changed since
+// the copy before.
+void catchUpView(ViewSync& sync, const network::LinkTable& live, const LiveChanges& changes);
 
 }  // namespace calls

@@ -10,7 +10,7 @@ void reserveBuffer(Process& process, std::string& buffer, std::size_t size, int 
   try {
     buffer.reserve(size);
   } catch (const std::bad_alloc&) {
-    if (code != 0) process.reporter.reportError(code);
+    process.reporter.reportError(code);
   }
 }
 
@@ -20,7 +20,6 @@ void startUp(Process& process) {
   process.config = base::Config{};
   reserveBuffer(process, process.topologyName, 20, 30);
   reserveBuffer(process, process.recordBuffer, 512, 60);
-  reserveBuffer(process, process.tokenDelimiters, 512, 0);
   reserveBuffer(process, process.callFileName, 20, 175);
 }
 

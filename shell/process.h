@@ -28,8 +28,9 @@ struct Process {
   base::Config config;
   std::string topologyName;
   std::string callFileName;
+  // Reserved at start-up, so that a process short of memory says so (code 60) before any
+  // menu rather than in the middle of a load.
   std::string recordBuffer;
-  std::string tokenDelimiters;
   // Its view numbering, route ids and random generator carry on across EJECUTAR visits.
   session::Session session;
 };
