@@ -73,9 +73,9 @@ class PathLinks {
 // `assignWavelengths` leaves it.
 struct AssignmentWorkspace {
   // Room for assigning paths of up to `hopCount` hops with up to `wavelengthCount`
-  // wavelengths to try: once given, such an assignment allocates nothing and cannot fail
-  // for want of memory, as long as `hops` is only emptied, never swapped or moved away.
-  // Room only grows. False, after reporting 1050, when it cannot be had.
+  // wavelengths to try: once given, such an assignment allocates nothing but what
+  // recording a blocking cause takes, as long as `hops` is only emptied, never swapped or
+  // moved away. Room only grows. False, after reporting 1050, when it cannot be had.
   bool reserve(std::size_t hopCount, std::size_t wavelengthCount, base::ErrorReporter& reporter);
 
   PathLinks links;

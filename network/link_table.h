@@ -77,9 +77,9 @@ class LinkTable {
 // -1, and returns it. None, and the table unchanged, after reporting code 20.
 Link* createLink(LinkTable& table, NodeId from, NodeId to, base::ErrorReporter& reporter);
 
-// The first link at or after `startPosition` that matches: with from -1, the first that
-// ends at `to`; otherwise with to -1, the first that starts at `from`; otherwise the link
-// (from, to). None when there is no match.
+// With from -1, the first link at or after `startPosition` that ends at `to`; otherwise
+// with to -1, the first there that starts at `from`; otherwise the first link (from, to)
+// when it is at or after `startPosition`. None when there is no match.
 Link* findLink(LinkTable& table, NodeId from, NodeId to, std::size_t startPosition = 0);
 const Link* findLink(const LinkTable& table, NodeId from, NodeId to, std::size_t startPosition = 0);
 
