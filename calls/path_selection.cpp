@@ -25,12 +25,6 @@ const routing::Path* rotatingPath(routing::PathSet& paths, std::int32_t pathCoun
   return &paths[position == paths.size() ? 0 : position].path;
 }
 
-void refreshFreeCapacity(routing::RouteTable& table, const network::LinkTable& links) {
-  for (routing::RouteEntry& entry : table) {
-    if (entry.path != nullptr) entry.freeCapacity = routing::pathFreeCapacity(*entry.path, links);
-  }
-}
-
 void refreshPairCapacity(routing::RouteTable& table, network::NodeId origin,
                          network::NodeId destination, const network::LinkTable& links) {
   const std::vector<routing::RouteEntry*>* pair = table.entriesOf(origin, destination);

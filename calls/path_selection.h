@@ -23,11 +23,9 @@ const routing::Path* randomPath(const routing::PathSet& paths, std::int32_t path
 // for the first. None, and nothing changed, for an empty set.
 const routing::Path* rotatingPath(routing::PathSet& paths, std::int32_t pathCount);
 
-// Recomputes the free capacity of every entry with a path, of every pair, on the links.
-void refreshFreeCapacity(routing::RouteTable& table, const network::LinkTable& links);
-
-// Recomputes the free capacity of the pair's entries only. The policies read no other
-// entry before recomputing it, so this chooses exactly as `refreshFreeCapacity` would.
+// Recomputes, on the links, the free capacity of the pair's entries that have a path;
+// every other entry keeps its value. The policies read only the pair's entries, so they
+// choose as if every entry had been recomputed.
 void refreshPairCapacity(routing::RouteTable& table, network::NodeId origin,
                          network::NodeId destination, const network::LinkTable& links);
 

@@ -2,17 +2,9 @@
 #include "calls/wavelength_assignment.h"
 
 #include <algorithm>
-#include <array>
-#include <limits>
 #include <new>
-#include <numeric>
 
 namespace calls {
-
-namespace {
-// Wavelength counts up to this rank with packed keys on the stack.
-constexpr std::size_t kPackedRanks = 4096;
-}  // namespace
 
 namespace {
 
@@ -78,81 +70,34 @@ bool copyHops(const HopList& from, HopList& to, base::ErrorReporter& reporter) {
 
 void PathLinks::resolve(const network::LinkTable& table, const routing::Path& path,
                         std::span<const std::ptrdiff_t> positions) {
-  table_ = &table;
-  path_ = &path;
-  hopCount_ = path.empty() ? 0 : path.size() - 1;
+  const std::size_t hopCount = path.empty() ? 0 : path.size() - 1;
+  hops_.resize(hopCount);
   lambdaCount_ = table.lambdaCount();
-  cached_ = false;
-  const bool known = positions.size() == hopCount_;
+  const bool known = positions.size() == hopCount;
+  for (std::size_t k = 0; k < hopCount; ++k) {
+    Hop& hop = hops_[k];
+    hop = Hop{path[k], path[k + 1], nullptr, nullptr};
+    // An end of -1 would make a lookup match any link at the other end.
+    if (hop.from == network::kNoNode || hop.to == network::kNoNode) continue;
+    const std::ptrdiff_t position = known ? positions[k] : table.positionOf(hop.from, hop.to);
+    if (position < 0) continue;
+    hop.link = &table[static_cast<std::size_t>(position)];
+    hop.freeFibers = table.freeFibers(*hop.link);
+  }
+}
+
+bool AssignmentWorkspace::reserve(std::size_t hopCount, std::size_t wavelengthCount,
+                                  base::ErrorReporter& reporter) {
   try {
-    hops_.resize(hopCount_);
+    links.reserve(hopCount);
+    hops.reserve(hopCount);
+    totals.reserve(wavelengthCount);
+    freeEverywhere.reserve(wavelengthCount);
   } catch (const std::bad_alloc&) {
-    return;
+    reporter.reportError(1050);
+    return false;
   }
-  for (std::size_t k = 0; k < hopCount_; ++k) hops_[k] = known ? hopAt(k, positions[k]) : hop(k);
-  cached_ = true;
-}
-
-PathLinks::Hop PathLinks::hopAt(std::size_t k, std::ptrdiff_t position) const {
-  Hop hop{(*path_)[k], (*path_)[k + 1], nullptr, nullptr};
-  if (position >= 0 && hop.from != network::kNoNode && hop.to != network::kNoNode) {
-    hop.link = &(*table_)[static_cast<std::size_t>(position)];
-    hop.freeFibers = table_->freeFibers(*hop.link);
-  }
-  return hop;
-}
-
-PathLinks::Hop PathLinks::hop(std::size_t k) const {
-  if (cached_) return hops_[k];
-  Hop hop{(*path_)[k], (*path_)[k + 1], nullptr, nullptr};
-  // An end of -1 would make the lookup match any link at the other end.
-  if (hop.from != network::kNoNode && hop.to != network::kNoNode) {
-    hop.link = network::findLink(*table_, hop.from, hop.to);
-  }
-  if (hop.link != nullptr) hop.freeFibers = table_->freeFibers(*hop.link);
-  return hop;
-}
-
-void orderWavelengths(const PathLinks& links, std::span<std::int32_t> order,
-                      std::vector<std::int64_t>& totals, base::ErrorReporter& reporter) {
-  const std::size_t n = order.size();
-  try {
-    totals.assign(n, 0);
-  } catch (const std::bad_alloc&) {
-    reporter.reportError(7000);
-    return;
-  }
-  const auto counted = std::min(n, static_cast<std::size_t>(links.lambdaCount()));
-  for (std::size_t k = 0; k < links.hopCount(); ++k) {
-    const PathLinks::Hop hop = links.hop(k);
-    if (hop.freeFibers == nullptr) continue;
-    for (std::size_t w = 0; w < counted; ++w) totals[w] += hop.freeFibers[w];
-  }
-  // A total order (descending total, then ascending wavelength): the stable selection
-  // by rank, without a mark that a real total could meet. Totals that fit 32 bits are
-  // packed with their wavelength into one key, so that the ranks come from one plain sort.
-  const bool packable = std::all_of(totals.begin(), totals.end(), [](std::int64_t total) {
-    return total >= std::numeric_limits<std::int32_t>::min() &&
-           total <= std::numeric_limits<std::int32_t>::max();
-  });
-  if (packable && n <= kPackedRanks) {
-    std::array<std::uint64_t, kPackedRanks> keys;
-    for (std::size_t w = 0; w < n; ++w) {
-      // A larger total gives a smaller key; equal totals keep the wavelength's order.
-      const auto descending = static_cast<std::uint64_t>(
-          std::int64_t{std::numeric_limits<std::int32_t>::max()} - totals[w]);
-      keys[w] = descending << 32 | w;
-    }
-    std::sort(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(n));
-    for (std::size_t i = 0; i < n; ++i) order[i] = static_cast<std::int32_t>(keys[i] & 0xffffffffu);
-    return;
-  }
-  std::iota(order.begin(), order.end(), 0);
-  std::sort(order.begin(), order.end(), [&totals](std::int32_t a, std::int32_t b) {
-    const std::int64_t ta = totals[static_cast<std::size_t>(a)];
-    const std::int64_t tb = totals[static_cast<std::size_t>(b)];
-    return ta != tb ? ta > tb : a < b;
-  });
+  return true;
 }
 
 bool tryWavelength(std::int32_t wavelength, const PathLinks& links, HopList& hops,
@@ -195,9 +140,9 @@ int assignWithConversion(const PathLinks& links, HopList& hops, BlockingTypes& b
 
 namespace {
 
-// The wavelength the rank order would try first among those free on every hop: the
-// greatest total of free counters, the lowest wavelength among equals. -1 when none is
-// free end to end. Fills `totals` as orderWavelengths does.
+// The wavelength free on every hop with the greatest total of free counters, the lowest
+// among equals; -1 when none is free end to end. Allocates nothing where the buffers have
+// room for n entries.
 std::int32_t bestFreeWavelength(const PathLinks& links, std::size_t n,
                                 std::vector<std::int64_t>& totals,
                                 std::vector<unsigned char>& freeEverywhere) {
@@ -206,7 +151,7 @@ std::int32_t bestFreeWavelength(const PathLinks& links, std::size_t n,
   const auto counted = std::min(n, static_cast<std::size_t>(std::max(links.lambdaCount(), 0)));
   std::fill(freeEverywhere.begin() + static_cast<std::ptrdiff_t>(counted), freeEverywhere.end(), 0);
   for (std::size_t k = 0; k < links.hopCount(); ++k) {
-    const PathLinks::Hop hop = links.hop(k);
+    const PathLinks::Hop& hop = links.hop(k);
     if (hop.freeFibers == nullptr) {
       std::fill(freeEverywhere.begin(), freeEverywhere.end(), 0);
       continue;
@@ -226,56 +171,24 @@ std::int32_t bestFreeWavelength(const PathLinks& links, std::size_t n,
   return best;
 }
 
-// Tries every wavelength in rank order, as the assignment is defined; used when the hop
-// list could not be given room beforehand, so that every failed append is met in order.
-bool tryInRankOrder(AssignmentWorkspace& workspace, std::span<std::int32_t> order,
-                    base::ErrorReporter& reporter) {
-  std::fill(order.begin(), order.end(), 0);
-  orderWavelengths(workspace.links, order, workspace.totals, reporter);
-  for (std::int32_t wavelength : order) {
-    if (tryWavelength(wavelength, workspace.links, workspace.hops, reporter)) return true;
-    freeHops(workspace.hops);
-  }
-  return false;
-}
-
-// With room for every hop, trying the ranked wavelengths one by one ends at the first
-// one free end to end, so that one is found directly, without ranking them all.
-bool tryBestWavelength(AssignmentWorkspace& workspace, std::size_t n,
-                       base::ErrorReporter& reporter) {
-  std::int32_t best = 0;
-  try {
-    best = bestFreeWavelength(workspace.links, n, workspace.totals, workspace.freeEverywhere);
-  } catch (const std::bad_alloc&) {
-    // Without its totals the ranking leaves every entry at wavelength 0.
-    reporter.reportError(7000);
-  }
-  if (best >= 0 && tryWavelength(best, workspace.links, workspace.hops, reporter)) return true;
-  freeHops(workspace.hops);
-  return false;
-}
-
 }  // namespace
 
 bool assignWavelengths(AssignmentWorkspace& workspace, const network::LinkTable& view,
-                       const routing::Path& path, std::span<std::int32_t> order,
+                       const routing::Path& path, std::span<const std::int32_t> order,
                        BlockingTypes& blockingTypes, base::ErrorReporter& reporter,
                        std::span<const std::ptrdiff_t> viewPositions) {
-  PathLinks& links = workspace.links;
   HopList& hops = workspace.hops;
-  links.resolve(view, path, viewPositions);
   freeHops(hops);
-  bool roomForEveryHop = true;
-  try {
-    hops.reserve(links.hopCount());
-  } catch (const std::bad_alloc&) {
-    // appendHop reports the shortage when it meets it.
-    roomForEveryHop = false;
-  }
   if (order.empty()) return true;
-  const bool carried = roomForEveryHop ? tryBestWavelength(workspace, order.size(), reporter)
-                                       : tryInRankOrder(workspace, order, reporter);
-  if (carried) return true;
+  // Room first, so that nothing below can fail half way.
+  const std::size_t hopCount = path.empty() ? 0 : path.size() - 1;
+  if (!workspace.reserve(hopCount, order.size(), reporter)) return false;
+  PathLinks& links = workspace.links;
+  links.resolve(view, path, viewPositions);
+  const std::int32_t best =
+      bestFreeWavelength(links, order.size(), workspace.totals, workspace.freeEverywhere);
+  if (best >= 0 && tryWavelength(best, links, hops, reporter)) return true;
+  freeHops(hops);
   if (assignWithConversion(links, hops, blockingTypes, reporter) == 1) return true;
   freeHops(hops);
   return false;

@@ -26,19 +26,20 @@ struct HopAssignment {
 // One entry per assigned hop, in path order.
 using HopList = std::vector<HopAssignment>;
 
-// Both append at the tail; none (and the list unchanged) after reporting 1050 or 1051.
+// Both append at the tail and return the entry; none, and the list unchanged, after
+// reporting 1050 (appendHop) or 1051 (appendHopFlagged).
 HopAssignment* appendHop(HopList& hops, std::int32_t wavelength, base::ErrorReporter& reporter);
 HopAssignment* appendHopFlagged(HopList& hops, std::int32_t wavelength, bool regenerate,
                                 base::ErrorReporter& reporter);
-// Empties the list; its storage is kept for reuse.
+// Empties the list; its storage is kept for reuse. Cannot fail.
 void freeHops(HopList& hops);
 // Replaces `to` with the entries of `from`. When there is no room, reports 1051 and leaves
 // `to` empty rather than with a partial list that would no longer pair with the path's hops.
 bool copyHops(const HopList& from, HopList& to, base::ErrorReporter& reporter);
 
-// The hops of one path on one link table, each link looked up once per call. The table
-// must not gain or lose links while this is in use; its counters are read at each use.
-// A hop whose link is missing has no free wavelength and no regenerator.
+// The hops of one path on one link table. The table must not gain or lose links while
+// this is in use; counters are read from the table at each use, so they are always
+// current. A hop whose link is missing has no free wavelength and no regenerator.
 class PathLinks {
  public:
   struct Hop {
@@ -49,42 +50,40 @@ class PathLinks {
     const std::int32_t* freeFibers = nullptr;
   };
 
-  // Keeps the storage of earlier paths. If the storage cannot grow, the hops are looked
-  // up at each use instead: slower, never wrong.
-  // `positions`, when it has one entry per hop, gives the position of each hop's link in
-  // the table (-1 for a missing link), as a lookup would, and saves the lookups.
+  // Takes the path's hops on the table. `positions`, when it has one entry per hop, gives
+  // the position of each hop's link in the table (-1 for a missing link), as `positionOf`
+  // gives it, and saves looking them up. Throws std::bad_alloc when there is no room for
+  // the hops; never for a path no longer than `reserve` has given room for.
   void resolve(const network::LinkTable& table, const routing::Path& path,
                std::span<const std::ptrdiff_t> positions = {});
+  // Room for paths of up to `hopCount` hops; throws std::bad_alloc when it cannot be had.
+  void reserve(std::size_t hopCount) { hops_.reserve(hopCount); }
 
-  std::size_t hopCount() const { return hopCount_; }
-  Hop hop(std::size_t k) const;
+  std::size_t hopCount() const { return hops_.size(); }
+  // Hop k < hopCount() of the path last resolved.
+  const Hop& hop(std::size_t k) const { return hops_[k]; }
   std::int32_t lambdaCount() const { return lambdaCount_; }
 
  private:
-  Hop hopAt(std::size_t k, std::ptrdiff_t position) const;
-  const network::LinkTable* table_ = nullptr;
-  const routing::Path* path_ = nullptr;
   std::vector<Hop> hops_;
-  bool cached_ = false;
-  std::size_t hopCount_ = 0;
   std::int32_t lambdaCount_ = 0;
 };
 
-// Buffers reused from call to call, so that assigning a call allocates nothing once they
-// have grown to the longest path.
+// Working storage reused from call to call; only `hops` is meant to be read, as
+// `assignWavelengths` leaves it.
 struct AssignmentWorkspace {
+  // Room for assigning paths of up to `hopCount` hops with up to `wavelengthCount`
+  // wavelengths to try: once given, such an assignment allocates nothing but what
+  // recording a blocking cause takes, as long as `hops` is only emptied, never swapped or
+  // moved away. Room only grows. False, after reporting 1050, when it cannot be had.
+  bool reserve(std::size_t hopCount, std::size_t wavelengthCount, base::ErrorReporter& reporter);
+
   PathLinks links;
   std::vector<std::int64_t> totals;
   std::vector<unsigned char> freeEverywhere;
-  // The temporary hop list of the call being assigned.
+  // The hop list of the call being assigned.
   HopList hops;
 };
-
-// Fills `order` (every entry 0 on entry) with the wavelengths 0..order.size()-1 by
-// descending total of free counters along the path, equal totals by ascending wavelength.
-// Reports 7000 and leaves `order` as given when its working storage cannot be had.
-void orderWavelengths(const PathLinks& links, std::span<std::int32_t> order,
-                      std::vector<std::int64_t>& totals, base::ErrorReporter& reporter);
 
 // True when the wavelength is free (counter > 0) on every hop and the path has a hop. The
 // entries appended before a busy hop stay in `hops` for the caller to free.
@@ -93,18 +92,25 @@ bool tryWavelength(std::int32_t wavelength, const PathLinks& links, HopList& hop
 
 // Hop by hop: first fit on the first hop, then keeps the wavelength while it is free and
 // changes to the lowest free one where the link has a regenerator. Returns 1 when every
-// hop is assigned, 0 when the call is blocked after recording exactly one cause (types 0-3,
-// keyed by the hop's ends).
+// hop is assigned (at once for a path without hops), 0 when the call is blocked after
+// recording exactly one cause (types 0-3, keyed by the hop's ends), or without a cause
+// after a hop could not be stored (1051 reported).
 int assignWithConversion(const PathLinks& links, HopList& hops, BlockingTypes& blockingTypes,
                          base::ErrorReporter& reporter);
 
-// The whole assignment of one call: the first wavelength in rank order that is free end
-// to end, then conversion. `order` is working storage of lambdaCount entries. False when the call
-// is blocked (cause recorded, hops empty); otherwise the hops are in `workspace.hops`. With an
-// empty `order` nothing is tried and the call is carried with no hop.
-// `viewPositions`, when given, holds the position in `view` of each hop's link.
+// Assigns one call's path on the view. First choice is the wavelength below
+// `order.size()` that is free (counter > 0) on every hop with the greatest total of free
+// counters along the path, the lowest among equal totals: every hop takes it. Failing
+// that, `assignWithConversion`. Only the size of `order` is used; an empty `order` carries
+// the call with no hop.
+// True when the call is carried, with one entry per hop in `workspace.hops`. False when
+// it is blocked, with `workspace.hops` empty and one cause recorded, or with no cause
+// after reporting 1050 when the workspace had no room for the path and could not be given
+// it (see `AssignmentWorkspace::reserve`).
+// `viewPositions`, when it has one entry per hop, holds the position in `view` of each
+// hop's link (-1 for a missing one), and saves looking them up.
 bool assignWavelengths(AssignmentWorkspace& workspace, const network::LinkTable& view,
-                       const routing::Path& path, std::span<std::int32_t> order,
+                       const routing::Path& path, std::span<const std::int32_t> order,
                        BlockingTypes& blockingTypes, base::ErrorReporter& reporter,
                        std::span<const std::ptrdiff_t> viewPositions = {});
 

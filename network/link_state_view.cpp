@@ -1,3 +1,4 @@
+// The advertised link-state views: creation, numbering, lookup by pair and release.
 #include "network/link_state_view.h"
 
 #include <new>
@@ -56,13 +57,6 @@ void discardNewestView(LinkStateViews& list) {
 void freeViews(LinkStateViews& list) {
   list.views_.clear();
   list.newestOfPair_.clear();
-}
-
-bool refreshView(LinkStateView& view, const LinkTable& source, std::int32_t now,
-                 base::ErrorReporter& reporter) {
-  const bool complete = copyLinks(source, view.links, reporter);
-  view.lastRefresh = now;
-  return complete;
 }
 
 }  // namespace network

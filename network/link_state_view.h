@@ -29,8 +29,8 @@ struct LinkStateView {
   LinkTable links;
 };
 
-// The views, newest first. A view keeps its address until `freeViews`. The sequence of
-// view numbers lives as long as this object and is never reset.
+// The views, newest first. A view keeps its address until it is discarded or freed. The
+// sequence of view numbers lives as long as this object and is never reset.
 class LinkStateViews {
  public:
   bool empty() const { return views_.empty(); }
@@ -40,8 +40,8 @@ class LinkStateViews {
   auto end() { return views_.end(); }
   auto begin() const { return views_.begin(); }
   auto end() const { return views_.end(); }
+  // The newest view; the list must not be empty.
   LinkStateView& front() { return views_.front(); }
-  std::int32_t viewSequence() const { return viewSequence_; }
 
  private:
   friend std::int32_t createView(LinkStateViews&, std::int32_t, NodeId, NodeId, std::int32_t,
@@ -56,10 +56,10 @@ class LinkStateViews {
   std::int32_t viewSequence_ = 0;
 };
 
-// Pushes a new view with an empty link table at the head of the list and returns its
-// number, the next of the sequence (1 for the first of the process). Returns 0 after
-// reporting code 1500 when it cannot be allocated; the list and the sequence are then
-// unchanged.
+// Adds a view with an empty link table as the newest of the list and of its pair, and
+// returns its number, the next of the sequence (1 for the first of the object). Returns 0
+// after reporting code 1500 when it cannot be allocated; the list and the sequence are
+// then unchanged.
 std::int32_t createView(LinkStateViews& list, std::int32_t lastRefresh, NodeId origin,
                         NodeId destination, std::int32_t lambdaCount, std::int32_t fiberCount,
                         base::ErrorReporter& reporter);
@@ -67,18 +67,11 @@ std::int32_t createView(LinkStateViews& list, std::int32_t lastRefresh, NodeId o
 // The newest view of exactly the ordered pair (origin, destination), or none.
 LinkStateView* findView(LinkStateViews& list, NodeId origin, NodeId destination);
 
-// Takes back the view created last, when what it was made for could not be completed; its
-// number stays used.
+// Takes back the newest view, when what it was made for could not be completed; its
+// number stays used, and the pair's earlier view, if any, is found again. Cannot fail.
 void discardNewestView(LinkStateViews& list);
 
-// Releases every view with its links; the sequence goes on from where it was.
+// Releases every view with its links; the sequence goes on from where it was. Cannot fail.
 void freeViews(LinkStateViews& list);
-
-// Copies the source into the view's links position by position, then sets `lastRefresh`.
-// False when the copy could not complete (code 20 reported). Only for a view whose links
-// mirror the source's; the run keeps views holding only their pair's links and copies
-// those itself.
-bool refreshView(LinkStateView& view, const LinkTable& source, std::int32_t now,
-                 base::ErrorReporter& reporter);
 
 }  // namespace network

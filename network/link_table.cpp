@@ -1,3 +1,4 @@
+// The link table: creation, lookup by ordered pair, copies and shared counter arrays.
 #include "network/link_table.h"
 
 #include <algorithm>
@@ -74,10 +75,6 @@ const Link* findLink(const LinkTable& table, NodeId from, NodeId to, std::size_t
 
 Link* findLink(LinkTable& table, NodeId from, NodeId to, std::size_t startPosition) {
   return const_cast<Link*>(findLink(static_cast<const LinkTable&>(table), from, to, startPosition));
-}
-
-bool linkExists(const LinkTable& table, NodeId from, NodeId to) {
-  return table.positionOf(from, to) >= 0;
 }
 
 void freeLinks(LinkTable& table) {

@@ -23,13 +23,14 @@ struct Link {
   std::int32_t counterArray = -1;
 };
 
-// Links keep the order in which they were created; copies between tables work position by
-// position. A table holds at most one link per ordered pair, which `findLink` and
-// `linkExists` answer in constant time. Counter arrays hold `lambdaCount` entries each
-// and are released with the table.
+// Links keep the order in which they were created and are only ever removed all at once,
+// so a position names the same link until `freeLinks`; copies between tables work
+// position by position. Looking up an ordered pair takes constant time and finds the first
+// link of the pair. Pointers to links and to counters stay valid until a link is created
+// or the table is emptied.
 class LinkTable {
  public:
-  // A count below 0 is taken as 0.
+  // A lambdaCount below 0 is taken as 0; new links' counters start at fiberCount.
   LinkTable(std::int32_t lambdaCount, std::int32_t fiberCount);
 
   std::int32_t lambdaCount() const { return lambdaCount_; }
@@ -41,16 +42,18 @@ class LinkTable {
   const Link& operator[](std::size_t position) const { return links_[position]; }
   const std::vector<Link>& links() const { return links_; }
 
-  // The free-fibre counters of a link: `lambdaCount` entries, entry w for wavelength w.
+  // The free-fibre counters of a link of this table: `lambdaCount` entries, entry w for
+  // wavelength w. Links that share an array (`shareCounters`) give the same entries.
   std::int32_t* freeFibers(const Link& link) { return counters_.data() + arrayStart(link); }
   const std::int32_t* freeFibers(const Link& link) const {
     return counters_.data() + arrayStart(link);
   }
 
-  // Position of the link (from, to), or -1.
+  // Position of the first link (from, to), or -1.
   std::ptrdiff_t positionOf(NodeId from, NodeId to) const;
 
-  // Lets the link at `position` use the counter array of the link at `other` from now on.
+  // Lets the link at `position` use the counter array of the link at `other` from now on;
+  // both positions must hold links.
   void shareCounters(std::size_t position, std::size_t other);
 
  private:
@@ -71,18 +74,16 @@ class LinkTable {
 };
 
 // Appends the link (from, to) with its own counters, each `fiberCount`, and regenerators
-// -1. Returns it (valid until the table grows), or none after reporting code 20.
+// -1, and returns it. None, and the table unchanged, after reporting code 20.
 Link* createLink(LinkTable& table, NodeId from, NodeId to, base::ErrorReporter& reporter);
 
-// The first link at or after `startPosition` that matches: with from -1, the first that
-// ends at `to`; otherwise with to -1, the first that starts at `from`; otherwise the link
-// (from, to). None when there is no match.
+// With from -1, the first link at or after `startPosition` that ends at `to`; otherwise
+// with to -1, the first there that starts at `from`; otherwise the first link (from, to)
+// when it is at or after `startPosition`. None when there is no match.
 Link* findLink(LinkTable& table, NodeId from, NodeId to, std::size_t startPosition = 0);
 const Link* findLink(const LinkTable& table, NodeId from, NodeId to, std::size_t startPosition = 0);
 
-bool linkExists(const LinkTable& table, NodeId from, NodeId to);
-
-// Empties the table, counter arrays included.
+// Empties the table and gives back its storage, counter arrays included; cannot fail.
 void freeLinks(LinkTable& table);
 
 // Copies the source into the destination position by position: counters by value into the

@@ -23,8 +23,8 @@ constexpr int kPathNodeError = 110;
 // the working list plus one walk per pass.
 constexpr std::int64_t kMaxStoredWalks = std::int64_t{1} << 29;
 
-// A path's directed links with how often each occurs, sorted by link. commonLinks of two
-// paths is the sum, over the links they share, of the product of the two counts.
+// A path's directed links with how often each occurs, sorted by link. The links two paths
+// share is the sum, over the links they have in common, of the product of the two counts.
 using LinkCounts = std::vector<std::pair<std::uint64_t, std::int64_t>>;
 
 std::uint64_t linkKey(NodeId from, NodeId to) {

@@ -20,12 +20,12 @@ namespace routing {
 struct SearchLimits {
   // Passes run.
   std::int64_t maxPasses = 1'000'000;
-  // Walks held in the working list (each walk costs a few bytes: its prefix is shared).
+  // Walks held in the working list.
   std::int64_t maxWorkingList = 4'000'000;
   // Paths appended to the result.
   std::int64_t maxAccepted = 200'000;
-  // Elementary steps: walks appended, walk nodes read, link counts compared, nodes
-  // copied into the result. Bounds the time of searches whose walks grow very long.
+  // Units of work, each a walk appended, a node read or copied, or a link compared: bounds
+  // the time of searches whose walks grow very long.
   std::int64_t maxSteps = 50'000'000;
 };
 
@@ -34,7 +34,7 @@ enum class SearchEnd {
   kPathCount,          // pathCount paths accepted
   kAbortKey,           // "s" read after a pass
   kLimit,              // one of the SearchLimits reached
-  kAllocationFailure,  // reported through the error reporter; the result keeps its paths
+  kAllocationFailure,  // reported through the error reporter
 };
 
 struct SearchOutcome {
@@ -48,14 +48,18 @@ struct SearchOutcome {
 };
 
 // Appends to `result`, in order of acceptance, every walk from origin to destination that
-// the breadth-first passes accept: a walk is accepted when it shares at most
-// `maxCoincidences` links (commonLinks) with each path then in the result, and is
-// examined again in every pass until the one after its own extension, so it may be
-// accepted several times. The search ends after the pass in which the working list runs
-// out, `pathCount` is reached (the last pass may overshoot it), "s" is read from `keys`,
-// or a limit is reached. Any other key waiting after a pass is read and dropped. Without
-// keys nobody can stop the search.
-// Paths already in `result` take part in the overlap test but not in the count.
+// the breadth-first passes accept. A walk is accepted when it shares at most
+// `maxCoincidences` links with each path then in the result, links counted in their
+// direction and once per pair of equal hops (so a hop repeated in both counts more than
+// once). A walk is examined again in every pass until the one after its own extension,
+// so it may be accepted several times. The search ends after the pass in which the
+// working list runs out, `pathCount` is reached (the last pass may overshoot it), "s" is
+// read from `keys`, or a limit is reached. Any other key waiting after a pass is read and
+// dropped. Without keys nobody can stop the search.
+// Paths already in `result` take part in the overlap test but not in the count; they and
+// the references to them are left alone. When memory runs out the search ends with
+// kAllocationFailure after reporting code 70, 110, 140 or 150, and `result` keeps the
+// whole paths accepted until then.
 SearchOutcome searchCandidatePaths(PathSet& result, const network::LinkTable& linkTable,
                                    const network::NodeList& nodeList, NodeId origin,
                                    NodeId destination, std::int32_t maxCoincidences,

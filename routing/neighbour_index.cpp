@@ -26,7 +26,7 @@ NeighbourIndex::NeighbourIndex(const network::LinkTable& linkTable,
     }
   }
   std::sort(entries.begin(), entries.end());
-  // A pair linked twice is still one neighbour, as linkExists answers per pair.
+  // A pair linked twice is still one neighbour: whether a link exists is asked per pair.
   entries.erase(std::unique(entries.begin(), entries.end()), entries.end());
 
   neighbours_.reserve(entries.size());

@@ -1,3 +1,4 @@
+// Paths and path sets: copying, scanning for the paths of a pair, freeing and printing.
 #include "routing/path.h"
 
 #include <new>
@@ -20,16 +21,6 @@ PathSetItem* appendPathItem(PathSet& set, base::ErrorReporter& reporter) {
   }
 }
 
-bool appendNode(PathSetItem& item, NodeId node, base::ErrorReporter& reporter) {
-  try {
-    item.path.push_back(node);
-  } catch (const std::bad_alloc&) {
-    reporter.reportError(110);
-    return false;
-  }
-  return true;
-}
-
 PathSetItem* copyPath(PathSet& set, const Path& path, base::ErrorReporter& reporter) {
   if (path.empty()) return nullptr;
   PathSetItem* item = appendPathItem(set, reporter);
@@ -43,10 +34,6 @@ PathSetItem* copyPath(PathSet& set, const Path& path, base::ErrorReporter& repor
     return nullptr;
   }
   return item;
-}
-
-PathSetItem* copyItemPath(PathSet& set, const PathSetItem& item, base::ErrorReporter& reporter) {
-  return copyPath(set, item.path, reporter);
 }
 
 PathScan* nextPathBetween(PathScan* scan, NodeId origin, NodeId destination,
@@ -71,28 +58,6 @@ PathScan* nextPathBetween(PathScan* scan, NodeId origin, NodeId destination,
   }
   scan->start = scan->resume = scan->found = -1;
   return scan;
-}
-
-std::int64_t commonLinks(const Path& a, const Path& b) {
-  std::int64_t count = 0;
-  for (std::size_t i = 1; i < a.size(); ++i) {
-    for (std::size_t j = 1; j < b.size(); ++j) {
-      if (a[i - 1] == b[j - 1] && a[i] == b[j]) ++count;
-    }
-  }
-  return count;
-}
-
-bool overlapsAny(const PathSet& set, const Path& path, std::int64_t limit) {
-  for (const PathSetItem& item : set) {
-    if (commonLinks(path, item.path) > limit) return true;
-  }
-  return false;
-}
-
-void freePath(Path& path) {
-  path.clear();
-  path.shrink_to_fit();
 }
 
 // Without a fresh set to swap with: making one allocates, and freeing must not fail.

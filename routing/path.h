@@ -36,28 +36,24 @@ struct PathScan {
   std::ptrdiff_t found = -1;
 };
 
-// A scan that starts at the first item of the set (none for an empty set).
+// A scan that starts at the first item of the set (none for an empty set). The scan refers
+// to the set, which must outlive it.
 PathScan freshScan(const PathSet& set);
 
-// Appends an empty item; none after reporting code 70.
+// Appends an empty item and returns it; none, and the set unchanged, after reporting code 70.
 PathSetItem* appendPathItem(PathSet& set, base::ErrorReporter& reporter);
-// False after reporting code 110; the path is then unchanged.
-bool appendNode(PathSetItem& item, NodeId node, base::ErrorReporter& reporter);
-// A deep copy of a non-empty path at the tail of the set; none for an empty path.
+// Appends a copy of a non-empty path, sharing nothing with `path`, and returns its item.
+// None, and the set unchanged, for an empty path or after reporting code 70 or 110.
 PathSetItem* copyPath(PathSet& set, const Path& path, base::ErrorReporter& reporter);
-PathSetItem* copyItemPath(PathSet& set, const PathSetItem& item, base::ErrorReporter& reporter);
 
-// Moves the scan to the next item whose path runs from origin to destination; `found` is -1
-// once the set is exhausted. Reports code 200 when there is no scan.
+// Moves the scan to the next item after the one last found whose path runs from origin to
+// destination, and returns the scan. Once the set holds no further such item, `found`,
+// `start` and `resume` are all -1 and stay so. The set must not change while the scan is
+// in use. Returns none after reporting code 200 when there is no scan.
 PathScan* nextPathBetween(PathScan* scan, NodeId origin, NodeId destination,
                           base::ErrorReporter& reporter);
 
-// Equal directed links of the two paths, every occurrence counted.
-std::int64_t commonLinks(const Path& a, const Path& b);
-// True when the path shares more than `limit` links with some path of the set.
-bool overlapsAny(const PathSet& set, const Path& path, std::int64_t limit);
-
-void freePath(Path& path);
+// Empties the set and gives back its storage; cannot fail.
 void freePathSet(PathSet& set);
 
 // A tab, then each path as "%i  " per node followed by "\n\t".

@@ -1,3 +1,4 @@
+// Tests of the path policies: random, rotating, least loaded and balanced.
 #include "calls/path_selection.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,13 @@ namespace {
 using routing::Path;
 using routing::PathSet;
 using testing_support::TestConsole;
+
+// Every entry with a path, of every pair, recomputed on the links.
+void refreshFreeCapacity(routing::RouteTable& table, const network::LinkTable& links) {
+  for (routing::RouteEntry& entry : table) {
+    if (entry.path != nullptr) entry.freeCapacity = routing::pathFreeCapacity(*entry.path, links);
+  }
+}
 
 PathSet setOfSize(int count) {
   PathSet set;
@@ -97,13 +105,21 @@ class LeastLoadedTest : public ::testing::Test {
     paths.push_back({-1, {0, 1}});
     routing::addPairRoutes(table, paths, 0, 9, reporter);
   }
-  void setCapacities(std::vector<std::int32_t> capacities) {
+  void setCounters(std::vector<std::int32_t> capacities) {
     for (int k = 1; k <= 4; ++k) {
       std::int32_t* counters = links.freeFibers(*network::findLink(links, k, 9));
       for (int w = 0; w < 20; ++w) counters[w] = 0;
       counters[0] = capacities[static_cast<std::size_t>(k - 1)];
     }
+  }
+  void setCapacities(std::vector<std::int32_t> capacities) {
+    setCounters(capacities);
     refreshFreeCapacity(table, links);
+  }
+  std::vector<std::int32_t> capacities() const {
+    std::vector<std::int32_t> all;
+    for (const routing::RouteEntry& entry : table) all.push_back(entry.freeCapacity);
+    return all;
   }
   std::ptrdiff_t balanced() {
     const routing::RouteEntry* entry = leastLoadedRouteBalanced(table, 0, 9, reporter);
@@ -123,9 +139,22 @@ class LeastLoadedTest : public ::testing::Test {
 
 TEST_F(LeastLoadedTest, RefreshComputesEveryEntryOnTheLinks) {
   setCapacities({13, 20, 20, 7});
-  std::vector<std::int32_t> capacities;
-  for (const routing::RouteEntry& entry : table) capacities.push_back(entry.freeCapacity);
-  EXPECT_EQ(capacities, (std::vector<std::int32_t>{7, 20, 20, 13}));
+  EXPECT_EQ(capacities(), (std::vector<std::int32_t>{7, 20, 20, 13}));
+}
+
+// The policies rely on it: the pair's entries as a full refresh gives them, no other.
+TEST_F(LeastLoadedTest, PairRefreshRecomputesThatPairOnly) {
+  routing::addPairRoutes(table, paths, 0, 1, reporter);
+  setCapacities({13, 20, 20, 7});
+  EXPECT_EQ(capacities(), (std::vector<std::int32_t>{40, 7, 20, 20, 13}));
+  links.freeFibers(*network::findLink(links, 0, 1))[0] = 0;
+  setCounters({1, 2, 3, 4});
+  refreshPairCapacity(table, 0, 9, links);
+  EXPECT_EQ(capacities(), (std::vector<std::int32_t>{40, 4, 3, 2, 1}));
+  refreshPairCapacity(table, 0, 1, links);
+  EXPECT_EQ(capacities().front(), 38);
+  refreshPairCapacity(table, 9, 0, links);
+  EXPECT_EQ(capacities(), (std::vector<std::int32_t>{38, 4, 3, 2, 1}));
 }
 
 TEST_F(LeastLoadedTest, EarliestOfTheMostFreeWins) {

@@ -13,6 +13,14 @@ namespace {
 
 using testing_support::TestConsole;
 
+// A refresh of a view that holds every link of the source, position by position.
+bool refreshView(LinkStateView& view, const LinkTable& source, std::int32_t now,
+                 base::ErrorReporter& reporter) {
+  const bool complete = copyLinks(source, view.links, reporter);
+  view.lastRefresh = now;
+  return complete;
+}
+
 class LinkStateViewTest : public ::testing::Test {
  protected:
   TestConsole console;

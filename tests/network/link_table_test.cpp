@@ -1,3 +1,4 @@
+// Tests of the link table: creation, lookup, copies and shared counter arrays.
 #include "network/link_table.h"
 
 #include <gtest/gtest.h>
@@ -37,8 +38,8 @@ TEST_F(LinkTableTest, FindLinkKeepsDirectionAndWildcardPrecedence) {
   EXPECT_EQ(findLink(table, 1, -1, 1), &table[3]);
   EXPECT_EQ(findLink(table, -1, -1), nullptr);
   EXPECT_EQ(findLink(table, 1, 0, 1), nullptr);
-  EXPECT_TRUE(linkExists(table, 2, 1));
-  EXPECT_FALSE(linkExists(table, 2, 0));
+  EXPECT_EQ(table.positionOf(2, 1), 1);
+  EXPECT_EQ(table.positionOf(2, 0), -1);
 }
 
 TEST_F(LinkTableTest, CopyIntoEmptyTableGivesOwnArraysWithEqualValues) {
@@ -106,10 +107,10 @@ TEST_F(LinkTableTest, CopiesEveryWavelength) {
 
 TEST_F(LinkTableTest, FarNodeNumbersCostNoMemory) {
   create({{0, 2000000000}, {2000000000, 0}}, table);
-  EXPECT_TRUE(linkExists(table, 2000000000, 0));
+  EXPECT_EQ(table.positionOf(2000000000, 0), 1);
   freeLinks(table);
   EXPECT_TRUE(table.empty());
-  EXPECT_FALSE(linkExists(table, 0, 2000000000));
+  EXPECT_EQ(table.positionOf(0, 2000000000), -1);
 }
 
 // A row of many entries creates links one by one; each creation must not copy the table.

@@ -10,12 +10,18 @@
 #include <vector>
 
 #include "support/matrix_network.h"
+#include "support/reference_search.h"
 #include "support/test_console.h"
 
 namespace routing {
 namespace {
 
+using testing_support::appendNode;
+using testing_support::commonLinks;
+using testing_support::copyItemPath;
+using testing_support::linkExists;
 using testing_support::Network;
+using testing_support::overlapsAny;
 using testing_support::TestConsole;
 
 std::vector<Path> pathsOf(const PathSet& set) {
@@ -218,6 +224,23 @@ TEST_F(CandidateSearch, DefaultLimitsEndEndlessSearchesInTime) {
   }
 }
 
+// The overlap count and test the reference passes are written with.
+TEST(CommonLinks, CountsEveryOccurrenceInItsDirection) {
+  EXPECT_EQ(commonLinks({0, 1, 2}, {0, 1, 2}), 2);
+  EXPECT_EQ(commonLinks({0, 1, 2}, {2, 1, 0}), 0);
+  EXPECT_EQ(commonLinks({0, 1, 0, 1}, {0, 1}), 2);
+  EXPECT_EQ(commonLinks({0, 1}, {0, 1, 0, 1}), 2);
+  EXPECT_EQ(commonLinks({5}, {5, 6}), 0);
+}
+
+TEST(OverlapsAny, ComparesWithASignedLimit) {
+  const PathSet set{PathSetItem{-1, {0, 1, 2}}};
+  EXPECT_FALSE(overlapsAny(set, {0, 1, 2}, 2));
+  EXPECT_TRUE(overlapsAny(set, {0, 1, 2}, 1));
+  EXPECT_FALSE(overlapsAny(PathSet{}, {0, 1}, -1));
+  EXPECT_TRUE(overlapsAny(PathSet{PathSetItem{-1, {7}}}, {0, 1}, -1));
+}
+
 // The passes as plainly as they can be written: every walk a full copy, the node list
 // scanned for every extension, the whole working list scanned every pass. Ends after
 // `maxPasses` passes as the abort key would.
@@ -235,7 +258,7 @@ SearchRun referenceSearch(const Network& net, PathSet result, NodeId origin, Nod
     const Path walk = working[current].path;
     const NodeId previous = walk.size() > 1 ? walk[walk.size() - 2] : network::kNoNode;
     for (NodeId next : net.nodes) {
-      if (!network::linkExists(net.table, walk.back(), next) || next == previous) continue;
+      if (!linkExists(net.table, walk.back(), next) || next == previous) continue;
       appendNode(*copyItemPath(working, working[current], reporter), next, reporter);
     }
     PathScan scan = freshScan(working);

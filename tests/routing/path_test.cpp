@@ -1,3 +1,4 @@
+// Tests of paths and path sets: copying, scanning for the paths of a pair, printing.
 #include "routing/path.h"
 
 #include <gtest/gtest.h>
@@ -15,22 +16,6 @@ PathSet setOf(std::initializer_list<Path> paths) {
   return set;
 }
 
-TEST(CommonLinks, CountsEveryOccurrenceInItsDirection) {
-  EXPECT_EQ(commonLinks({0, 1, 2}, {0, 1, 2}), 2);
-  EXPECT_EQ(commonLinks({0, 1, 2}, {2, 1, 0}), 0);
-  EXPECT_EQ(commonLinks({0, 1, 0, 1}, {0, 1}), 2);
-  EXPECT_EQ(commonLinks({0, 1}, {0, 1, 0, 1}), 2);
-  EXPECT_EQ(commonLinks({5}, {5, 6}), 0);
-}
-
-TEST(OverlapsAny, ComparesWithASignedLimit) {
-  PathSet set = setOf({{0, 1, 2}});
-  EXPECT_FALSE(overlapsAny(set, {0, 1, 2}, 2));
-  EXPECT_TRUE(overlapsAny(set, {0, 1, 2}, 1));
-  EXPECT_FALSE(overlapsAny(PathSet{}, {0, 1}, -1));
-  EXPECT_TRUE(overlapsAny(setOf({{7}}), {0, 1}, -1));
-}
-
 TEST(CopyPath, MakesADeepCopyAndSkipsEmptyPaths) {
   TestConsole console;
   base::ErrorReporter reporter(console);
@@ -40,7 +25,7 @@ TEST(CopyPath, MakesADeepCopyAndSkipsEmptyPaths) {
   Path source{4, 7};
   PathSetItem* item = copyPath(set, source, reporter);
   ASSERT_NE(item, nullptr);
-  freePath(source);
+  source.assign({9, 9, 9});
   EXPECT_EQ(item->path, (Path{4, 7}));
   EXPECT_EQ(item->roundRobinIndex, -1);
 }
