@@ -70,6 +70,7 @@ std::size_t PairViews::addLink(network::LinkTable& links, std::ptrdiff_t live) {
 void PairViews::rememberHops(const routing::Path& path, const network::LinkTable& view) {
   auto [entry, added] = hops_.add(&path);
   if (!added) return;
+  if (path.size() > 1) longestPath_ = std::max(longestPath_, path.size() - 1);
   for (std::size_t k = 0; k + 1 < path.size(); ++k) {
     const std::ptrdiff_t inView = view.positionOf(path[k], path[k + 1]);
     entry.links.push_back({live_.positionOf(path[k], path[k + 1]), inView});

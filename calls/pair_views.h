@@ -57,6 +57,9 @@ class PairViews {
 
   std::int32_t interval() const { return interval_; }
 
+  // The most hops of any path of the prepared sources.
+  std::size_t longestPath() const { return longestPath_; }
+
  private:
   void addPositions(ViewSync& sync, const routing::PathSet& paths);
   std::size_t addLink(network::LinkTable& links, std::ptrdiff_t live);
@@ -70,6 +73,7 @@ class PairViews {
   std::vector<ViewSync> syncs_;
   std::vector<ViewSync*> syncOfSource_;
   PathHopsIndex hops_;
+  std::size_t longestPath_ = 0;
 };
 
 }  // namespace calls

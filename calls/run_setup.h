@@ -27,7 +27,8 @@ struct NetworkState {
   network::LinkTable liveTable;
   network::NodeList nodeList;
   std::int32_t nodeCount = 0;
-  // lambdaCount entries of working storage for the assignment.
+  // One entry per wavelength the assignment may try; made when the network is opened, so
+  // that a lack of memory is told then (code 1650).
   std::vector<std::int32_t> wavelengthOrder;
   CallSources callSources;
 };

@@ -29,6 +29,11 @@ bool RunSteps::prepare() {
     res_.reporter.reportError(1500);
     return false;
   }
+  // With the room taken now, no assignment of the run has to allocate (1050 reported).
+  if (!workspace_.reserve(views_.longestPath(), net_.wavelengthOrder.size(), res_.reporter)) {
+    sources_.clear();
+    return false;
+  }
   return true;
 }
 

@@ -34,8 +34,9 @@ class RunSteps {
   RunSteps(const RunSteps&) = delete;
   RunSteps& operator=(const RunSteps&) = delete;
 
-  // Makes the run's bookkeeping. False after reporting 1500 when it cannot be made; the
-  // run then steps nothing and goes straight to finish().
+  // Makes the run's bookkeeping and the room its assignments need. False after reporting
+  // 1500 (bookkeeping) or 1050 (room) when it cannot be made; the run then steps nothing
+  // and goes straight to finish().
   bool prepare();
 
   std::size_t sourceCount() const { return sources_.size(); }
