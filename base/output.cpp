@@ -3,6 +3,7 @@
 #include "base/output.h"
 
 #include <bit>
+#include <cerrno>
 #include <cstdint>
 #include <new>
 
@@ -21,7 +22,7 @@ Output::Output() {
 void Output::writeSlow(std::string_view text) {
   flush();
   if (text.size() > capacity_) {
-    emit(text);
+    handOver(text);
     return;
   }
   std::memcpy(buffer_.get(), text.data(), text.size());
@@ -98,8 +99,15 @@ void Output::writeAnyInt(std::int64_t value) {
 
 void Output::flush() {
   if (size_ == 0) return;
-  emit(std::string_view(buffer_.get(), size_));
+  const std::string_view bytes(buffer_.get(), size_);
   size_ = 0;
+  handOver(bytes);
+}
+
+void Output::handOver(std::string_view bytes) {
+  if (writeFailed()) return;
+  errno = 0;
+  if (!emit(bytes)) writeError_ = errno != 0 ? errno : EIO;
 }
 
 }  // namespace base

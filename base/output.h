@@ -36,19 +36,28 @@ class Output {
     }
     writeAnyInt(value);
   }
-  // Hands every kept byte to emit(), in order.
+  // Hands every kept byte to emit(), in order. Once a hand-over has failed, bytes are
+  // dropped from then on.
   void flush();
 
+  // True once bytes could not be written; writeError() then tells the system's reason
+  // (an errno value).
+  bool writeFailed() const { return writeError_ != 0; }
+  int writeError() const { return writeError_; }
+
  protected:
-  virtual void emit(std::string_view bytes) = 0;
+  // Writes all the bytes; false, with errno telling why, when they could not be.
+  virtual bool emit(std::string_view bytes) = 0;
 
  private:
   void writeSlow(std::string_view text);
   void writeAnyInt(std::int64_t value);
+  void handOver(std::string_view bytes);
 
   std::unique_ptr<char[]> buffer_;
   std::size_t size_ = 0;
   std::size_t capacity_ = 0;
+  int writeError_ = 0;
 };
 
 }  // namespace base

@@ -40,9 +40,10 @@ bool ScriptConsole::readWord(std::string& word) {
   return lines_.readWord(word);
 }
 
-void ScriptConsole::emit(std::string_view bytes) {
+bool ScriptConsole::emit(std::string_view bytes) {
   out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out_.flush();
+  return static_cast<bool>(out_);
 }
 
 }  // namespace base

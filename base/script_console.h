@@ -25,7 +25,7 @@ class ScriptConsole : public Console {
   bool readWord(std::string& word) override;
 
  protected:
-  void emit(std::string_view bytes) override;
+  bool emit(std::string_view bytes) override;
 
  private:
   bool nextLine(std::string& line);

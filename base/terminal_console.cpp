@@ -35,13 +35,18 @@ void setMode(bool raw) {
   tcsetattr(STDIN_FILENO, TCSANOW, &settings);
 }
 
-void writeAll(std::string_view bytes) {
+bool writeAll(std::string_view bytes) {
   while (!bytes.empty()) {
     ssize_t n = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
+    if (n < 0) return false;
+    if (n == 0) {
+      errno = EIO;
+      return false;
+    }
     bytes.remove_prefix(static_cast<std::size_t>(n));
   }
+  return true;
 }
 
 }  // namespace
@@ -128,7 +133,7 @@ bool TerminalConsole::readWord(std::string& word) {
   return lines_.readWord(word);
 }
 
-void TerminalConsole::emit(std::string_view bytes) {
+bool TerminalConsole::emit(std::string_view bytes) {
   if (!utf8_) return writeAll(bytes);
   std::string shown;
   shown.reserve(bytes.size());
@@ -141,7 +146,7 @@ void TerminalConsole::emit(std::string_view bytes) {
       shown.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
     }
   }
-  writeAll(shown);
+  return writeAll(shown);
 }
 
 }  // namespace base

@@ -22,7 +22,7 @@ class TerminalConsole : public Console {
   bool readWord(std::string& word) override;
 
  protected:
-  void emit(std::string_view bytes) override;
+  bool emit(std::string_view bytes) override;
 
  private:
   bool readTypedLine(std::string& line);

@@ -6,8 +6,10 @@ TraceOutput::~TraceOutput() {
   flush();
 }
 
-void TraceOutput::emit(std::string_view bytes) {
-  if (trace_ != nullptr) trace_->write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+bool TraceOutput::emit(std::string_view bytes) {
+  if (trace_ == nullptr) return true;
+  trace_->write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(*trace_);
 }
 
 }  // namespace lab

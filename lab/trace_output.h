@@ -15,7 +15,7 @@ class TraceOutput : public base::Output {
   ~TraceOutput() override;
 
  protected:
-  void emit(std::string_view bytes) override;
+  bool emit(std::string_view bytes) override;
 
  private:
   std::ostream* trace_;

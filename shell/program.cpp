@@ -1,5 +1,8 @@
 #include "shell/program.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <new>
 #include <optional>
 
@@ -21,6 +24,17 @@ int endWithoutProcess(base::Console& console) {
   return 1;
 }
 
+// Output that never arrived must not pass for a session that went well.
+int finish(base::Console& console, int status) {
+  console.flush();
+  if (!console.writeFailed()) return status;
+  // A reader that left early (where its signal is ignored) needs no telling.
+  if (console.writeError() == EPIPE) return kOutputLostStatus;
+  std::fprintf(stderr, "wrnsim: the output could not be written: %s\n",
+               std::strerror(console.writeError()));
+  return kOutputLostStatus;
+}
+
 }  // namespace
 
 int runProgram(base::Console& console, base::FileSystem& files, const ProgramOptions& options) {
@@ -28,9 +42,7 @@ int runProgram(base::Console& console, base::FileSystem& files, const ProgramOpt
   try {
     process.emplace(console, files, options.searchLimits);
   } catch (const std::bad_alloc&) {
-    const int status = endWithoutProcess(console);
-    console.flush();
-    return status;
+    return finish(console, endWithoutProcess(console));
   }
   process->session.setRunDriver(options.runDriver);
   int status = 0;
@@ -40,8 +52,7 @@ int runProgram(base::Console& console, base::FileSystem& files, const ProgramOpt
   } catch (const base::EndOfInput&) {
     printEnd(console);
   }
-  console.flush();
-  return status;
+  return finish(console, status);
 }
 
 }  // namespace shell

@@ -15,6 +15,11 @@ struct ProgramOptions {
   routing::SearchLimits searchLimits = {};
 };
 
+// The exit status when the console's output could not be written, whatever else happened;
+// the system's reason is then said on standard error. Otherwise the status is 0, or 1 after
+// a fatal failure.
+inline constexpr int kOutputLostStatus = 3;
+
 // Starts up, runs the main menu and ends as the program does (the end of the input at a
 // key read ends it like option 9). Returns the exit status.
 int runProgram(base::Console& console, base::FileSystem& files, const ProgramOptions& options = {});

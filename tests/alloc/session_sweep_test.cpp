@@ -126,7 +126,10 @@ class PlannedUser : public base::Console {
   std::vector<std::int64_t> runSetupStarts;
 
  protected:
-  void emit(std::string_view bytes) override { output_.append(bytes); }
+  bool emit(std::string_view bytes) override {
+    output_.append(bytes);
+    return true;
+  }
 
  private:
   bool endsWith(std::string_view tail) const {

@@ -52,9 +52,10 @@ class FuzzConsole : public base::ScriptConsole {
   }
 
  protected:
-  void emit(std::string_view bytes) override {
+  bool emit(std::string_view bytes) override {
     tail_.append(bytes);
     if (tail_.size() > 256) tail_.erase(0, tail_.size() - 128);
+    return true;
   }
 
  private:
