@@ -12,11 +12,31 @@ namespace base {
 
 namespace {
 
+// Ctrl-D: at a key prompt it ends the input, as it does for a line-mode terminal program.
+constexpr unsigned char kEndOfTransmission = 4;
+
 termios savedSettings;
 volatile std::sig_atomic_t settingsSaved = 0;
+// The mode the program wants, to be taken back after a stop.
+volatile std::sig_atomic_t rawWanted = 0;
 
 void restoreTerminal() {
   if (settingsSaved) tcsetattr(STDIN_FILENO, TCSANOW, &savedSettings);
+}
+
+void applyMode(bool raw) {
+  termios settings = savedSettings;
+  if (raw) {
+    settings.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+    settings.c_cc[VMIN] = 1;
+    settings.c_cc[VTIME] = 0;
+  }
+  tcsetattr(STDIN_FILENO, TCSANOW, &settings);
+}
+
+void setMode(bool raw) {
+  rawWanted = raw ? 1 : 0;
+  applyMode(raw);
 }
 
 void restoreAndReraise(int signal) {
@@ -25,14 +45,21 @@ void restoreAndReraise(int signal) {
   std::raise(signal);
 }
 
-void setMode(bool raw) {
-  termios settings = savedSettings;
-  if (raw) {
-    settings.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
-    settings.c_cc[VMIN] = 1;
-    settings.c_cc[VTIME] = 0;
-  }
-  tcsetattr(STDIN_FILENO, TCSANOW, &settings);
+// Ctrl-Z: the shell gets its terminal back as it lent it, and the program stops.
+void restoreAndStop(int) {
+  const int saved = errno;
+  restoreTerminal();
+  std::signal(SIGTSTP, SIG_DFL);
+  std::raise(SIGTSTP);
+  errno = saved;
+}
+
+// Back in the foreground: the program's own mode again, ready for the next stop.
+void resume(int) {
+  const int saved = errno;
+  std::signal(SIGTSTP, restoreAndStop);
+  applyMode(rawWanted != 0);
+  errno = saved;
 }
 
 bool writeAll(std::string_view bytes) {
@@ -55,11 +82,14 @@ TerminalConsole::TerminalConsole(bool utf8)
     : utf8_(utf8), lines_([this](std::string& line) { return readTypedLine(line); }) {
   if (tcgetattr(STDIN_FILENO, &savedSettings) == 0) settingsSaved = 1;
   for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) std::signal(signal, restoreAndReraise);
+  std::signal(SIGTSTP, restoreAndStop);
+  std::signal(SIGCONT, resume);
   setMode(true);
 }
 
 TerminalConsole::~TerminalConsole() {
   flush();
+  for (int signal : {SIGTSTP, SIGCONT}) std::signal(signal, SIG_DFL);
   restoreTerminal();
 }
 
@@ -82,7 +112,7 @@ int TerminalConsole::readKey() {
   for (;;) {
     ssize_t n = ::read(STDIN_FILENO, &key, 1);
     if (n < 0 && errno == EINTR) continue;
-    if (n != 1) throw EndOfInput();
+    if (n != 1 || key == kEndOfTransmission) throw EndOfInput();
     if (key != kEscapeKey || !byteArrivesWithin(30)) return key;
     // An arrow or function key sends ESC and more at once: swallow it as no key, so that
     // it cannot start a run meant for a lone ESC.
