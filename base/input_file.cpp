@@ -1,9 +1,16 @@
 #include "base/input_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <new>
 #include <string_view>
+#include <utility>
 
 namespace base {
 
@@ -20,51 +27,9 @@ std::size_t InputFile::readLine(char* buffer, std::size_t limit) {
 
 namespace {
 
-class DiskFile : public InputFile {
- public:
-  explicit DiskFile(std::FILE* file) : file_(file) {}
-  ~DiskFile() override { std::fclose(file_); }
-  DiskFile(const DiskFile&) = delete;
-  DiskFile& operator=(const DiskFile&) = delete;
-
-  int getChar() override {
-    int c = std::getc(file_);
-    if (c == EOF) endSeen_ = true;
-    return c == EOF ? -1 : c;
-  }
-
-  // The file belongs to this object alone, so the stream needs no lock per byte.
-  std::size_t readLine(char* buffer, std::size_t limit) override {
-    std::size_t count = 0;
-    while (count < limit) {
-      const int c = getc_unlocked(file_);
-      if (c == EOF) {
-        endSeen_ = true;
-        break;
-      }
-      buffer[count++] = static_cast<char>(c);
-      if (c == '\n') break;
-    }
-    return count;
-  }
-
-  bool atEnd() override {
-    int c = std::getc(file_);
-    if (c == EOF) {
-      std::clearerr(file_);
-      return true;
-    }
-    std::ungetc(c, file_);
-    return false;
-  }
-
- private:
-  std::FILE* file_;
-};
-
 class MemoryFile : public InputFile {
  public:
-  explicit MemoryFile(std::string_view content) : content_(content) {}
+  explicit MemoryFile(std::string content) : content_(std::move(content)) {}
 
   int getChar() override {
     if (position_ >= content_.size()) {
@@ -74,6 +39,22 @@ class MemoryFile : public InputFile {
     return static_cast<unsigned char>(content_[position_++]);
   }
 
+  // As the loop over getChar() would: up to a newline, the limit or the end, which is
+  // seen only when a read meets it.
+  std::size_t readLine(char* buffer, std::size_t limit) override {
+    const std::size_t available = content_.size() - position_;
+    const std::size_t span = std::min(limit, available);
+    const char* start = content_.data() + position_;
+    const void* newline = std::memchr(start, '\n', span);
+    const std::size_t count =
+        newline != nullptr ? static_cast<std::size_t>(static_cast<const char*>(newline) - start) + 1
+                           : span;
+    std::memcpy(buffer, start, count);
+    position_ += count;
+    if (newline == nullptr && available < limit) endSeen_ = true;
+    return count;
+  }
+
   bool atEnd() override { return position_ >= content_.size(); }
 
  private:
@@ -81,38 +62,73 @@ class MemoryFile : public InputFile {
   std::size_t position_ = 0;
 };
 
-bool isDirectory(std::FILE* file) {
+// The whole content of an open descriptor; false with errno set when it cannot be read.
+bool readAll(int descriptor, std::string& content) {
   struct stat info {};
-  return fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode);
+  if (fstat(descriptor, &info) != 0) return false;
+  if (S_ISDIR(info.st_mode)) {
+    errno = EISDIR;
+    return false;
+  }
+  if (S_ISREG(info.st_mode)) content.reserve(static_cast<std::size_t>(info.st_size));
+  char chunk[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(descriptor, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) return true;
+    content.append(chunk, static_cast<std::size_t>(n));
+  }
 }
 
 }  // namespace
 
 std::unique_ptr<InputFile> DiskFileSystem::open(const std::string& name) {
-  std::FILE* file = std::fopen(name.c_str(), "rb");
-  if (file == nullptr) return nullptr;
-  if (isDirectory(file)) {
-    std::fclose(file);
+  // Read whole at once: no descriptor stays open, however many files a session holds.
+  const int descriptor = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) return nullptr;
+  std::string content;
+  bool read = false;
+  try {
+    read = readAll(descriptor, content);
+  } catch (const std::bad_alloc&) {
+    errno = ENOMEM;
+  }
+  const int error = errno;
+  ::close(descriptor);
+  if (!read) {
+    errno = error;
     return nullptr;
   }
-  return std::make_unique<DiskFile>(file);
+  return std::make_unique<MemoryFile>(std::move(content));
 }
 
 std::unique_ptr<InputFile> MemoryFileSystem::open(const std::string& name) {
   auto found = files_.find(name);
-  if (found == files_.end()) return nullptr;
+  if (found == files_.end()) {
+    errno = ENOENT;
+    return nullptr;
+  }
   return std::make_unique<MemoryFile>(found->second);
 }
 
 std::unique_ptr<InputFile> openInputFile(FileSystem& files, Output& console,
                                          const std::string& name) {
   std::unique_ptr<InputFile> file;
+  errno = 0;
   try {
     file = files.open(name);
   } catch (const std::bad_alloc&) {
-    // A file that cannot be held open is a file that cannot be opened.
+    // A file that cannot be held is a file that cannot be opened.
+    errno = ENOMEM;
   }
-  if (!file) console.write("Dato introducido erroneo. File error.");
+  if (file) return file;
+  const int error = errno;
+  console.write("Dato introducido erroneo. File error.");
+  // The console's text is the same for every cause; one other than a missing file is told.
+  if (error != 0 && error != ENOENT) {
+    std::fprintf(stderr, "wrnsim: %s: %s\n", name.c_str(), std::strerror(error));
+  }
   return file;
 }
 

@@ -31,10 +31,12 @@ class InputFile {
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
-  // None when the file cannot be opened for reading.
+  // None, with errno telling why, when the file cannot be opened for reading.
   virtual std::unique_ptr<InputFile> open(const std::string& name) = 0;
 };
 
+// Each file is read whole when opened, so that a session holds no descriptor open however
+// many files it has opened; what is read is the content at that moment.
 class DiskFileSystem : public FileSystem {
  public:
   std::unique_ptr<InputFile> open(const std::string& name) override;
@@ -50,8 +52,9 @@ class MemoryFileSystem : public FileSystem {
   std::map<std::string, std::string> files_;
 };
 
-// Opens the named file; when it cannot, prints "Dato introducido erroneo. File error."
-// and returns none (the caller reports its own code).
+// Opens the named file; when it cannot, prints "Dato introducido erroneo. File error.",
+// says the system's reason on standard error unless the file is simply missing, and
+// returns none (the caller reports its own code).
 std::unique_ptr<InputFile> openInputFile(FileSystem& files, Output& console,
                                          const std::string& name);
 

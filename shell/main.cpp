@@ -1,4 +1,5 @@
 // wrnsim: console simulator of connection set-up in wavelength-routed optical networks.
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -30,9 +31,19 @@ std::unique_ptr<base::Console> makeConsole() {
   return std::make_unique<base::ScriptConsole>(std::cin, std::cout, isatty(STDOUT_FILENO));
 }
 
+// Files are read whole when opened, so descriptors are not what limits a session; the soft
+// limit is raised all the same, for what the system itself opens on the program's behalf.
+void raiseOpenFileLimit() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max) return;
+  limit.rlim_cur = limit.rlim_max;
+  setrlimit(RLIMIT_NOFILE, &limit);
+}
+
 }  // namespace
 
 int main() {
+  raiseOpenFileLimit();
   auto console = makeConsole();
   base::DiskFileSystem files;
   return shell::runProgram(*console, files);
