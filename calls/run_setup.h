@@ -64,6 +64,9 @@ struct RunSummary {
   std::array<std::int64_t, kBlockingTypeCount> blockingTotals{};
   // Ticks simulated, the last one included.
   std::int64_t ticks = 0;
+  // Steps of sources taken, those for a view alone included: the run's work, which follows
+  // its events rather than its ticks.
+  std::int64_t sourceSteps = 0;
 };
 
 // Ticks are counted from the run's start in 64 bits; the clock the trace shows, and that

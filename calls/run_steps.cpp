@@ -38,6 +38,7 @@ bool RunSteps::prepare() {
 }
 
 bool RunSteps::step(std::size_t i, std::int64_t tick, const CallTimes* known) {
+  ++summary_.sourceSteps;
   SourceRun& run = sources_[i];
   CallSource& source = *run.source;
   ViewSync& sync = views_.syncOf(i);
@@ -70,6 +71,7 @@ bool RunSteps::step(std::size_t i, std::int64_t tick, const CallTimes* known) {
 }
 
 void RunSteps::stepViewOnly(std::size_t i, std::int64_t tick) {
+  ++summary_.sourceSteps;
   ViewSync& sync = views_.syncOf(i);
   views_.check(sync, tick);
   views_.finishStep(sync, i, tick);

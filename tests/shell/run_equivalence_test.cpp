@@ -122,6 +122,56 @@ TEST_P(RunEquivalence, RandomSessionsPrintTheSameAsTickByTick) {
 
 INSTANTIATE_TEST_SUITE_P(UpdateIntervals, RunEquivalence, ::testing::Values(0, 1, 2, 7, -1, -5));
 
+// Calls mostly close together, now and then far apart, so that the clock has empty
+// stretches to cross while views still fall due.
+std::string sparseCalls(std::mt19937& random, int lines) {
+  // A long first call keeps the source, and so the run, alive across the stretches.
+  std::string text = "0\t" + std::to_string(uniform(random, 50'000, 150'000)) + "\n";
+  for (int i = 0; i < lines; ++i) {
+    const int gap =
+        uniform(random, 0, 9) == 0 ? uniform(random, 1000, 100'000) : uniform(random, 0, 6);
+    const int duration =
+        uniform(random, 0, 7) == 0 ? uniform(random, 1000, 60'000) : uniform(random, -1, 12);
+    text += std::to_string(gap) + "\t" + std::to_string(duration) + "\n";
+  }
+  return text;
+}
+
+// Several sources on each of one or two pairs, each pair's view refreshed every few ticks.
+Session sharedPairSession(std::mt19937& random) {
+  Session session;
+  const int nodes = uniform(random, 3, 5);
+  session.files.add("net.con", randomTopology(random, nodes));
+  int pairs[2][2];
+  for (auto& pair : pairs) {
+    pair[0] = uniform(random, 0, nodes - 1);
+    pair[1] = (pair[0] + uniform(random, 1, nodes - 1)) % nodes;
+  }
+  std::string sources;
+  const int sourceCount = uniform(random, 2, 5);
+  for (int s = 0; s < sourceCount; ++s) {
+    const std::string name = "calls" + std::to_string(s) + ".txt";
+    session.files.add(name, sparseCalls(random, uniform(random, 1, 12)));
+    const int* pair = pairs[uniform(random, 0, 1)];
+    sources +=
+        "S\n" + std::to_string(pair[0]) + "\n" + std::to_string(pair[1]) + "\n" + name + "\n\n";
+  }
+  session.script = configure(uniform(random, 1, 3), 1, uniform(random, 1, 4), uniform(random, 1, 4),
+                             uniform(random, 1, 10)) +
+                   "2\nnet\n\n" + sources + "\x1b\n\nN\n9\n";
+  return session;
+}
+
+TEST(RunEquivalence, SharedPairsAcrossLongGapsPrintTheSameAsTickByTick) {
+  std::mt19937 random(2718);
+  for (int round = 0; round < 100; ++round) {
+    const Session session = sharedPairSession(random);
+    const std::string plain = run(session, false);
+    ASSERT_NE(plain.find("Pulse tecla para continuar..."), std::string::npos);
+    ASSERT_EQ(run(session, true), plain) << "round " << round << "\n" << session.script;
+  }
+}
+
 Session lineSession(const std::string& calls, int interval) {
   Session session;
   session.files.add("line.con", "*tabla: ;\n*- 0 -;\n*0 - 0;\n*- 0 -;\n");
