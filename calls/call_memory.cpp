@@ -109,7 +109,7 @@ class SizeRouter final : public std::pmr::memory_resource {
   }
   void do_deallocate(void* block, std::size_t bytes, std::size_t alignment) override {
     if (bytes <= pooledUpTo_) return pool_.deallocate(block, bytes, alignment);
-    ::operator delete (block, bytes, std::align_val_t{alignment});
+    ::operator delete (block, std::align_val_t{alignment});
   }
   bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override {
     return this == &other;
