@@ -1,3 +1,4 @@
+// Memory for call records: a per-thread pool over large regions advised for huge pages.
 #include "calls/call_memory.h"
 
 #include <algorithm>
@@ -93,16 +94,42 @@ class RegionResource final : public std::pmr::memory_resource {
   std::size_t used_ = 0;
 };
 
+// Blocks the pool keeps go to it. Larger ones (the storage of a growing index, say) are
+// given back one by one; cut from the regions they would stay there until the thread
+// ends, so they come from the global heap, which also leaves room never used unmapped.
+class SizeRouter final : public std::pmr::memory_resource {
+ public:
+  explicit SizeRouter(std::pmr::unsynchronized_pool_resource& pool)
+      : pool_(pool), pooledUpTo_(pool.options().largest_required_pool_block) {}
+
+ private:
+  void* do_allocate(std::size_t bytes, std::size_t alignment) override {
+    if (bytes <= pooledUpTo_) return pool_.allocate(bytes, alignment);
+    return ::operator new (bytes, std::align_val_t{alignment});
+  }
+  void do_deallocate(void* block, std::size_t bytes, std::size_t alignment) override {
+    if (bytes <= pooledUpTo_) return pool_.deallocate(block, bytes, alignment);
+    ::operator delete (block, std::align_val_t{alignment});
+  }
+  bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override {
+    return this == &other;
+  }
+
+  std::pmr::unsynchronized_pool_resource& pool_;
+  std::size_t pooledUpTo_;
+};
+
 struct CallMemory {
   RegionResource regions;
   std::pmr::unsynchronized_pool_resource pool{&regions};
+  SizeRouter router{pool};
 };
 
 }  // namespace
 
 std::pmr::memory_resource* callMemory() {
   thread_local CallMemory memory;
-  return &memory.pool;
+  return &memory.router;
 }
 
 }  // namespace calls

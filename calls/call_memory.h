@@ -8,8 +8,9 @@
 namespace calls {
 
 // The calling thread's pool for call records: freed blocks are kept for reuse, and the
-// memory is given back when the thread ends. Allocation failures throw std::bad_alloc.
-// Records taken from it must be freed by the same thread, before it ends.
+// memory is given back when the thread ends; blocks larger than the pool keeps are given
+// back when freed. Allocation failures throw std::bad_alloc. Records taken from it must
+// be freed by the same thread, before it ends.
 std::pmr::memory_resource* callMemory();
 
 }  // namespace calls

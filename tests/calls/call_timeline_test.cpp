@@ -1,21 +1,23 @@
+// Tries to break the call timeline, alone and against the plain scan of a list.
 #include "calls/call_timeline.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <ctime>
-#include <list>
 #include <map>
 #include <memory_resource>
 #include <new>
 #include <random>
 #include <vector>
 
+#include "support/scan_timeline.h"
 #include "support/test_console.h"
 
 namespace calls {
 namespace {
 
+using testing_support::ScanTimeline;
 using testing_support::TestConsole;
 
 class TimelineTest : public ::testing::Test {
@@ -135,42 +137,16 @@ TEST_F(TimelineTest, RemovingHeadOrTailKeepsTheOthersInOrder) {
   EXPECT_EQ(starts, (std::vector<std::int32_t>{3, 2}));
 }
 
-// The searches as a scan of a singly linked list, newest first, from the cursor's
-// successor.
-struct DirectCall {
-  std::int32_t start;
-  std::int32_t duration;
-  bool active;
-  int id;
-};
-
-struct DirectList {
-  std::list<DirectCall> calls;
-  std::list<DirectCall>::iterator cursor = calls.end();
-  bool find(std::int32_t t, CallSearch mode) {
-    auto it = cursor == calls.end() ? calls.begin() : std::next(cursor);
-    for (; it != calls.end(); ++it) {
-      const auto end = static_cast<std::int32_t>(static_cast<std::uint32_t>(it->start) +
-                                                 static_cast<std::uint32_t>(it->duration));
-      const bool due = mode == CallSearch::kStarting ? it->start <= t && !it->active
-                                                     : end <= t && (it->active || end <= it->start);
-      if (due) {
-        cursor = it;
-        return true;
-      }
-    }
-    return false;
-  }
-};
-
 // Gives memory as the default resource does until a set number of allocations, then
-// refuses every request.
+// refuses every request. Counts the requests.
 class FailingMemory final : public std::pmr::memory_resource {
  public:
   void allow(int allocations) { allowed_ = allocations; }
+  int requests() const { return requests_; }
 
  private:
   void* do_allocate(std::size_t bytes, std::size_t alignment) override {
+    ++requests_;
     if (allowed_-- <= 0) throw std::bad_alloc();
     return std::pmr::new_delete_resource()->allocate(bytes, alignment);
   }
@@ -181,73 +157,103 @@ class FailingMemory final : public std::pmr::memory_resource {
     return this == &other;
   }
   int allowed_ = 1000;
+  int requests_ = 0;
 };
 
-// Random pushes, searches, starts, removals, cursor clears and tick moves, checked step
-// by step against the direct scan.
-void agreeWithDirectScan(CallList& list, std::mt19937& rng, base::ErrorReporter& reporter,
-                         int round) {
+// Random pushes, searches, starts, removals, cursor clears, tick moves and whole passes,
+// checked step by step against the scan. With `memory`, also that only pushes ask it for
+// memory.
+void agreeWithTheScan(CallList& list, std::mt19937& rng, base::ErrorReporter& reporter, int round,
+                      const FailingMemory* memory = nullptr) {
   auto pick = [&rng](int low, int high) {
     return std::uniform_int_distribution<int>(low, high)(rng);
   };
-  DirectList direct;
+  ScanTimeline scan;
   std::map<const Call*, int> idOf;
   CallCursor cursor;
-  int nextId = 0;
   std::int32_t t = pick(-3, 3);
   for (int step = 0; step < 300; ++step) {
-    const int action = pick(0, 9);
+    const int requestsBefore = memory != nullptr ? memory->requests() : 0;
+    const int action = pick(0, 11);
     if (action <= 2) {
       const std::int32_t start = t + pick(-3, 6);
       const std::int32_t duration = pick(0, 9) == 0 ? pick(-4, -1) : pick(0, 6);
       if (Call* call = pushCall(list, start, duration, reporter)) {
-        idOf[call] = nextId;
-        direct.calls.push_front({start, duration, false, nextId++});
+        idOf[call] = scan.push(start, duration);
       }
     } else if (action <= 6) {
       const CallSearch mode = action <= 4 ? CallSearch::kStarting : CallSearch::kEnding;
-      const bool expected = direct.find(t, mode);
+      const bool expected = scan.find(t, mode);
       ASSERT_EQ(findNextCall(list, cursor, t, mode), expected) << round << "/" << step;
       if (expected) {
-        ASSERT_EQ(idOf[cursor.call], direct.cursor->id) << round << "/" << step;
+        ASSERT_EQ(idOf[cursor.call], scan.cursor().id) << round << "/" << step;
         if (mode == CallSearch::kStarting && pick(0, 3) > 0) {
           markStarted(list, *cursor.call);
-          direct.cursor->active = true;
+          scan.markStarted();
         }
       }
     } else if (action == 7) {
       if (cursor.call != nullptr) {
         removeCall(list, cursor);
-        direct.calls.erase(direct.cursor);
-        direct.cursor = direct.calls.end();
+        scan.remove();
       }
     } else if (action == 8) {
       cursor.clear();
-      direct.cursor = direct.calls.end();
-    } else {
+      scan.clearCursor();
+    } else if (action == 9) {
       // Mostly forward, sometimes back.
       t += pick(0, 9) == 0 ? -pick(1, 4) : pick(0, 2);
+    } else {
+      // A pass run to its end, as a run makes them; then the earliest tick ahead.
+      cursor.clear();
+      scan.clearCursor();
+      const CallSearch mode = action == 10 ? CallSearch::kStarting : CallSearch::kEnding;
+      while (findNextCall(list, cursor, t, mode)) {
+        ASSERT_TRUE(scan.find(t, mode)) << round << "/" << step;
+        ASSERT_EQ(idOf[cursor.call], scan.cursor().id) << round << "/" << step;
+        if (mode == CallSearch::kStarting) {
+          markStarted(list, *cursor.call);
+          scan.markStarted();
+        } else {
+          removeCall(list, cursor);
+          scan.remove();
+        }
+      }
+      ASSERT_FALSE(scan.find(t, mode)) << round << "/" << step;
+      cursor.clear();
+      scan.clearCursor();
+      std::int32_t tick = 0;
+      std::int32_t expectedTick = 0;
+      if (mode == CallSearch::kStarting) {
+        ASSERT_EQ(list.earliestWaitingStart(tick), scan.earliestWaitingStart(expectedTick));
+      } else {
+        ASSERT_EQ(list.earliestEnd(tick), scan.earliestEnd(expectedTick));
+      }
+      ASSERT_EQ(tick, expectedTick) << round << "/" << step;
     }
-    ASSERT_EQ(list.size(), direct.calls.size());
+    if (memory != nullptr && action > 2) {
+      ASSERT_EQ(memory->requests(), requestsBefore) << round << "/" << step;
+    }
+    ASSERT_EQ(list.size(), scan.size());
     const Call* head = list.newest();
-    ASSERT_EQ(head == nullptr, direct.calls.empty());
+    ASSERT_EQ(head == nullptr, scan.newest() == nullptr);
     if (head != nullptr) {
-      ASSERT_EQ(idOf[head], direct.calls.front().id) << round << "/" << step;
+      ASSERT_EQ(idOf[head], scan.newest()->id) << round << "/" << step;
     }
   }
 }
 
-TEST_F(TimelineTest, AgreesWithADirectScanOfTheList) {
+TEST_F(TimelineTest, AgreesWithTheScanOfAList) {
   std::mt19937 rng(20240607);
   for (int round = 0; round < 200; ++round) {
     freeCalls(list);
-    agreeWithDirectScan(list, rng, reporter, round);
+    agreeWithTheScan(list, rng, reporter, round);
   }
 }
 
-// Whenever the memory runs out, pushes fail with 310 and searches keep giving the calls
-// the direct scan gives.
-TEST_F(TimelineTest, AgreesWithADirectScanWhenMemoryRunsOut) {
+// Whenever the memory runs out, pushes fail with 310, nothing else asks for memory, and
+// searches keep giving the calls the scan gives.
+TEST_F(TimelineTest, AgreesWithTheScanWhenMemoryRunsOut) {
   // A key for every report.
   TestConsole keys(std::string(100000, '\n'));
   base::ErrorReporter reporting(keys);
@@ -256,7 +262,7 @@ TEST_F(TimelineTest, AgreesWithADirectScanWhenMemoryRunsOut) {
     FailingMemory memory;
     CallList failing(&memory);
     memory.allow(round % 40);
-    agreeWithDirectScan(failing, rng, reporting, round);
+    agreeWithTheScan(failing, rng, reporting, round, &memory);
   }
   EXPECT_NE(keys.output().find("err:310"), std::string::npos);
 }
@@ -279,29 +285,50 @@ TEST_F(TimelineTest, HeadIsFoundQuicklyBehindManyRemovedCalls) {
   EXPECT_EQ(list.newest()->start(), 0);
 }
 
-TEST(TimelineWithoutIndexes, EarliestTicksComeFromTheCallsThemselves) {
-  TestConsole console;
-  base::ErrorReporter reporter(console);
-  // The calls fit in the list's first block; the indexes cannot grow.
-  FailingMemory memory;
-  CallList list(&memory);
-  memory.allow(0);
-  pushCall(list, 9, 4, reporter);
-  pushCall(list, 6, 5, reporter);
-  pushCall(list, 8, -1, reporter);
+TEST_F(TimelineTest, EarliestTicksAreThoseOfTheCallsAhead) {
+  push(9, 4);
+  push(6, 5);
+  push(8, -1);
   std::int32_t tick = 0;
   ASSERT_TRUE(list.earliestWaitingStart(tick));
   EXPECT_EQ(tick, 6);
   // Only the call that ends before it starts can end before starting.
   ASSERT_TRUE(list.earliestEnd(tick));
   EXPECT_EQ(tick, 7);
-  CallCursor cursor;
-  ASSERT_TRUE(findNextCall(list, cursor, 6, CallSearch::kStarting));
-  markStarted(list, *cursor.call);
-  ASSERT_TRUE(list.earliestEnd(tick));
-  EXPECT_EQ(tick, 7);
+  EXPECT_EQ(startPass(6).size(), 1u);
   ASSERT_TRUE(list.earliestWaitingStart(tick));
   EXPECT_EQ(tick, 8);
+  EXPECT_EQ(endPass(7), (std::vector<std::int32_t>{8}));
+  ASSERT_TRUE(list.earliestEnd(tick));
+  EXPECT_EQ(tick, 11);
+  // The call that ended unstarted no longer counts as waiting.
+  ASSERT_TRUE(list.earliestWaitingStart(tick));
+  EXPECT_EQ(tick, 9);
+  startPass(9);
+  EXPECT_FALSE(list.earliestWaitingStart(tick));
+}
+
+// A push that cannot make room for the call's index entries reports 310 and leaves the
+// list as it was; once memory is back, the list goes on.
+TEST(TimelineOutOfMemory, PushLeavesTheListAsItWas) {
+  TestConsole keys(std::string(10, '\n'));
+  base::ErrorReporter reporter(keys);
+  FailingMemory memory;
+  CallList list(&memory);
+  memory.allow(0);
+  EXPECT_EQ(pushCall(list, 3, 4, reporter), nullptr);
+  EXPECT_NE(keys.output().find("err:310"), std::string::npos);
+  EXPECT_TRUE(list.empty());
+  EXPECT_EQ(list.newest(), nullptr);
+  std::int32_t tick = 0;
+  EXPECT_FALSE(list.earliestWaitingStart(tick));
+  EXPECT_FALSE(list.earliestEnd(tick));
+  memory.allow(1000);
+  Call* call = pushCall(list, 3, 4, reporter);
+  ASSERT_NE(call, nullptr);
+  CallCursor cursor;
+  ASSERT_TRUE(findNextCall(list, cursor, 3, CallSearch::kStarting));
+  EXPECT_EQ(cursor.call, call);
 }
 
 }  // namespace
