@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstdlib>
 
 namespace calls {
 
@@ -71,7 +72,8 @@ bool DueIndex::queueFirst() const {
 }
 
 void DueIndex::pushHeap(Entry entry) {
-  assert(heapSize_ < dueFrom_ && "room made ahead");
+  // Room is made ahead by every push; writing past it would corrupt memory unseen.
+  if (heapSize_ >= dueFrom_) [[unlikely]] std::abort();
   entries_.begin()[heapSize_++] = entry;
   std::push_heap(entries_.begin(), entries_.begin() + heapSize_, Later{});
 }
@@ -98,7 +100,8 @@ DueIndex::Entry* DueIndex::dueBelow(std::uint64_t order) const {
 }
 
 void DueIndex::addDue(Entry entry) {
-  assert(heapSize_ < dueFrom_ && "room made ahead");
+  // Room is made ahead by every push; writing past it would corrupt memory unseen.
+  if (heapSize_ >= dueFrom_) [[unlikely]] std::abort();
   // Mostly the newest call, which goes first: then nothing moves.
   Entry* at = dueBelow(entry.order);
   Entry* from = dueBegin();
