@@ -2,12 +2,15 @@
 
 #include <algorithm>
 
+#include "calls/run_setup.h"
+
 namespace calls {
 
-bool HopLedger::reserve(Call& call, std::span<const HopLinks> links, network::LinkTable& view,
-                        std::int32_t clock) {
+std::int32_t HopLedger::reserve(Call& call, std::span<const HopLinks> links,
+                                network::LinkTable& view, std::int64_t tick) {
   trace_.hopsBegin();
-  bool failed = false;
+  const std::int32_t clock = clockOf(tick);
+  std::int32_t failed = 0;
   for (std::size_t k = 0; k < call.hops.size() && k < links.size(); ++k) {
     HopAssignment& hop = call.hops[k];
     const HopLinks at = links[k];
@@ -15,26 +18,28 @@ bool HopLedger::reserve(Call& call, std::span<const HopLinks> links, network::Li
     network::Link& viewLink = view[static_cast<std::size_t>(at.view)];
     network::Link& liveLink = live_[static_cast<std::size_t>(at.live)];
     if (live_.freeFibers(liveLink)[hop.wavelength] <= 0) {
-      failed = true;
+      ++failed;
       trace_.updateError(0);
       recordBlocking(updateErrors_, clock, 0, reporter_);
+      if (observer_ != nullptr) observer_->hopRefused(static_cast<std::size_t>(at.live), tick, 0);
       continue;
     }
     if (hop.regenerate && liveLink.regenerators <= 0) {
-      failed = true;
+      ++failed;
       trace_.updateError(1);
       recordBlocking(updateErrors_, clock, 1, reporter_);
+      if (observer_ != nullptr) observer_->hopRefused(static_cast<std::size_t>(at.live), tick, 1);
     } else {
-      take(view, viewLink, liveLink, hop, -1);
+      take(view, viewLink, liveLink, hop, -1, tick);
       hop.reserved = true;
     }
     trace_.hop(hop.wavelength);
   }
-  return !failed;
+  return failed;
 }
 
-void HopLedger::release(const Call& call, std::span<const HopLinks> links,
-                        network::LinkTable& view) {
+void HopLedger::release(const Call& call, std::span<const HopLinks> links, network::LinkTable& view,
+                        std::int64_t tick) {
   trace_.hopsBegin();
   if (call.hops.empty()) trace_.blockedCallEnds();
   for (std::size_t k = 0; k < call.hops.size() && k < links.size(); ++k) {
@@ -43,7 +48,7 @@ void HopLedger::release(const Call& call, std::span<const HopLinks> links,
     if (hop.reserved) {
       const HopLinks at = links[k];
       take(view, view[static_cast<std::size_t>(at.view)], live_[static_cast<std::size_t>(at.live)],
-           hop, +1);
+           hop, +1, tick);
     }
     trace_.hop(hop.wavelength);
   }
@@ -52,15 +57,17 @@ void HopLedger::release(const Call& call, std::span<const HopLinks> links,
 // Moves one fibre of the hop's wavelength (and a regenerator when the hop converts) out
 // of (-1) or back into (+1) the view and the live network.
 void HopLedger::take(network::LinkTable& view, network::Link& viewLink, network::Link& liveLink,
-                     const HopAssignment& hop, int delta) {
+                     const HopAssignment& hop, int delta, std::int64_t tick) {
+  const auto position = static_cast<std::size_t>(&liveLink - &live_[0]);
   if (hop.regenerate) {
     viewLink.regenerators += delta;
     liveLink.regenerators += delta;
-    changes_.regeneratorsChanged(static_cast<std::size_t>(&liveLink - &live_[0]));
+    changes_.regeneratorsChanged(position);
   }
   view.freeFibers(viewLink)[hop.wavelength] += delta;
   live_.freeFibers(liveLink)[hop.wavelength] += delta;
   changes_.countersChanged(liveLink);
+  if (observer_ != nullptr) observer_->fibresChanged(position, -delta, tick);
 }
 
 bool anyReserved(const Call& call) {

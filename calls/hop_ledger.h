@@ -9,6 +9,7 @@
 #include "calls/blocking_stats.h"
 #include "calls/call_timeline.h"
 #include "calls/path_hops.h"
+#include "calls/run_observer.h"
 #include "calls/run_trace.h"
 #include "calls/view_sync.h"
 #include "network/link_table.h"
@@ -19,35 +20,40 @@ class HopLedger {
  public:
   // All must outlive the ledger; every change to the live table is recorded in `changes`.
   HopLedger(network::LinkTable& live, LiveChanges& changes, RunTrace& trace,
-            BlockingType& updateErrors, base::ErrorReporter& reporter)
+            BlockingType& updateErrors, base::ErrorReporter& reporter,
+            RunObserver* observer = nullptr)
       : live_(live),
         changes_(changes),
         trace_(trace),
         updateErrors_(updateErrors),
-        reporter_(reporter) {}
+        reporter_(reporter),
+        observer_(observer) {}
 
   // Takes, hop by hop in path order, one fibre of the hop's wavelength (and a regenerator
   // where the hop converts) from `view` and the live table, on every hop whose link both
   // hold (`links` gives their positions, one entry per hop of the call's path). A hop the
   // live table cannot carry takes nothing: it is traced and recorded as an update error
-  // keyed (clock, 0) for a busy fibre or (clock, 1) for a missing regenerator. Each hop
-  // taken is marked reserved. Returns false when some hop failed.
-  bool reserve(Call& call, std::span<const HopLinks> links, network::LinkTable& view,
-               std::int32_t clock);
+  // keyed (clock, 0) for a busy fibre or (clock, 1) for a missing regenerator, the clock
+  // being the trace's value of `tick`. Each hop taken is marked reserved. Returns the
+  // number of hops that failed.
+  std::int32_t reserve(Call& call, std::span<const HopLinks> links, network::LinkTable& view,
+                       std::int64_t tick);
 
   // Gives back exactly what reserve() took, tracing every hop's wavelength. `view` must be
   // the one the call reserved on, brought up to date before.
-  void release(const Call& call, std::span<const HopLinks> links, network::LinkTable& view);
+  void release(const Call& call, std::span<const HopLinks> links, network::LinkTable& view,
+               std::int64_t tick);
 
  private:
   void take(network::LinkTable& view, network::Link& viewLink, network::Link& liveLink,
-            const HopAssignment& hop, int delta);
+            const HopAssignment& hop, int delta, std::int64_t tick);
 
   network::LinkTable& live_;
   LiveChanges& changes_;
   RunTrace& trace_;
   BlockingType& updateErrors_;
   base::ErrorReporter& reporter_;
+  RunObserver* observer_;
 };
 
 // True when reserve() took something for the call.

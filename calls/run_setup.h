@@ -11,6 +11,7 @@
 #include "calls/blocking_stats.h"
 #include "calls/call_source.h"
 #include "calls/random_generator.h"
+#include "calls/run_observer.h"
 #include "network/link_state_view.h"
 #include "network/link_table.h"
 #include "network/node_list.h"
@@ -43,6 +44,8 @@ struct RunResources {
   routing::RouteTable& routeTable;
   BlockingTypes& blockingTypes;
   RandomGenerator& random;
+  // Told of every call and every change of the live network; none for the console.
+  RunObserver* observer = nullptr;
 };
 
 struct RunSettings {

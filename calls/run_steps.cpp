@@ -16,7 +16,7 @@ RunSteps::RunSteps(NetworkState& network, RunResources& resources, const RunSett
       trace_(resources.output),
       views_(network.loadedTable, network.liveTable, settings.updateInterval, resources.reporter),
       ledger_(network.liveTable, views_.changes(), trace_, resources.blockingTypes[kUpdateError],
-              resources.reporter) {}
+              resources.reporter, resources.observer) {}
 
 bool RunSteps::prepare() {
   try {
@@ -51,7 +51,7 @@ bool RunSteps::step(std::size_t i, std::int64_t tick, const CallTimes* known) {
   CallCursor cursor;
   if (times == nullptr || tick >= times->nextStartAt) {
     while (findNextCall(source.calls, cursor, now, CallSearch::kStarting)) {
-      startCall(source, sync, *cursor.call, tick);
+      startCall(i, sync, *cursor.call, tick);
       started = true;
     }
   }
@@ -61,7 +61,7 @@ bool RunSteps::step(std::size_t i, std::int64_t tick, const CallTimes* known) {
   } else if (times == nullptr || started || tick >= times->nextEndAt) {
     cursor.clear();
     while (findNextCall(source.calls, cursor, now, CallSearch::kEnding)) {
-      endCall(sync, *cursor.call);
+      endCall(sync, *cursor.call, tick);
       spareHops_.keep(cursor.call->hops);
       removeCall(source.calls, cursor);
     }
@@ -94,25 +94,32 @@ void RunSteps::readLine(SourceRun& run, std::int64_t tick) {
   trace_.callRead(*call);
 }
 
-void RunSteps::startCall(CallSource& source, ViewSync& sync, Call& call, std::int64_t tick) {
+void RunSteps::startCall(std::size_t i, ViewSync& sync, Call& call, std::int64_t tick) {
+  CallSource& source = *sources_[i].source;
   views_.check(sync, tick);
   views_.use(sync);
   network::LinkStateView& view = *sync.view;
   call.path = choosePath(settings_.pathPolicy, settings_.pathCount, source, res_.routeTable,
                          view.links, res_.random, res_.reporter);
   trace_.callStarts(call);
-  if (call.path != nullptr && !assign(view, call)) ++summary_.callsBlocked;
+  CallOutcome outcome;
+  outcome.hasPath = call.path != nullptr;
+  if (outcome.hasPath && !assign(view, call)) {
+    ++summary_.callsBlocked;
+    outcome.blockedByAssignment = true;
+    outcome.blocked = workspace_.blocked;
+  }
   markStarted(source.calls, call);
   ++summary_.callsStarted;
-  if (call.path == nullptr) {
+  if (!outcome.hasPath) {
     ++summary_.callsWithoutPath;
     res_.reporter.reportError(1001);
-    return;
+  } else {
+    const PathHops& hops = views_.hopsOf(*call.path);
+    outcome.refusedHops = ledger_.reserve(call, hops.links, view.links, tick);
+    if (outcome.refusedHops > 0) ++summary_.callsWithUpdateError;
   }
-  const PathHops& hops = views_.hopsOf(*call.path);
-  if (!ledger_.reserve(call, hops.links, view.links, clockOf(tick))) {
-    ++summary_.callsWithUpdateError;
-  }
+  if (res_.observer != nullptr) res_.observer->callStarted(i, tick, outcome);
 }
 
 // False when the call is blocked.
@@ -127,15 +134,16 @@ bool RunSteps::assign(network::LinkStateView& view, Call& call) {
   return carried;
 }
 
-void RunSteps::endCall(ViewSync& sync, Call& call) {
+void RunSteps::endCall(ViewSync& sync, Call& call, std::int64_t tick) {
   trace_.callEnds(call);
   if (call.path == nullptr) return;
   if (anyReserved(call)) views_.use(sync);
-  ledger_.release(call, views_.hopsOf(*call.path).links, sync.view->links);
+  ledger_.release(call, views_.hopsOf(*call.path).links, sync.view->links, tick);
 }
 
 RunSummary RunSteps::finish(std::int64_t ticks) {
   summary_.ticks = ticks;
+  if (res_.observer != nullptr) res_.observer->runEnded(ticks);
   for (int i = 0; i < kBlockingTypeCount; ++i) {
     summary_.blockingTotals[i] = std::max<std::int64_t>(blockingTotal(res_.blockingTypes[i]), 0);
   }

@@ -72,9 +72,9 @@ class RunSteps {
   };
 
   void readLine(SourceRun& run, std::int64_t tick);
-  void startCall(CallSource& source, ViewSync& sync, Call& call, std::int64_t tick);
+  void startCall(std::size_t i, ViewSync& sync, Call& call, std::int64_t tick);
   bool assign(network::LinkStateView& view, Call& call);
-  void endCall(ViewSync& sync, Call& call);
+  void endCall(ViewSync& sync, Call& call, std::int64_t tick);
   void cleanUp();
 
   NetworkState& net_;

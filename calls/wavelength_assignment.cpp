@@ -26,8 +26,9 @@ bool hasRegenerator(const PathLinks::Hop& hop) {
 }
 
 int block(BlockingTypes& types, BlockingCause cause, const PathLinks::Hop& hop,
-          base::ErrorReporter& reporter) {
+          base::ErrorReporter& reporter, BlockedAt* blocked) {
   recordBlocking(types[cause], hop.from, hop.to, reporter);
+  if (blocked != nullptr) *blocked = {cause, hop.from, hop.to};
   return 0;
 }
 
@@ -112,12 +113,12 @@ bool tryWavelength(std::int32_t wavelength, const PathLinks& links, HopList& hop
 // A hop that cannot be stored (1051, already reported) also ends the assignment with 0,
 // without a cause: a list with a gap would pair wavelengths with the wrong links.
 int assignWithConversion(const PathLinks& links, HopList& hops, BlockingTypes& blockingTypes,
-                         base::ErrorReporter& reporter) {
+                         base::ErrorReporter& reporter, BlockedAt* blocked) {
   if (links.hopCount() == 0) return 1;
   const std::int32_t lambdas = links.lambdaCount();
   const PathLinks::Hop first = links.hop(0);
   std::int32_t current = lowestFree(first, lambdas);
-  if (current < 0) return block(blockingTypes, kNoWavelength, first, reporter);
+  if (current < 0) return block(blockingTypes, kNoWavelength, first, reporter, blocked);
   if (appendHopFlagged(hops, current, false, reporter) == nullptr) return 0;
   for (std::size_t k = 1; k < links.hopCount(); ++k) {
     const PathLinks::Hop hop = links.hop(k);
@@ -125,11 +126,13 @@ int assignWithConversion(const PathLinks& links, HopList& hops, BlockingTypes& b
     if (!isFree(hop, current, lambdas)) {
       const std::int32_t free = lowestFree(hop, lambdas);
       const bool regenerator = hasRegenerator(hop);
-      if (free >= 0 && !regenerator) return block(blockingTypes, kNoRegenerator, hop, reporter);
+      if (free >= 0 && !regenerator)
+        return block(blockingTypes, kNoRegenerator, hop, reporter, blocked);
       if (free < 0 && !regenerator) {
-        return block(blockingTypes, kNoWavelengthNoRegenerator, hop, reporter);
+        return block(blockingTypes, kNoWavelengthNoRegenerator, hop, reporter, blocked);
       }
-      if (free < 0) return block(blockingTypes, kNoWavelengthWithRegenerator, hop, reporter);
+      if (free < 0)
+        return block(blockingTypes, kNoWavelengthWithRegenerator, hop, reporter, blocked);
       current = free;
       regenerate = true;
     }
@@ -179,6 +182,7 @@ bool assignWavelengths(AssignmentWorkspace& workspace, const network::LinkTable&
                        std::span<const std::ptrdiff_t> viewPositions) {
   HopList& hops = workspace.hops;
   freeHops(hops);
+  workspace.blocked = BlockedAt{};
   if (order.empty()) return true;
   // Room first, so that nothing below can fail half way.
   const std::size_t hopCount = path.empty() ? 0 : path.size() - 1;
@@ -189,7 +193,9 @@ bool assignWavelengths(AssignmentWorkspace& workspace, const network::LinkTable&
       bestFreeWavelength(links, order.size(), workspace.totals, workspace.freeEverywhere);
   if (best >= 0 && tryWavelength(best, links, hops, reporter)) return true;
   freeHops(hops);
-  if (assignWithConversion(links, hops, blockingTypes, reporter) == 1) return true;
+  if (assignWithConversion(links, hops, blockingTypes, reporter, &workspace.blocked) == 1) {
+    return true;
+  }
   freeHops(hops);
   return false;
 }

@@ -69,8 +69,16 @@ class PathLinks {
   std::int32_t lambdaCount_ = 0;
 };
 
-// Working storage reused from call to call; only `hops` is meant to be read, as
-// `assignWavelengths` leaves it.
+// Where and why an assignment was blocked, as the report keys it: the cause (types 0 to 3)
+// and the ends of the hop at which it stopped. A cause of -1 when no cause was recorded.
+struct BlockedAt {
+  int cause = -1;
+  network::NodeId from = network::kNoNode;
+  network::NodeId to = network::kNoNode;
+};
+
+// Working storage reused from call to call; only `hops` and `blocked` are meant to be read,
+// as `assignWavelengths` leaves them.
 struct AssignmentWorkspace {
   // Room for assigning paths of up to `hopCount` hops with up to `wavelengthCount`
   // wavelengths to try: once given, such an assignment allocates nothing but what
@@ -83,6 +91,8 @@ struct AssignmentWorkspace {
   std::vector<unsigned char> freeEverywhere;
   // The hop list of the call being assigned.
   HopList hops;
+  // For a blocked call, the cause recorded; cleared at every assignment.
+  BlockedAt blocked;
 };
 
 // True when the wavelength is free (counter > 0) on every hop and the path has a hop. The
@@ -94,9 +104,10 @@ bool tryWavelength(std::int32_t wavelength, const PathLinks& links, HopList& hop
 // changes to the lowest free one where the link has a regenerator. Returns 1 when every
 // hop is assigned (at once for a path without hops), 0 when the call is blocked after
 // recording exactly one cause (types 0-3, keyed by the hop's ends), or without a cause
-// after a hop could not be stored (1051 reported).
+// after a hop could not be stored (1051 reported). The cause recorded is also given in
+// `blocked`, when given.
 int assignWithConversion(const PathLinks& links, HopList& hops, BlockingTypes& blockingTypes,
-                         base::ErrorReporter& reporter);
+                         base::ErrorReporter& reporter, BlockedAt* blocked = nullptr);
 
 // Assigns one call's path on the view. First choice is the wavelength below
 // `order.size()` that is free (counter > 0) on every hop with the greatest total of free

@@ -25,32 +25,41 @@ std::vector<CurvePoint> curvePoints(const std::vector<SeedRun>& runs) {
     point.key = members.front()->key;
     std::vector<double> values;
     for (const SeedRun* run : members) {
-      values.push_back(run->blocking);
+      if (run->blocking) {
+        values.push_back(*run->blocking);
+      } else {
+        ++point.runsWithoutOffered;
+      }
       point.offered += run->offered;
       point.carried += run->carried;
     }
     point.seeds = static_cast<std::int64_t>(members.size());
-    const SampleMean mean = meanWithInterval(values);
-    point.meanBlocking = mean.mean;
-    point.halfWidth = mean.halfWidth;
+    if (!values.empty()) {
+      const SampleMean mean = meanWithInterval(values);
+      point.measured = true;
+      point.meanBlocking = mean.mean;
+      point.halfWidth = mean.halfWidth;
+    }
     points.push_back(point);
   }
   return points;
 }
 
 void writeCurveCsv(std::ostream& out, const std::vector<CurvePoint>& points) {
-  out << "policy,interval,load,seeds,offered,carried,blocking_mean,ci95_low,ci95_high\n";
+  out << "policy,interval,load,seeds,offered,carried,blocking_mean,ci95_low,ci95_high,"
+         "runs_without_offered\n";
   const auto precision = out.precision(10);
   for (const CurvePoint& point : points) {
     out << point.key.policy << ',' << point.key.interval << ',' << point.key.load << ','
-        << point.seeds << ',' << point.offered << ',' << point.carried << ',' << point.meanBlocking
-        << ',';
+        << point.seeds << ',' << point.offered << ',' << point.carried << ',';
+    if (point.measured) out << point.meanBlocking;
+    out << ',';
     if (point.halfWidth) {
       out << point.meanBlocking - *point.halfWidth << ',' << point.meanBlocking + *point.halfWidth;
     } else {
       out << ',';
     }
-    out << '\n';
+    out << ',' << point.runsWithoutOffered << '\n';
   }
   out.precision(precision);
 }

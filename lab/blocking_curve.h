@@ -22,7 +22,8 @@ struct SeedRun {
   std::uint64_t seed = 0;
   std::int64_t offered = 0;
   std::int64_t carried = 0;
-  double blocking = 0.0;
+  // None when nothing was offered.
+  std::optional<double> blocking;
   double seconds = 0.0;
 };
 
@@ -31,17 +32,23 @@ struct CurvePoint {
   std::int64_t seeds = 0;
   std::int64_t offered = 0;
   std::int64_t carried = 0;
+  // Over the runs that offered calls; 0 with `measured` false when none did.
   double meanBlocking = 0.0;
-  // None with a single seed.
+  bool measured = false;
+  // None with fewer than two runs that offered calls.
   std::optional<double> halfWidth;
+  // Runs without any offered call: they have no blocking probability and are left out.
+  std::int64_t runsWithoutOffered = 0;
 };
 
 // Ordered by policy, then interval, then load.
 std::vector<CurvePoint> curvePoints(const std::vector<SeedRun>& runs);
 
 // A header, then one row per point:
-// policy,interval,load,seeds,offered,carried,blocking_mean,ci95_low,ci95_high
-// (the interval columns empty for a single seed; the low end is not clipped at 0).
+// policy,interval,load,seeds,offered,carried,blocking_mean,ci95_low,ci95_high,
+// runs_without_offered (offered and carried summed over seeds; the mean empty when no run
+// offered a call, the interval columns when fewer than two did; the low end is not
+// clipped at 0).
 void writeCurveCsv(std::ostream& out, const std::vector<CurvePoint>& points);
 
 }  // namespace lab

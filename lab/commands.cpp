@@ -94,7 +94,12 @@ void printSummary(std::ostream& out, const RunOptions& options, const Experiment
       << "  update error (type 4)                   " << r.summary.callsWithUpdateError
       << " calls, " << totals[calls::kUpdateError] << " hops\n"
       << "  without path                            " << r.summary.callsWithoutPath << '\n'
-      << "blocking probability  " << std::setprecision(6) << r.blockingProbability << '\n';
+      << "blocking probability  ";
+  if (r.blockingProbability) {
+    out << std::setprecision(6) << *r.blockingProbability << '\n';
+  } else {
+    out << "none (no call offered)\n";
+  }
   if (r.generatedLoad) out << "offered load per pair " << *r.generatedLoad << " Erlang\n";
   out << "run time              " << std::fixed << std::setprecision(3) << r.seconds << " s ("
       << r.summary.ticks << " ticks)\n"
@@ -139,6 +144,7 @@ int runCommand(const RunOptions& options, LabIo& io) {
   plan.topology = readFile(options.topology, "topology file");
   plan.config = options.config;
   plan.sources = listedSources(options.pairs);
+  plan.warmup = options.warmup;
   RunLabel label{options.topology, std::nullopt, std::nullopt};
   if (options.allPairs) {
     TrafficModel model = trafficForLoad(options.traffic, options.load);
@@ -180,6 +186,7 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
     plan.seeds.push_back(options.firstSeed + static_cast<std::uint64_t>(i));
   }
   plan.traffic = trafficModel(options.traffic);
+  plan.warmup = options.warmup;
   for (double load : plan.loads) trafficForLoad(options.traffic, load);
   const std::vector<SweepTask> tasks = sweepTasks(plan);
   if (!options.jobsFile.empty()) {

@@ -50,6 +50,7 @@ struct RunOptions {
   double load = 0.0;
   TrafficOptions traffic;
   std::uint64_t seed = 1;
+  std::int64_t warmup = 0;
   bool trace = false;
   bool json = false;
   std::string output;
@@ -64,6 +65,7 @@ struct SweepOptions {
   std::int64_t seeds = 5;
   std::uint64_t firstSeed = 1;
   TrafficOptions traffic;
+  std::int64_t warmup = 0;
   unsigned threads = 0;
   std::string csv = "sweep.csv";
   std::string svg = "sweep.svg";

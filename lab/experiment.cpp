@@ -69,14 +69,27 @@ double addAllPairs(Run& run, const ExperimentPlan& plan, std::size_t& index) {
   return stream == 0 ? 0.0 : loads / static_cast<double>(stream);
 }
 
-void count(ExperimentResult& result) {
-  const calls::RunSummary& summary = result.summary;
-  result.offered = summary.callsStarted;
-  result.blocked = summary.callsBlocked + summary.callsWithUpdateError + summary.callsWithoutPath;
-  result.carried = result.offered - result.blocked;
-  result.blockingProbability =
-      result.offered > 0 ? static_cast<double>(result.blocked) / static_cast<double>(result.offered)
-                         : 0.0;
+void count(ExperimentResult& result, const RunAccount& account) {
+  const CallCounts& totals = account.totals();
+  result.offered = totals.offered;
+  result.carried = totals.carried;
+  result.blocked = totals.blocked;
+  result.causes = totals.causes;
+  if (result.offered > 0) {
+    result.blockingProbability =
+        static_cast<double>(result.blocked) / static_cast<double>(result.offered);
+  }
+  result.pairs = account.pairs();
+  result.links = account.links();
+  result.countedTicks = account.countedTicks();
+}
+
+std::vector<std::pair<std::int32_t, std::int32_t>> sourcePairs(const session::Session& session) {
+  std::vector<std::pair<std::int32_t, std::int32_t>> pairs;
+  for (const calls::CallSource& source : session.network().callSources) {
+    pairs.emplace_back(source.origin, source.destination);
+  }
+  return pairs;
 }
 
 }  // namespace
@@ -92,8 +105,10 @@ ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace) 
   if (plan.allPairs) result.generatedLoad = addAllPairs(run, plan, index);
   result.sourceCount = static_cast<std::int64_t>(index);
   if (index == 0) throw ExperimentError("no call source: give pairs or all ordered pairs");
+  RunAccount account(sourcePairs(run.session), run.session.network().liveTable, plan.warmup);
+  run.session.setRunObserver(&account);
   result.summary = run.session.run();
-  count(result);
+  count(result, account);
   result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
   return result;
 }

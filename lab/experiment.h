@@ -12,6 +12,7 @@
 
 #include "base/config.h"
 #include "calls/run_loop.h"
+#include "lab/run_account.h"
 #include "lab/traffic_model.h"
 
 namespace lab {
@@ -37,18 +38,27 @@ struct ExperimentPlan {
   // When set, a source for every ordered pair of distinct nodes, after the listed ones, in
   // the order (0,1), (0,2), ..., each with calls from this model and a seed of its own.
   std::optional<TrafficModel> allPairs;
+  // Calls started before this tick run and load the network but are left out of the
+  // counts, and so are the ticks before it.
+  std::int64_t warmup = 0;
 };
 
 struct ExperimentResult {
   calls::RunSummary summary;
-  // Offered: the calls the run started. Carried: those that hold a wavelength on every hop.
-  // Blocked: the rest (assignment blocked them, the live network refused a hop, or they had
-  // no path).
+  // Offered: the calls the run started from the warm-up on. Carried: those that hold a
+  // wavelength on every hop. Blocked: the rest (assignment blocked them, the live network
+  // refused a hop, or they had no path), by cause in `causes`.
   std::int64_t offered = 0;
   std::int64_t carried = 0;
   std::int64_t blocked = 0;
-  // blocked / offered; 0 when nothing was offered.
-  double blockingProbability = 0.0;
+  CauseCounts causes;
+  // blocked / offered; none when nothing was offered.
+  std::optional<double> blockingProbability;
+  // The same counts per ordered pair with a source, and per link of the network.
+  std::vector<PairAccount> pairs;
+  std::vector<LinkAccount> links;
+  // Ticks from the warm-up to the run's end.
+  std::int64_t countedTicks = 0;
   // Mean over the generated sources of the load their calls offer; none without them.
   std::optional<double> generatedLoad;
   std::int32_t nodeCount = 0;

@@ -67,6 +67,11 @@ void addRun(CLI::App& app, RunOptions& options) {
       ->check(CLI::PositiveNumber);
   addTrafficOptions(*run, options.traffic);
   run->add_option("--seed", options.seed, "Seed of the generated traffic")->capture_default_str();
+  run->add_option("--warmup", options.warmup,
+                  "Leave calls started before this tick, and the ticks before it, out of the "
+                  "counts")
+      ->check(CLI::Range(std::int64_t{0}, std::int64_t{1} << 62))
+      ->capture_default_str();
   run->add_flag("--trace", options.trace, "Write the console trace and report to standard output");
   run->add_flag("--json", options.json, "Print the summary as JSON");
   run->add_option("-o,--output", options.output, "Write the summary to this file");
@@ -94,6 +99,12 @@ void addSweep(CLI::App& app, SweepOptions& options) {
       ->capture_default_str();
   sweep->add_option("--first-seed", options.firstSeed, "First seed")->capture_default_str();
   addTrafficOptions(*sweep, options.traffic);
+  sweep
+      ->add_option("--warmup", options.warmup,
+                   "Leave calls started before this tick, and the ticks before it, out of the "
+                   "counts of every run")
+      ->check(CLI::Range(std::int64_t{0}, std::int64_t{1} << 62))
+      ->capture_default_str();
   sweep->add_option("-j,--threads", options.threads, "Threads (default: all cores)");
   sweep->add_option("--csv", options.csv, "CSV output")->capture_default_str();
   sweep->add_option("--svg", options.svg, "SVG chart output")->capture_default_str();

@@ -6,17 +6,57 @@ namespace lab {
 
 namespace {
 
-nlohmann::json causesToJson(const calls::RunSummary& summary) {
-  const auto& totals = summary.blockingTotals;
+// The report's types 0 to 3 by name.
+nlohmann::json assignmentCausesToJson(const std::array<std::int64_t, 4>& counts) {
   return {
-      {"no_wavelength", totals[calls::kNoWavelength]},
-      {"no_regenerator", totals[calls::kNoRegenerator]},
-      {"no_wavelength_no_regenerator", totals[calls::kNoWavelengthNoRegenerator]},
-      {"no_wavelength_with_regenerator", totals[calls::kNoWavelengthWithRegenerator]},
-      {"update_error", summary.callsWithUpdateError},
-      {"update_error_hops", totals[calls::kUpdateError]},
-      {"without_path", summary.callsWithoutPath},
+      {"no_wavelength", counts[calls::kNoWavelength]},
+      {"no_regenerator", counts[calls::kNoRegenerator]},
+      {"no_wavelength_no_regenerator", counts[calls::kNoWavelengthNoRegenerator]},
+      {"no_wavelength_with_regenerator", counts[calls::kNoWavelengthWithRegenerator]},
   };
+}
+
+nlohmann::json causesToJson(const CauseCounts& causes) {
+  nlohmann::json json = assignmentCausesToJson(causes.assignment);
+  json["assignment_without_cause"] = causes.assignmentUnrecorded;
+  json["update_error"] = causes.updateErrorCalls;
+  json["update_error_hops"] = causes.updateErrorHops;
+  json["without_path"] = causes.withoutPath;
+  return json;
+}
+
+nlohmann::json countsToJson(const CallCounts& counts) {
+  return {{"offered", counts.offered},
+          {"carried", counts.carried},
+          {"blocked", counts.blocked},
+          {"blocked_by_cause", causesToJson(counts.causes)}};
+}
+
+nlohmann::json pairsToJson(const std::vector<PairAccount>& pairs) {
+  nlohmann::json list = nlohmann::json::array();
+  for (const PairAccount& pair : pairs) {
+    nlohmann::json entry = {{"origin", pair.origin}, {"destination", pair.destination}};
+    entry.update(countsToJson(pair.calls));
+    list.push_back(std::move(entry));
+  }
+  return list;
+}
+
+nlohmann::json linksToJson(const std::vector<LinkAccount>& links) {
+  nlohmann::json list = nlohmann::json::array();
+  for (const LinkAccount& link : links) {
+    list.push_back({{"from", link.from},
+                    {"to", link.to},
+                    {"blocking_events", assignmentCausesToJson(link.blockingEvents)},
+                    {"update_error_hops", link.updateErrorHops},
+                    {"mean_occupancy", link.meanOccupancy}});
+  }
+  return list;
+}
+
+nlohmann::json probabilityToJson(const std::optional<double>& probability) {
+  if (!probability) return nullptr;
+  return *probability;
 }
 
 nlohmann::json trafficToJson(const RunLabel& label) {
@@ -54,9 +94,13 @@ nlohmann::json runToJson(const ExperimentPlan& plan, const RunLabel& label,
         {"offered", result.offered},
         {"carried", result.carried},
         {"blocked", result.blocked},
-        {"blocked_by_cause", causesToJson(result.summary)}}},
-      {"blocking_probability", result.blockingProbability},
+        {"blocked_by_cause", causesToJson(result.causes)}}},
+      {"blocking_probability", probabilityToJson(result.blockingProbability)},
       {"ticks", result.summary.ticks},
+      {"warmup", plan.warmup},
+      {"counted_ticks", result.countedTicks},
+      {"pairs", pairsToJson(result.pairs)},
+      {"links", linksToJson(result.links)},
       {"run_seconds", result.seconds},
   };
   if (result.generatedLoad) document["traffic"]["measured_load"] = *result.generatedLoad;
@@ -76,7 +120,8 @@ SeedRun seedRunFromJson(const nlohmann::json& document) {
     run.seed = traffic.at("seed").get<std::uint64_t>();
     run.offered = document.at("calls").at("offered").get<std::int64_t>();
     run.carried = document.at("calls").at("carried").get<std::int64_t>();
-    run.blocking = document.at("blocking_probability").get<double>();
+    const nlohmann::json& blocking = document.at("blocking_probability");
+    if (!blocking.is_null()) run.blocking = blocking.get<double>();
     run.seconds = document.at("run_seconds").get<double>();
     return run;
   } catch (const nlohmann::json::exception& error) {

@@ -53,6 +53,7 @@ ExperimentPlan experimentOf(const SweepPlan& plan, const SweepTask& task) {
   traffic.meanGap = meanGapForLoad(task.key.load, traffic.meanHolding);
   traffic.seed = task.seed;
   experiment.allPairs = traffic;
+  experiment.warmup = plan.warmup;
   return experiment;
 }
 
@@ -125,6 +126,8 @@ std::string jobLine(const SweepPlan& plan, const SweepTask& task, std::size_t in
       std::to_string(traffic.count),
       "--seed",
       std::to_string(task.seed),
+      "--warmup",
+      std::to_string(plan.warmup),
       "--json",
       "--output",
       resultsDir + "/point-" + std::to_string(index) + ".json",

@@ -25,6 +25,8 @@ struct SweepPlan {
   std::vector<std::uint64_t> seeds;
   // Holding kind, mean and calls per pair; the gap follows from each load.
   TrafficModel traffic;
+  // Ticks left out of every run's counts.
+  std::int64_t warmup = 0;
 };
 
 struct SweepTask {

@@ -105,7 +105,7 @@ void Session::findCandidatePaths(calls::CallSource& source) {
 
 calls::RunResources Session::runResources() {
   return calls::RunResources{io_.output,  io_.keys,       io_.reporter, views_,
-                             routeTable_, blockingTypes_, random_};
+                             routeTable_, blockingTypes_, random_,      runObserver_};
 }
 
 calls::RunSummary Session::run() {

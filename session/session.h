@@ -82,6 +82,13 @@ class Session {
   // plain tick-by-tick loop to check the program's against.
   void setRunDriver(calls::RunDriver driver) { runDriver_ = driver; }
 
+  // Told of every call and live change of the runs from now on; none to stop. It must
+  // outlive the runs it is told of.
+  void setRunObserver(calls::RunObserver* observer) { runObserver_ = observer; }
+
+  // The open network, its tables and its sources in run order. A network must be open.
+  const calls::NetworkState& network() const { return *network_; }
+
  private:
   calls::RunResources runResources();
   network::LinkStateView* viewOfPair(std::int32_t origin, std::int32_t destination, bool& created);
@@ -97,6 +104,7 @@ class Session {
   calls::BlockingTypes blockingTypes_;
   calls::RandomGenerator random_;
   calls::RunDriver runDriver_ = nullptr;
+  calls::RunObserver* runObserver_ = nullptr;
 };
 
 }  // namespace session

@@ -51,7 +51,7 @@ TEST(HopLedger, ReleaseGivesBackExactlyWhatTheReservationTook) {
   Fixture f;
   HopLedger ledger(f.live, f.changes, f.trace, f.types[kUpdateError], f.reporter);
   f.call->hops = {{0, false}, {1, true}};
-  EXPECT_TRUE(ledger.reserve(*f.call, f.links, f.view, 3));
+  EXPECT_EQ(ledger.reserve(*f.call, f.links, f.view, 3), 0);
   EXPECT_EQ(f.console.takeOutput(), "      0-1-");
   EXPECT_TRUE(anyReserved(*f.call));
   for (network::LinkTable* table : {&f.live, &f.view}) {
@@ -63,7 +63,7 @@ TEST(HopLedger, ReleaseGivesBackExactlyWhatTheReservationTook) {
   EXPECT_GT(f.changes.countersStamp(f.live[1]), 0u);
   EXPECT_GT(f.changes.regeneratorsStamp(1), 0u);
 
-  ledger.release(*f.call, f.links, f.view);
+  ledger.release(*f.call, f.links, f.view, 9);
   EXPECT_EQ(f.console.takeOutput(), "      0-1-");
   for (network::LinkTable* table : {&f.live, &f.view}) {
     for (std::size_t k = 0; k < 2; ++k) {
@@ -82,7 +82,7 @@ TEST(HopLedger, AHopTheLiveNetworkCannotCarryTakesNothingAndIsRecordedByClock) {
   f.live.freeFibers(f.live[0])[0] = 0;
   f.live[1].regenerators = 0;
   f.call->hops = {{0, false}, {1, true}};
-  EXPECT_FALSE(ledger.reserve(*f.call, f.links, f.view, 42));
+  EXPECT_EQ(ledger.reserve(*f.call, f.links, f.view, 42), 2);
   // A busy fibre prints no wavelength; a missing regenerator prints the hop's.
   EXPECT_EQ(f.console.takeOutput(), "       BLOK NO ACTUAL0  BLOK NO ACTUAL1 1-");
   EXPECT_FALSE(anyReserved(*f.call));
@@ -95,7 +95,7 @@ TEST(HopLedger, AHopTheLiveNetworkCannotCarryTakesNothingAndIsRecordedByClock) {
   EXPECT_EQ(f.types[kUpdateError].events[1].second, 1);
 
   // Nothing was taken, so the end gives nothing back.
-  ledger.release(*f.call, f.links, f.view);
+  ledger.release(*f.call, f.links, f.view, 9);
   EXPECT_EQ(f.console.takeOutput(), "      0-1-");
   EXPECT_EQ(f.liveFree(0, 0), 0);
   EXPECT_EQ(f.live[1].regenerators, 0);
@@ -106,13 +106,13 @@ TEST(HopLedger, HopsOnMissingLinksAreLeftOutAndABlockedCallSaysSo) {
   HopLedger ledger(f.live, f.changes, f.trace, f.types[kUpdateError], f.reporter);
   const HopLinks missing[2] = {{0, -1}, {-1, 1}};
   f.call->hops = {{1, false}, {1, false}};
-  EXPECT_TRUE(ledger.reserve(*f.call, missing, f.view, 0));
+  EXPECT_EQ(ledger.reserve(*f.call, missing, f.view, 0), 0);
   EXPECT_EQ(f.console.takeOutput(), "      ");
   EXPECT_EQ(f.liveFree(0, 1), 1);
   EXPECT_EQ(f.liveFree(1, 1), 1);
 
   f.call->hops.clear();
-  ledger.release(*f.call, f.links, f.view);
+  ledger.release(*f.call, f.links, f.view, 9);
   EXPECT_EQ(f.console.takeOutput(), "      Llamada con Bloqueo...");
 }
 

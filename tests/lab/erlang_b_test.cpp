@@ -39,7 +39,7 @@ Measured measure(const Case& c, int seeds, std::int64_t calls) {
     plan.sources.push_back({0, 1, callFileText(generated)});
     const ExperimentResult result = runExperiment(plan);
     EXPECT_EQ(result.offered, calls) << "one source: the run ends after its last call";
-    blocking.push_back(result.blockingProbability);
+    blocking.push_back(result.blockingProbability.value());
     load += offeredLoad(generated);
   }
   return {meanWithInterval(blocking), load / seeds};

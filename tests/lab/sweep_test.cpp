@@ -47,9 +47,9 @@ TEST(Sweep, CsvHasOneRowPerPointWithTheMeanAndIntervalOverSeeds) {
   ASSERT_EQ(outcome.status, 0) << outcome.err;
   const auto rows = csvRows(ScratchDirectory::read(dir.file("s.csv")));
   ASSERT_EQ(rows.size(), 5u);
-  EXPECT_EQ(rows[0],
-            (std::vector<std::string>{"policy", "interval", "load", "seeds", "offered", "carried",
-                                      "blocking_mean", "ci95_low", "ci95_high"}));
+  EXPECT_EQ(rows[0], (std::vector<std::string>{"policy", "interval", "load", "seeds", "offered",
+                                               "carried", "blocking_mean", "ci95_low", "ci95_high",
+                                               "runs_without_offered"}));
   SweepPlan plan;
   plan.topologyText = kRing;
   plan.config.lambdaCount = 2;
@@ -58,11 +58,12 @@ TEST(Sweep, CsvHasOneRowPerPointWithTheMeanAndIntervalOverSeeds) {
   plan.traffic.count = 300;
   for (std::size_t r = 1; r < rows.size(); ++r) {
     const auto& row = rows[r];
-    ASSERT_EQ(row.size(), 9u);
+    ASSERT_EQ(row.size(), 10u);
+    EXPECT_EQ(row[9], "0");
     std::vector<double> blocking;
     for (std::uint64_t seed = 1; seed <= 3; ++seed) {
       const SweepTask task{{std::stod(row[2]), std::stoi(row[0]), std::stoi(row[1])}, seed};
-      blocking.push_back(runExperiment(experimentOf(plan, task)).blockingProbability);
+      blocking.push_back(runExperiment(experimentOf(plan, task)).blockingProbability.value());
     }
     const SampleMean expected = meanWithInterval(blocking);
     EXPECT_EQ(row[3], "3");
