@@ -27,6 +27,11 @@ std::vector<CurvePoint> curvePoints(const std::vector<SeedRun>& runs) {
     for (const SeedRun* run : members) {
       if (run->blocking) {
         values.push_back(*run->blocking);
+        const auto causes = causeColumns(run->causes);
+        for (std::size_t c = 0; c < kCauseColumns; ++c) {
+          point.meanCauseShares[c] +=
+              static_cast<double>(causes[c]) / static_cast<double>(run->offered);
+        }
       } else {
         ++point.runsWithoutOffered;
       }
@@ -35,6 +40,7 @@ std::vector<CurvePoint> curvePoints(const std::vector<SeedRun>& runs) {
     }
     point.seeds = static_cast<std::int64_t>(members.size());
     if (!values.empty()) {
+      for (double& share : point.meanCauseShares) share /= static_cast<double>(values.size());
       const SampleMean mean = meanWithInterval(values);
       point.measured = true;
       point.meanBlocking = mean.mean;
@@ -47,7 +53,9 @@ std::vector<CurvePoint> curvePoints(const std::vector<SeedRun>& runs) {
 
 void writeCurveCsv(std::ostream& out, const std::vector<CurvePoint>& points) {
   out << "policy,interval,load,seeds,offered,carried,blocking_mean,ci95_low,ci95_high,"
-         "runs_without_offered\n";
+         "runs_without_offered";
+  for (const char* name : kCauseNames) out << ',' << name;
+  out << '\n';
   const auto precision = out.precision(10);
   for (const CurvePoint& point : points) {
     out << point.key.policy << ',' << point.key.interval << ',' << point.key.load << ','
@@ -59,7 +67,27 @@ void writeCurveCsv(std::ostream& out, const std::vector<CurvePoint>& points) {
     } else {
       out << ',';
     }
-    out << ',' << point.runsWithoutOffered << '\n';
+    out << ',' << point.runsWithoutOffered;
+    for (double share : point.meanCauseShares) {
+      out << ',';
+      if (point.measured) out << share;
+    }
+    out << '\n';
+  }
+  out.precision(precision);
+}
+
+void writeRunsCsv(std::ostream& out, const std::vector<SeedRun>& runs) {
+  out << "policy,interval,load,seed,offered,carried,blocked,blocking";
+  for (const char* name : kCauseNames) out << ',' << name;
+  out << ",run_seconds\n";
+  const auto precision = out.precision(10);
+  for (const SeedRun& run : runs) {
+    out << run.key.policy << ',' << run.key.interval << ',' << run.key.load << ',' << run.seed
+        << ',' << run.offered << ',' << run.carried << ',' << run.blocked << ',';
+    if (run.blocking) out << *run.blocking;
+    for (std::int64_t count : causeColumns(run.causes)) out << ',' << count;
+    out << ',' << run.seconds << '\n';
   }
   out.precision(precision);
 }

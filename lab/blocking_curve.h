@@ -2,10 +2,13 @@
 // interval, with the mean blocking probability over seeds and its 95% interval.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <ostream>
 #include <vector>
+
+#include "lab/cause_counts.h"
 
 namespace lab {
 
@@ -25,6 +28,8 @@ struct SeedRun {
   // None when nothing was offered.
   std::optional<double> blocking;
   double seconds = 0.0;
+  std::int64_t blocked = 0;
+  CauseCounts causes;
 };
 
 struct CurvePoint {
@@ -39,6 +44,9 @@ struct CurvePoint {
   std::optional<double> halfWidth;
   // Runs without any offered call: they have no blocking probability and are left out.
   std::int64_t runsWithoutOffered = 0;
+  // Per cause, the mean over the same runs of the share of offered calls it blocked; the
+  // shares add up to the mean blocking.
+  std::array<double, kCauseColumns> meanCauseShares{};
 };
 
 // Ordered by policy, then interval, then load.
@@ -46,9 +54,14 @@ std::vector<CurvePoint> curvePoints(const std::vector<SeedRun>& runs);
 
 // A header, then one row per point:
 // policy,interval,load,seeds,offered,carried,blocking_mean,ci95_low,ci95_high,
-// runs_without_offered (offered and carried summed over seeds; the mean empty when no run
-// offered a call, the interval columns when fewer than two did; the low end is not
-// clipped at 0).
+// runs_without_offered, then the mean share of each cause (kCauseNames) (offered and carried
+// summed over seeds; the means empty when no run offered a call, the interval columns when
+// fewer than two did; the low end is not clipped at 0).
 void writeCurveCsv(std::ostream& out, const std::vector<CurvePoint>& points);
+
+// A header, then one row per run, in the order given:
+// policy,interval,load,seed,offered,carried,blocked,blocking, the calls blocked by each cause
+// (kCauseNames), run_seconds (blocking empty when nothing was offered).
+void writeRunsCsv(std::ostream& out, const std::vector<SeedRun>& runs);
 
 }  // namespace lab

@@ -107,7 +107,13 @@ void printSummary(std::ostream& out, const RunOptions& options, const Experiment
 }
 
 void writeCurve(const std::vector<SeedRun>& runs, const std::string& csvPath,
-                const std::string& svgPath, const std::string& title) {
+                const std::string& svgPath, const std::string& title,
+                const std::string& runsCsvPath) {
+  if (!runsCsvPath.empty()) {
+    std::ostringstream rows;
+    writeRunsCsv(rows, runs);
+    writeFile(runsCsvPath, rows.str());
+  }
   const std::vector<CurvePoint> points = curvePoints(runs);
   std::ostringstream csv;
   writeCurveCsv(csv, points);
@@ -209,7 +215,7 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
     throw UsageError(error.what());
   }
   bar.finish();
-  writeCurve(runs, options.csv, options.svg, options.title);
+  writeCurve(runs, options.csv, options.svg, options.title, options.runsCsv);
   return 0;
 }
 
@@ -226,7 +232,7 @@ int collectCommand(const CollectOptions& options, LabIo& io) {
       throw UsageError("'" + path + "': " + error.what());
     }
   }
-  writeCurve(runs, options.csv, options.svg, options.title);
+  writeCurve(runs, options.csv, options.svg, options.title, options.runsCsv);
   io.err << runs.size() << " runs collected into " << options.csv << " and " << options.svg << '\n';
   return 0;
 }

@@ -70,6 +70,8 @@ struct SweepOptions {
   std::string csv = "sweep.csv";
   std::string svg = "sweep.svg";
   std::string title = "Blocking probability";
+  // One row per run when given.
+  std::string runsCsv;
   std::string jobsFile;
   std::string resultsDir = "results";
   std::string program = "wrnsim-lab";
@@ -80,6 +82,7 @@ struct CollectOptions {
   std::string csv = "sweep.csv";
   std::string svg = "sweep.svg";
   std::string title = "Blocking probability";
+  std::string runsCsv;
 };
 
 // Each returns the exit status; a UsageError escapes for the caller to print.

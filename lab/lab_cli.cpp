@@ -109,6 +109,7 @@ void addSweep(CLI::App& app, SweepOptions& options) {
   sweep->add_option("--csv", options.csv, "CSV output")->capture_default_str();
   sweep->add_option("--svg", options.svg, "SVG chart output")->capture_default_str();
   sweep->add_option("--title", options.title, "Chart title")->capture_default_str();
+  sweep->add_option("--runs-csv", options.runsCsv, "CSV output with one row per run (every seed)");
   sweep->add_option("--jobs-file", options.jobsFile,
                     "Write one 'run --json' command line per run here instead of running");
   sweep->add_option("--results-dir", options.resultsDir, "Where the command lines write results")
@@ -124,6 +125,8 @@ void addCollect(CLI::App& app, CollectOptions& options) {
   collect->add_option("--csv", options.csv, "CSV output")->capture_default_str();
   collect->add_option("--svg", options.svg, "SVG chart output")->capture_default_str();
   collect->add_option("--title", options.title, "Chart title")->capture_default_str();
+  collect->add_option("--runs-csv", options.runsCsv,
+                      "CSV output with one row per run (every seed)");
 }
 
 }  // namespace

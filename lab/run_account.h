@@ -10,22 +10,10 @@
 
 #include "calls/run_observer.h"
 #include "calls/run_setup.h"
+#include "lab/cause_counts.h"
 #include "network/link_table.h"
 
 namespace lab {
-
-// Started calls that did not get through, by why.
-struct CauseCounts {
-  // By the assignment, per report type 0 to 3 (No hay Lamdas, Faltan Regeneradores, Faltan
-  // Lamdas & Regeneradores, Faltan Lamdas; Si Regeneradores).
-  std::array<std::int64_t, 4> assignment{};
-  // By the assignment without a recorded cause (its working room could not be had).
-  std::int64_t assignmentUnrecorded = 0;
-  // Calls of which the live network refused at least one hop, and those hops.
-  std::int64_t updateErrorCalls = 0;
-  std::int64_t updateErrorHops = 0;
-  std::int64_t withoutPath = 0;
-};
 
 struct CallCounts {
   std::int64_t offered = 0;

@@ -122,6 +122,17 @@ SeedRun seedRunFromJson(const nlohmann::json& document) {
     run.carried = document.at("calls").at("carried").get<std::int64_t>();
     const nlohmann::json& blocking = document.at("blocking_probability");
     if (!blocking.is_null()) run.blocking = blocking.get<double>();
+    const nlohmann::json& calls = document.at("calls");
+    run.blocked = calls.at("blocked").get<std::int64_t>();
+    // Records from before the causes were kept read as none.
+    const nlohmann::json causes = calls.value("blocked_by_cause", nlohmann::json::object());
+    for (std::size_t type = 0; type < 4; ++type) {
+      run.causes.assignment[type] = causes.value(kCauseNames[type], std::int64_t{0});
+    }
+    run.causes.assignmentUnrecorded = causes.value("assignment_without_cause", std::int64_t{0});
+    run.causes.updateErrorCalls = causes.value("update_error", std::int64_t{0});
+    run.causes.updateErrorHops = causes.value("update_error_hops", std::int64_t{0});
+    run.causes.withoutPath = causes.value("without_path", std::int64_t{0});
     run.seconds = document.at("run_seconds").get<double>();
     return run;
   } catch (const nlohmann::json::exception& error) {

@@ -74,7 +74,9 @@ std::vector<SeedRun> runSweep(const SweepPlan& plan, unsigned threads,
                           result.offered,
                           result.carried,
                           result.blockingProbability,
-                          result.seconds};
+                          result.seconds,
+                          result.blocked,
+                          result.causes};
       } catch (...) {
         std::lock_guard lock(mutex);
         if (!firstError) firstError = std::current_exception();

@@ -133,6 +133,21 @@ TEST(RunAccount, PairsAndLinksAddUpAndAgreeWithTheConsoleReport) {
   }
 }
 
+// A run of a point whose blocked calls are split between no wavelength and update errors.
+SeedRun seedRun(std::uint64_t seed, std::int64_t offered, std::int64_t noWavelength,
+                std::int64_t updateErrors) {
+  SeedRun run;
+  run.key = PointKey{1.0, 2, 0};
+  run.seed = seed;
+  run.offered = offered;
+  run.blocked = noWavelength + updateErrors;
+  run.carried = offered - run.blocked;
+  if (offered > 0) run.blocking = static_cast<double>(run.blocked) / static_cast<double>(offered);
+  run.causes.assignment[calls::kNoWavelength] = noWavelength;
+  run.causes.updateErrorCalls = updateErrors;
+  return run;
+}
+
 TEST(RunAccount, ARunWithoutOfferedCallsHasNoBlockingProbabilityAndIsLeftOutOfMeans) {
   // Every call starts before a warm-up that outlasts the run.
   ExperimentPlan plan = twoCallsOnOneLink(1'000'000);
@@ -140,21 +155,31 @@ TEST(RunAccount, ARunWithoutOfferedCallsHasNoBlockingProbabilityAndIsLeftOutOfMe
   EXPECT_EQ(result.offered, 0);
   EXPECT_FALSE(result.blockingProbability.has_value());
 
-  const PointKey key{1.0, 2, 0};
   const std::vector<CurvePoint> points =
-      curvePoints({SeedRun{key, 1, 0, 0, std::nullopt, 0.0}, SeedRun{key, 2, 10, 8, 0.2, 0.0},
-                   SeedRun{key, 3, 10, 6, 0.4, 0.0}});
+      curvePoints({seedRun(1, 0, 0, 0), seedRun(2, 10, 2, 0), seedRun(3, 10, 1, 3)});
   ASSERT_EQ(points.size(), 1u);
   EXPECT_TRUE(points[0].measured);
   EXPECT_DOUBLE_EQ(points[0].meanBlocking, 0.3);
   EXPECT_EQ(points[0].runsWithoutOffered, 1);
   EXPECT_EQ(points[0].seeds, 3);
+  // Each cause's mean share over the same two runs; together they are the mean blocking.
+  EXPECT_DOUBLE_EQ(points[0].meanCauseShares[0], 0.15);
+  EXPECT_DOUBLE_EQ(points[0].meanCauseShares[5], 0.15);
 
-  const std::vector<CurvePoint> none = curvePoints({SeedRun{key, 1, 0, 0, std::nullopt, 0.0}});
+  const std::vector<CurvePoint> none = curvePoints({seedRun(1, 0, 0, 0)});
   EXPECT_FALSE(none[0].measured);
   std::ostringstream csv;
   writeCurveCsv(csv, none);
-  EXPECT_NE(csv.str().find("\n2,0,1,1,0,0,,,,1\n"), std::string::npos) << csv.str();
+  EXPECT_NE(csv.str().find("\n2,0,1,1,0,0,,,,1,,,,,,,\n"), std::string::npos) << csv.str();
+
+  std::ostringstream runs;
+  writeRunsCsv(runs, {seedRun(1, 0, 0, 0), seedRun(3, 10, 1, 3)});
+  EXPECT_EQ(runs.str(),
+            "policy,interval,load,seed,offered,carried,blocked,blocking,no_wavelength,"
+            "no_regenerator,no_wavelength_no_regenerator,no_wavelength_with_regenerator,"
+            "assignment_without_cause,update_error,without_path,run_seconds\n"
+            "2,0,1,1,0,0,0,,0,0,0,0,0,0,0,0\n"
+            "2,0,1,3,10,6,4,0.4,1,0,0,0,0,3,0,0\n");
 }
 
 }  // namespace

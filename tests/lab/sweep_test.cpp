@@ -47,9 +47,12 @@ TEST(Sweep, CsvHasOneRowPerPointWithTheMeanAndIntervalOverSeeds) {
   ASSERT_EQ(outcome.status, 0) << outcome.err;
   const auto rows = csvRows(ScratchDirectory::read(dir.file("s.csv")));
   ASSERT_EQ(rows.size(), 5u);
-  EXPECT_EQ(rows[0], (std::vector<std::string>{"policy", "interval", "load", "seeds", "offered",
-                                               "carried", "blocking_mean", "ci95_low", "ci95_high",
-                                               "runs_without_offered"}));
+  EXPECT_EQ(rows[0],
+            (std::vector<std::string>{
+                "policy", "interval", "load", "seeds", "offered", "carried", "blocking_mean",
+                "ci95_low", "ci95_high", "runs_without_offered", "no_wavelength", "no_regenerator",
+                "no_wavelength_no_regenerator", "no_wavelength_with_regenerator",
+                "assignment_without_cause", "update_error", "without_path"}));
   SweepPlan plan;
   plan.topologyText = kRing;
   plan.config.lambdaCount = 2;
@@ -58,8 +61,12 @@ TEST(Sweep, CsvHasOneRowPerPointWithTheMeanAndIntervalOverSeeds) {
   plan.traffic.count = 300;
   for (std::size_t r = 1; r < rows.size(); ++r) {
     const auto& row = rows[r];
-    ASSERT_EQ(row.size(), 10u);
+    ASSERT_EQ(row.size(), 17u);
     EXPECT_EQ(row[9], "0");
+    // Every blocked call has one cause: the shares add up to the mean.
+    double shares = 0.0;
+    for (std::size_t c = 10; c < 17; ++c) shares += std::stod(row[c]);
+    EXPECT_NEAR(shares, std::stod(row[6]), 1e-9);
     std::vector<double> blocking;
     for (std::uint64_t seed = 1; seed <= 3; ++seed) {
       const SweepTask task{{std::stod(row[2]), std::stoi(row[0]), std::stoi(row[1])}, seed};
