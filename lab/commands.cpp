@@ -1,5 +1,11 @@
 #include "lab/commands.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <nlohmann/json.hpp>
@@ -18,18 +24,61 @@ namespace lab {
 namespace {
 
 std::string readFile(const std::string& path, const std::string& what) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) {
+    throw UsageError("the " + what + " '" + path + "' is a folder, not a file");
+  }
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw UsageError("cannot read " + what + " '" + path + "'");
+  if (!in) throw UsageError("cannot read " + what + " '" + path + "': " + std::strerror(errno));
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
 }
 
+// Standard output must have taken all that was written to it since errno was cleared; the
+// system's reason otherwise.
+void checkOut(LabIo& io) {
+  io.out.flush();
+  if (!io.out) {
+    throw UsageError(std::string("cannot write standard output: ") +
+                     std::strerror(errno != 0 ? errno : EIO));
+  }
+}
+
+void writeOut(LabIo& io, const std::string& text) {
+  errno = 0;
+  io.out << text;
+  checkOut(io);
+}
+
+// Says before any work is done whether the file can be written, without making it.
+void checkWritable(const std::string& path) {
+  if (path.empty()) return;
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::path file(path);
+  if (fs::is_directory(file, error)) throw UsageError("cannot write '" + path + "': a folder");
+  const bool exists = fs::exists(file, error);
+  fs::path folder = file.parent_path();
+  if (folder.empty()) folder = ".";
+  const std::string checked = exists ? path : folder.string();
+  if (::access(checked.c_str(), W_OK) != 0) {
+    throw UsageError("cannot write '" + path + "': " + std::strerror(errno));
+  }
+}
+
+// Writes the whole text or nothing: a file left half written is removed.
 void writeFile(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary);
-  out << text;
-  out.flush();
-  if (!out) throw UsageError("cannot write '" + path + "'");
+  std::FILE* out = std::fopen(path.c_str(), "wb");
+  if (out == nullptr) throw UsageError("cannot write '" + path + "': " + std::strerror(errno));
+  const bool written =
+      std::fwrite(text.data(), 1, text.size(), out) == text.size() && std::fflush(out) == 0;
+  const int error = errno;
+  const bool closed = std::fclose(out) == 0;
+  if (written && closed) return;
+  std::error_code ignored;
+  if (std::filesystem::is_regular_file(path, ignored)) std::filesystem::remove(path, ignored);
+  throw UsageError("cannot write '" + path + "': " + std::strerror(written ? errno : error));
 }
 
 TrafficModel trafficModel(const TrafficOptions& options) {
@@ -71,6 +120,10 @@ std::vector<SourcePlan> listedSources(const std::vector<std::string>& words) {
     } catch (const std::logic_error&) {
       throw UsageError("--pair takes ORIGIN DESTINATION CALLFILE with whole node numbers, not '" +
                        words[i] + " " + words[i + 1] + "'");
+    }
+    if (source.origin == source.destination) {
+      throw UsageError("--pair " + words[i] + " " + words[i + 1] +
+                       ": the origin and the destination must be two different nodes");
     }
     source.calls = readFile(words[i + 2], "call file");
     sources.push_back(std::move(source));
@@ -127,9 +180,10 @@ int genCommand(const GenOptions& options, LabIo& io) {
   TrafficModel model = trafficModel(options.traffic);
   model.meanGap = options.meanGap;
   model.seed = options.seed;
+  checkWritable(options.output);
   const std::string text = callFileText(generateCalls(model));
   if (options.output.empty()) {
-    io.out << text;
+    writeOut(io, text);
   } else {
     writeFile(options.output, text);
   }
@@ -143,9 +197,15 @@ int runCommand(const RunOptions& options, LabIo& io) {
   if (options.allPairs && options.load <= 0.0) {
     throw UsageError("--all-pairs needs --load, the offered load per pair in Erlang (> 0)");
   }
+  if (options.loadGiven && !options.allPairs) {
+    throw UsageError(
+        "--load sets the traffic generated with --all-pairs; sources given with --pair read "
+        "their calls from their files");
+  }
   if (options.trace && options.json && options.output.empty()) {
     throw UsageError("--trace and --json both write to standard output: add --output FILE");
   }
+  checkWritable(options.output);
   ExperimentPlan plan;
   plan.topology = readFile(options.topology, "topology file");
   plan.config = options.config;
@@ -161,19 +221,22 @@ int runCommand(const RunOptions& options, LabIo& io) {
   }
   ExperimentResult result;
   try {
+    errno = 0;
     result = runExperiment(plan, options.trace ? &io.out : nullptr);
   } catch (const ExperimentError& error) {
     throw UsageError(error.what());
   }
+  if (options.trace) checkOut(io);
   std::ostringstream text;
-  if (options.trace) text << "\n";
+  // The summary starts on a line of its own after the trace's last line.
+  if (options.trace && options.output.empty()) text << "\n";
   if (options.json) {
     text << runToJson(plan, label, result).dump(2) << '\n';
   } else {
     printSummary(text, options, result);
   }
   if (options.output.empty()) {
-    io.out << text.str();
+    writeOut(io, text.str());
   } else {
     writeFile(options.output, text.str());
   }
@@ -195,6 +258,10 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   plan.warmup = options.warmup;
   for (double load : plan.loads) trafficForLoad(options.traffic, load);
   const std::vector<SweepTask> tasks = sweepTasks(plan);
+  for (const std::string* path :
+       {&options.csv, &options.svg, &options.runsCsv, &options.jobsFile}) {
+    checkWritable(*path);
+  }
   if (!options.jobsFile.empty()) {
     std::string lines;
     for (std::size_t i = 0; i < tasks.size(); ++i) {
@@ -216,6 +283,8 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   }
   bar.finish();
   writeCurve(runs, options.csv, options.svg, options.title, options.runsCsv);
+  io.err << runs.size() << " runs written to " << options.csv << " and " << options.svg
+         << (options.runsCsv.empty() ? "" : " (every run in " + options.runsCsv + ")") << '\n';
   return 0;
 }
 
@@ -224,16 +293,21 @@ int collectCommand(const CollectOptions& options, LabIo& io) {
   for (const std::string& path : options.files) {
     try {
       runs.push_back(seedRunFromJson(nlohmann::json::parse(readFile(path, "result file"))));
-    } catch (const nlohmann::json::exception& error) {
-      throw UsageError("'" + path + "' is not JSON: " + error.what());
+    } catch (const nlohmann::json::parse_error& error) {
+      throw UsageError("'" + path + "' is not a result file: it is not JSON (byte " +
+                       std::to_string(error.byte) + ")");
     } catch (const UsageError&) {
       throw;
     } catch (const std::runtime_error& error) {
       throw UsageError("'" + path + "': " + error.what());
     }
   }
+  for (const std::string* path : {&options.csv, &options.svg, &options.runsCsv}) {
+    checkWritable(*path);
+  }
   writeCurve(runs, options.csv, options.svg, options.title, options.runsCsv);
-  io.err << runs.size() << " runs collected into " << options.csv << " and " << options.svg << '\n';
+  io.err << runs.size() << " runs collected into " << options.csv << " and " << options.svg
+         << (options.runsCsv.empty() ? "" : " (every run in " + options.runsCsv + ")") << '\n';
   return 0;
 }
 

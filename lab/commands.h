@@ -48,6 +48,7 @@ struct RunOptions {
   std::vector<std::string> pairs;
   bool allPairs = false;
   double load = 0.0;
+  bool loadGiven = false;
   TrafficOptions traffic;
   std::uint64_t seed = 1;
   std::int64_t warmup = 0;

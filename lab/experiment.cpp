@@ -35,6 +35,10 @@ void loadNetwork(Run& run, const ExperimentPlan& plan) {
   const int nodes = run.session.loadNetwork("topologia");
   if (nodes == -1) throw ExperimentError("the topology file holds no \"tabla\" section");
   if (nodes < 0) throw ExperimentError("the network's live table could not be made");
+  if (nodes < 2) {
+    throw ExperimentError("the network has " + std::to_string(nodes) +
+                          " node(s): a simulation needs at least 2");
+  }
 }
 
 void addSource(Run& run, const SourcePlan& source, std::size_t index) {

@@ -1,12 +1,52 @@
 #include "lab/lab_cli.h"
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
 
 #include "session/limits.h"
 
 namespace lab {
 
 namespace {
+
+// A whole number from 0 to 2^64 - 1: a wrapped or clamped seed would be another seed.
+const CLI::Validator kSeed(
+    [](std::string& text) -> std::string {
+      std::uint64_t value = 0;
+      const char* end = text.data() + text.size();
+      const auto [stop, error] = std::from_chars(text.data(), end, value);
+      if (error == std::errc() && stop == end) return {};
+      return "a seed is a whole number from 0 to 18446744073709551615, not '" + text + "'";
+    },
+    "");
+
+// A finite number above 0, in Erlang per pair.
+const CLI::Validator kLoad(
+    [](std::string& text) -> std::string {
+      double value = 0.0;
+      const char* end = text.data() + text.size();
+      const auto [stop, error] = std::from_chars(text.data(), end, value);
+      if (error == std::errc() && stop == end && std::isfinite(value) && value > 0.0) return {};
+      return "a load is a number above 0 (Erlang per pair), not '" + text + "'";
+    },
+    "");
+
+// A whole number from `low` to `high`, said in words when it is not.
+CLI::Validator wholeNumber(std::int64_t low, std::int64_t high, const std::string& what) {
+  return CLI::Validator(
+      [=](std::string& text) -> std::string {
+        std::int64_t value = 0;
+        const char* end = text.data() + text.size();
+        const auto [stop, error] = std::from_chars(text.data(), end, value);
+        if (error == std::errc() && stop == end && value >= low && value <= high) return {};
+        return what + " is a whole number from " + std::to_string(low) + " to " +
+               std::to_string(high) + ", not '" + text + "'";
+      },
+      "");
+}
 
 void addTrafficOptions(CLI::App& command, TrafficOptions& traffic) {
   command
@@ -43,7 +83,9 @@ void addGen(CLI::App& app, GenOptions& options) {
       ->check(CLI::PositiveNumber)
       ->capture_default_str();
   addTrafficOptions(*gen, options.traffic);
-  gen->add_option("--seed", options.seed, "Seed of the generator")->capture_default_str();
+  gen->add_option("--seed", options.seed, "Seed of the generator")
+      ->check(kSeed)
+      ->capture_default_str();
   gen->add_option("-o,--output", options.output, "Output file (standard output if absent)");
 }
 
@@ -53,10 +95,10 @@ void addRun(CLI::App& app, RunOptions& options) {
   addNetworkOptions(*run, options.config);
   run->add_option("--policy", options.config.pathPolicy,
                   "Path policy: 1 random, 2 rotating, 3 least loaded balanced, 4 least loaded")
-      ->check(CLI::Range(1, 4))
+      ->check(wholeNumber(1, 4, "a policy"))
       ->capture_default_str();
   run->add_option("--interval", options.config.updateInterval, "Ticks between view refreshes")
-      ->check(CLI::Range(0, 2'000'000'000))
+      ->check(wholeNumber(0, 2'000'000'000, "an interval"))
       ->capture_default_str();
   run->add_option("--pair", options.pairs, "A source: ORIGIN DESTINATION CALLFILE (repeatable)")
       ->type_size(3)
@@ -64,9 +106,12 @@ void addRun(CLI::App& app, RunOptions& options) {
   run->add_flag("--all-pairs", options.allPairs,
                 "Generated traffic on every ordered pair of distinct nodes");
   run->add_option("--load", options.load, "Offered load per pair in Erlang (with --all-pairs)")
-      ->check(CLI::PositiveNumber);
+      ->check(kLoad)
+      ->each([&options](const std::string&) { options.loadGiven = true; });
   addTrafficOptions(*run, options.traffic);
-  run->add_option("--seed", options.seed, "Seed of the generated traffic")->capture_default_str();
+  run->add_option("--seed", options.seed, "Seed of the generated traffic")
+      ->check(kSeed)
+      ->capture_default_str();
   run->add_option("--warmup", options.warmup,
                   "Leave calls started before this tick, and the ticks before it, out of the "
                   "counts")
@@ -85,19 +130,21 @@ void addSweep(CLI::App& app, SweepOptions& options) {
   sweep->add_option("--loads", options.loads, "Offered loads per pair in Erlang")
       ->required()
       ->delimiter(',')
-      ->check(CLI::PositiveNumber);
+      ->check(kLoad);
   sweep->add_option("--policies", options.policies, "Path policies")
       ->delimiter(',')
-      ->check(CLI::Range(1, 4))
+      ->check(wholeNumber(1, 4, "a policy"))
       ->capture_default_str();
   sweep->add_option("--intervals", options.intervals, "Update intervals")
       ->delimiter(',')
-      ->check(CLI::Range(0, 2'000'000'000))
+      ->check(wholeNumber(0, 2'000'000'000, "an interval"))
       ->capture_default_str();
   sweep->add_option("--seeds", options.seeds, "Seeds per point")
       ->check(CLI::Range(std::int64_t{1}, std::int64_t{1'000'000}))
       ->capture_default_str();
-  sweep->add_option("--first-seed", options.firstSeed, "First seed")->capture_default_str();
+  sweep->add_option("--first-seed", options.firstSeed, "First seed")
+      ->check(kSeed)
+      ->capture_default_str();
   addTrafficOptions(*sweep, options.traffic);
   sweep
       ->add_option("--warmup", options.warmup,
@@ -159,15 +206,30 @@ int runLab(int argc, const char* const* argv, LabIo& io) {
     app.exit(error, io.out, io.err);
     return kUsageStatus;
   }
+  int status = 0;
   try {
-    if (app.got_subcommand("gen")) return genCommand(gen, io);
-    if (app.got_subcommand("run")) return runCommand(run, io);
-    if (app.got_subcommand("sweep")) return sweepCommand(sweep, io);
-    return collectCommand(collect, io);
+    if (app.got_subcommand("gen")) {
+      status = genCommand(gen, io);
+    } else if (app.got_subcommand("run")) {
+      status = runCommand(run, io);
+    } else if (app.got_subcommand("sweep")) {
+      status = sweepCommand(sweep, io);
+    } else {
+      status = collectCommand(collect, io);
+    }
   } catch (const UsageError& error) {
     io.err << "wrnsim-lab: " << error.what() << '\n';
     return kUsageStatus;
   }
+  // What went to standard output must have arrived, or the run did not succeed.
+  errno = 0;
+  io.out.flush();
+  if (!io.out) {
+    io.err << "wrnsim-lab: cannot write standard output: "
+           << std::strerror(errno != 0 ? errno : EIO) << '\n';
+    return kUsageStatus;
+  }
+  return status;
 }
 
 }  // namespace lab

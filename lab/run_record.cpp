@@ -136,7 +136,13 @@ SeedRun seedRunFromJson(const nlohmann::json& document) {
     run.seconds = document.at("run_seconds").get<double>();
     return run;
   } catch (const nlohmann::json::exception& error) {
-    throw std::runtime_error(std::string("not a run record: ") + error.what());
+    // The library's message without its own tag: "key 'traffic' not found".
+    std::string message = error.what();
+    if (const std::size_t tag = message.find("] ");
+        message.starts_with("[json.") && tag != message.npos) {
+      message.erase(0, tag + 2);
+    }
+    throw std::runtime_error("not a run record: " + message);
   }
 }
 

@@ -58,6 +58,22 @@ TEST(LabCli, BadOptionsGiveAMessageAndStatusTwo) {
       {{"sweep", "--topology", ring}, "--loads"},
       {{"sweep", "--topology", ring, "--loads", "1,abc"}, "--loads"},
       {{"collect", dir.file("notjson.json")}, "notjson.json"},
+      {{"run", "--topology", ring, "--pair", "2", "2", calls}, "two different nodes"},
+      {{"run", "--topology", ring, "--pair", "0", "1", calls, "--load", "1"}, "--all-pairs"},
+      {{"run", "--topology", dir.write("one.con", "uno\n*tabla: ;\n*-;\n"), "--all-pairs", "--load",
+        "1"},
+       "at least 2"},
+      {{"run", "--topology", ring, "--all-pairs", "--load", "1", "--seed", "-1"}, "whole number"},
+      {{"run", "--topology", ring, "--all-pairs", "--load", "1", "--seed",
+        "99999999999999999999999"},
+       "whole number"},
+      {{"sweep", "--topology", ring, "--loads", "0"}, "above 0"},
+      {{"sweep", "--topology", ring, "--loads", "1", "--policies", "2,x"}, "whole number"},
+      {{"collect", dir.file("")}, "folder"},
+      {{"collect", dir.write("other.json", "{\"a\": 1}")}, "not a run record"},
+      {{"run", "--topology", ring, "--pair", "0", "1", calls, "-o", dir.file("no/such/out.txt")},
+       "No such file or directory"},
+      {{"gen", "-o", "/dev/full"}, "No space left on device"},
   };
   for (const auto& [args, mention] : cases) {
     std::string line;
@@ -65,7 +81,22 @@ TEST(LabCli, BadOptionsGiveAMessageAndStatusTwo) {
     const auto outcome = runLab(args);
     EXPECT_EQ(outcome.status, 2) << line;
     EXPECT_NE(outcome.err.find(mention), std::string::npos) << line << "\n" << outcome.err;
+    EXPECT_EQ(outcome.err.find("json.exception"), std::string::npos) << outcome.err;
   }
+  // Nothing is left behind by a refused command.
+  EXPECT_FALSE(std::filesystem::exists(dir.file("no")));
+}
+
+TEST(LabCli, AnOutputFileThatCannotBeWrittenIsRefusedBeforeTheRun) {
+  ScratchDirectory dir("lab-cli-unwritable");
+  const std::string ring = dir.write("ring.con", kRing);
+  // The sweep would take long enough to notice; it must not start.
+  const auto outcome = runLab({"sweep", "--topology", ring, "--loads", "0.5", "--seeds", "50",
+                               "--csv", dir.file("no/such/s.csv"), "--svg", dir.file("s.svg")});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("s.csv"), std::string::npos) << outcome.err;
+  EXPECT_EQ(outcome.err.find("runs written"), std::string::npos) << outcome.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("s.svg")));
 }
 
 }  // namespace
