@@ -8,7 +8,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
+#include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -16,8 +18,10 @@
 #include "lab/experiment.h"
 #include "lab/progress_bar.h"
 #include "lab/run_record.h"
+#include "lab/sha256.h"
 #include "lab/svg_chart.h"
 #include "lab/sweep.h"
+#include "lab/version.h"
 
 namespace lab {
 
@@ -159,16 +163,24 @@ void printSummary(std::ostream& out, const RunOptions& options, const Experiment
       << std::defaultfloat;
 }
 
+// Comment lines that say which program, command and network made a CSV.
+std::string provenanceLines(const LabIo& io, const std::string& network) {
+  return "# wrnsim-lab " + std::string(kVersion) + "\n# command: " + io.commandLine + "\n" +
+         (network.empty() ? "" : "# " + network + "\n") + "# made: " + utcNow() + "\n";
+}
+
 void writeCurve(const std::vector<SeedRun>& runs, const std::string& csvPath,
                 const std::string& svgPath, const std::string& title,
-                const std::string& runsCsvPath) {
+                const std::string& runsCsvPath, const std::string& provenance) {
   if (!runsCsvPath.empty()) {
     std::ostringstream rows;
+    rows << provenance;
     writeRunsCsv(rows, runs);
     writeFile(runsCsvPath, rows.str());
   }
   const std::vector<CurvePoint> points = curvePoints(runs);
   std::ostringstream csv;
+  csv << provenance;
   writeCurveCsv(csv, points);
   writeFile(csvPath, csv.str());
   writeFile(svgPath, blockingChartSvg(points, title));
@@ -211,7 +223,8 @@ int runCommand(const RunOptions& options, LabIo& io) {
   plan.config = options.config;
   plan.sources = listedSources(options.pairs);
   plan.warmup = options.warmup;
-  RunLabel label{options.topology, std::nullopt, std::nullopt};
+  RunLabel label{options.topology, sha256Hex(plan.topology), io.commandLine, std::nullopt,
+                 std::nullopt};
   if (options.allPairs) {
     TrafficModel model = trafficForLoad(options.traffic, options.load);
     model.seed = options.seed;
@@ -282,7 +295,9 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
     throw UsageError(error.what());
   }
   bar.finish();
-  writeCurve(runs, options.csv, options.svg, options.title, options.runsCsv);
+  writeCurve(runs, options.csv, options.svg, options.title, options.runsCsv,
+             provenanceLines(
+                 io, "topology: " + options.topology + " sha256 " + sha256Hex(plan.topologyText)));
   io.err << runs.size() << " runs written to " << options.csv << " and " << options.svg
          << (options.runsCsv.empty() ? "" : " (every run in " + options.runsCsv + ")") << '\n';
   return 0;
@@ -290,9 +305,23 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
 
 int collectCommand(const CollectOptions& options, LabIo& io) {
   std::vector<SeedRun> runs;
+  std::optional<RunIdentity> first;
+  std::map<std::pair<PointKey, std::uint64_t>, std::string> seen;
   for (const std::string& path : options.files) {
     try {
-      runs.push_back(seedRunFromJson(nlohmann::json::parse(readFile(path, "result file"))));
+      const nlohmann::json document = nlohmann::json::parse(readFile(path, "result file"));
+      runs.push_back(seedRunFromJson(document));
+      const RunIdentity identity = identityFromJson(document);
+      if (!first) first = identity;
+      if (const std::string mismatch = identityMismatch(*first, identity); !mismatch.empty()) {
+        throw UsageError("'" + options.files.front() + "' and '" + path +
+                         "' cannot be merged into one curve: " + mismatch);
+      }
+      const auto [at, added] = seen.emplace(std::pair{runs.back().key, runs.back().seed}, path);
+      if (!added) {
+        throw UsageError("'" + at->second + "' and '" + path + "' are the same point with seed " +
+                         std::to_string(runs.back().seed) + " twice");
+      }
     } catch (const nlohmann::json::parse_error& error) {
       throw UsageError("'" + path + "' is not a result file: it is not JSON (byte " +
                        std::to_string(error.byte) + ")");
@@ -305,7 +334,10 @@ int collectCommand(const CollectOptions& options, LabIo& io) {
   for (const std::string* path : {&options.csv, &options.svg, &options.runsCsv}) {
     checkWritable(*path);
   }
-  writeCurve(runs, options.csv, options.svg, options.title, options.runsCsv);
+  writeCurve(runs, options.csv, options.svg, options.title, options.runsCsv,
+             provenanceLines(io, first && !first->network.empty()
+                                     ? "network (as loaded) sha256 " + first->network
+                                     : ""));
   io.err << runs.size() << " runs collected into " << options.csv << " and " << options.svg
          << (options.runsCsv.empty() ? "" : " (every run in " + options.runsCsv + ")") << '\n';
   return 0;

@@ -25,6 +25,8 @@ struct LabIo {
   std::ostream& err;
   // Standard error is a terminal: draw the progress bar.
   bool errIsTerminal = false;
+  // The command as typed, for the provenance of what it writes.
+  std::string commandLine = {};
 };
 
 struct TrafficOptions {

@@ -1,10 +1,13 @@
 #include "lab/experiment.h"
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
+#include <tuple>
 
 #include "base/error_reporter.h"
 #include "base/input_file.h"
+#include "lab/sha256.h"
 #include "lab/trace_output.h"
 #include "session/session.h"
 
@@ -88,6 +91,21 @@ void count(ExperimentResult& result, const RunAccount& account) {
   result.countedTicks = account.countedTicks();
 }
 
+std::string networkFingerprint(const session::Session& session) {
+  const calls::NetworkState& network = session.network();
+  std::vector<std::tuple<std::int32_t, std::int32_t, std::int32_t>> links;
+  for (const network::Link& link : network.loadedTable.links()) {
+    links.emplace_back(link.from, link.to, link.regenerators);
+  }
+  std::sort(links.begin(), links.end());
+  std::string text = "nodes " + std::to_string(network.nodeCount) + "\n";
+  for (const auto& [from, to, regenerators] : links) {
+    text +=
+        std::to_string(from) + " " + std::to_string(to) + " " + std::to_string(regenerators) + "\n";
+  }
+  return sha256Hex(text);
+}
+
 std::vector<std::pair<std::int32_t, std::int32_t>> sourcePairs(const session::Session& session) {
   std::vector<std::pair<std::int32_t, std::int32_t>> pairs;
   for (const calls::CallSource& source : session.network().callSources) {
@@ -104,6 +122,7 @@ ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace) 
   loadNetwork(run, plan);
   ExperimentResult result;
   result.nodeCount = run.session.nodeCount();
+  result.networkSha256 = networkFingerprint(run.session);
   std::size_t index = 0;
   for (const SourcePlan& source : plan.sources) addSource(run, source, index++);
   if (plan.allPairs) result.generatedLoad = addAllPairs(run, plan, index);

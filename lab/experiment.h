@@ -63,6 +63,9 @@ struct ExperimentResult {
   std::optional<double> generatedLoad;
   std::int32_t nodeCount = 0;
   std::int64_t sourceCount = 0;
+  // The network as loaded, whatever file it came from: its node count and its links with
+  // their regenerators, in order.
+  std::string networkSha256;
   double seconds = 0.0;
 };
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "lab/version.h"
 #include "session/limits.h"
 
 namespace lab {
@@ -182,6 +183,12 @@ int runLab(int argc, const char* const* argv, LabIo& io) {
   CLI::App app("wrnsim-lab: traffic generation, batch runs and blocking curves for wrnsim",
                "wrnsim-lab");
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("wrnsim-lab ") + kVersion);
+  io.commandLine.clear();
+  for (int i = 0; i < argc; ++i) {
+    if (i > 0) io.commandLine += ' ';
+    io.commandLine += argv[i];
+  }
   GenOptions gen;
   RunOptions run;
   SweepOptions sweep;
@@ -202,6 +209,8 @@ int runLab(int argc, const char* const* argv, LabIo& io) {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& help) {
     return app.exit(help, io.out, io.err);
+  } catch (const CLI::CallForVersion& version) {
+    return app.exit(version, io.out, io.err);
   } catch (const CLI::ParseError& error) {
     app.exit(error, io.out, io.err);
     return kUsageStatus;

@@ -1,6 +1,9 @@
 #include "lab/run_record.h"
 
+#include <ctime>
 #include <stdexcept>
+
+#include "lab/version.h"
 
 namespace lab {
 
@@ -74,6 +77,15 @@ nlohmann::json trafficToJson(const RunLabel& label) {
 
 }  // namespace
 
+std::string utcNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm parts{};
+  gmtime_r(&now, &parts);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+  return text;
+}
+
 nlohmann::json runToJson(const ExperimentPlan& plan, const RunLabel& label,
                          const ExperimentResult& result) {
   const base::Config& config = plan.config;
@@ -104,7 +116,49 @@ nlohmann::json runToJson(const ExperimentPlan& plan, const RunLabel& label,
       {"run_seconds", result.seconds},
   };
   if (result.generatedLoad) document["traffic"]["measured_load"] = *result.generatedLoad;
+  document["provenance"] = {{"program", "wrnsim-lab"},
+                            {"version", kVersion},
+                            {"command_line", label.commandLine},
+                            {"made", utcNow()},
+                            {"topology_file", label.topology},
+                            {"topology_sha256", label.topologySha256},
+                            {"network_sha256", result.networkSha256}};
   return document;
+}
+
+RunIdentity identityFromJson(const nlohmann::json& document) {
+  RunIdentity identity;
+  if (document.contains("provenance")) {
+    identity.network = document["provenance"].value("network_sha256", std::string());
+  }
+  if (document.contains("settings")) {
+    identity.settings = document["settings"];
+    identity.settings.erase("policy");
+    identity.settings.erase("interval");
+  }
+  if (document.contains("traffic") && document["traffic"].is_object()) {
+    identity.traffic = document["traffic"];
+    // The load and what follows from it, and the seed, vary along a curve.
+    for (const char* swept : {"load", "mean_gap", "seed", "measured_load"}) {
+      identity.traffic.erase(swept);
+    }
+  }
+  identity.warmup = document.value("warmup", std::int64_t{0});
+  return identity;
+}
+
+std::string identityMismatch(const RunIdentity& a, const RunIdentity& b) {
+  if (!a.network.empty() && !b.network.empty() && a.network != b.network) {
+    return "different networks";
+  }
+  if (a.settings != b.settings)
+    return "different settings: " + a.settings.dump() + " and " + b.settings.dump();
+  if (a.traffic != b.traffic)
+    return "different traffic: " + a.traffic.dump() + " and " + b.traffic.dump();
+  if (a.warmup != b.warmup) {
+    return "different warm-ups: " + std::to_string(a.warmup) + " and " + std::to_string(b.warmup);
+  }
+  return {};
 }
 
 SeedRun seedRunFromJson(const nlohmann::json& document) {

@@ -14,13 +14,33 @@ namespace lab {
 // What produced a run beyond its settings: the grid coordinates of generated traffic.
 struct RunLabel {
   std::string topology;
+  // The topology file's SHA-256, and the command that made the run.
+  std::string topologySha256;
+  std::string commandLine;
   // Present for generated all-pairs traffic.
   std::optional<double> load;
   std::optional<TrafficModel> traffic;
 };
 
+// The moment, in UTC, as 2026-12-07T23:31:00Z.
+std::string utcNow();
+
 nlohmann::json runToJson(const ExperimentPlan& plan, const RunLabel& label,
                          const ExperimentResult& result);
+
+// What must be the same of runs merged into one curve, besides the grid point.
+struct RunIdentity {
+  // The network as loaded; empty for records from before it was kept.
+  std::string network;
+  nlohmann::json settings;  // lambdas, fibres, paths, max_shared
+  nlohmann::json traffic;   // the model without its load and seed
+  std::int64_t warmup = 0;
+};
+
+RunIdentity identityFromJson(const nlohmann::json& document);
+
+// What differs between two identities, in words; empty when they may be merged.
+std::string identityMismatch(const RunIdentity& a, const RunIdentity& b);
 
 // The grid point and counts of a run printed by runToJson. Throws std::runtime_error (with
 // what is missing) for a document that is not such a run or has no load.

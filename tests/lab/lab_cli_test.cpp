@@ -2,6 +2,10 @@
 // message and status 2.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
+#include "lab/sha256.h"
+#include "lab/version.h"
 #include "lab_test_support.h"
 
 namespace {
@@ -97,6 +101,27 @@ TEST(LabCli, AnOutputFileThatCannotBeWrittenIsRefusedBeforeTheRun) {
   EXPECT_NE(outcome.err.find("s.csv"), std::string::npos) << outcome.err;
   EXPECT_EQ(outcome.err.find("runs written"), std::string::npos) << outcome.err;
   EXPECT_FALSE(std::filesystem::exists(dir.file("s.svg")));
+}
+
+TEST(LabCli, ResultsSayWhichProgramCommandAndNetworkMadeThem) {
+  const auto version = runLab({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, std::string("wrnsim-lab ") + lab::kVersion + "\n");
+  EXPECT_NE(std::string(lab::kVersion), "");
+
+  ScratchDirectory dir("lab-cli-provenance");
+  const std::string ring = dir.write("ring.con", kRing);
+  const auto run = runLab(
+      {"run", "--topology", ring, "--all-pairs", "--load", "0.3", "--calls", "20", "--json"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const nlohmann::json provenance = nlohmann::json::parse(run.out).at("provenance");
+  EXPECT_EQ(provenance.at("program"), "wrnsim-lab");
+  EXPECT_EQ(provenance.at("version"), lab::kVersion);
+  EXPECT_EQ(provenance.at("topology_file"), ring);
+  EXPECT_EQ(provenance.at("topology_sha256"), lab::sha256Hex(kRing));
+  EXPECT_EQ(provenance.at("network_sha256").get<std::string>().size(), 64u);
+  EXPECT_NE(provenance.at("command_line").get<std::string>().find("--load 0.3"), std::string::npos);
+  EXPECT_EQ(provenance.at("made").get<std::string>().size(), 20u);
 }
 
 }  // namespace

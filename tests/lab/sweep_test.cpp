@@ -23,6 +23,7 @@ std::vector<std::vector<std::string>> csvRows(const std::string& text) {
   std::vector<std::vector<std::string>> rows;
   std::istringstream lines(text);
   for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with("#")) continue;
     std::vector<std::string> cells;
     std::istringstream fields(line);
     for (std::string cell; std::getline(fields, cell, ',');) cells.push_back(cell);
@@ -116,9 +117,52 @@ TEST(Sweep, JobLinesRunSeparatelyAndCollectedGiveTheSameCsv) {
   std::vector<std::string> collect = {"collect", "--csv", dir.file("collected.csv"), "--svg",
                                       dir.file("collected.svg")};
   collect.insert(collect.end(), results.begin(), results.end());
-  ASSERT_EQ(runLab(collect).status, 0);
-  EXPECT_EQ(ScratchDirectory::read(dir.file("collected.csv")),
-            ScratchDirectory::read(dir.file("direct.csv")));
+  const auto collected = runLab(collect);
+  ASSERT_EQ(collected.status, 0) << collected.err;
+  // The same rows; the comment lines say which command made each.
+  EXPECT_EQ(csvRows(ScratchDirectory::read(dir.file("collected.csv"))),
+            csvRows(ScratchDirectory::read(dir.file("direct.csv"))));
+  const std::string direct = ScratchDirectory::read(dir.file("direct.csv"));
+  EXPECT_TRUE(direct.starts_with("# wrnsim-lab ")) << direct;
+  EXPECT_NE(direct.find("# command: wrnsim-lab sweep"), std::string::npos) << direct;
+  EXPECT_NE(direct.find(" sha256 "), std::string::npos) << direct;
+}
+
+TEST(Sweep, CollectRefusesRunsThatDoNotBelongTogether) {
+  ScratchDirectory dir("lab-collect-mixtures");
+  const std::string ring = dir.write("ring.con", kRing);
+  // The same ring, its rows written in another way: the same network as loaded.
+  const std::string same = dir.write("same.con", kRing + "\n");
+  const std::string line = dir.write("line.con", "linea\n*tabla: ;\n*- 0 -;\n*0 - 0;\n*- 0 -;\n");
+  auto runTo = [&](const std::string& name, const std::string& topology,
+                   std::vector<std::string> extra) {
+    std::vector<std::string> args = {
+        "run", "--topology", topology, "--all-pairs", "--load", "0.3",         "--mean-holding",
+        "8",   "--calls",    "50",     "--json",      "-o",     dir.file(name)};
+    args.insert(args.end(), extra.begin(), extra.end());
+    const auto outcome = runLab(args);
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    return dir.file(name);
+  };
+  const std::string base = runTo("base.json", ring, {});
+  const std::vector<std::pair<std::string, std::string>> refused = {
+      {runTo("line.json", line, {"--seed", "2"}), "different networks"},
+      {runTo("lambdas.json", ring, {"--seed", "2", "--lambdas", "4"}), "different settings"},
+      {runTo("holding.json", ring, {"--seed", "2", "--holding", "fixed"}), "different traffic"},
+      {runTo("warm.json", ring, {"--seed", "2", "--warmup", "10"}), "different warm-ups"},
+      {runTo("again.json", same, {}), "seed 1 twice"},
+  };
+  for (const auto& [other, mention] : refused) {
+    const auto outcome =
+        runLab({"collect", base, other, "--csv", dir.file("c.csv"), "--svg", dir.file("c.svg")});
+    EXPECT_EQ(outcome.status, 2) << other;
+    EXPECT_NE(outcome.err.find(mention), std::string::npos) << outcome.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("c.csv")));
+  }
+  // Another seed of the same network, given in another file, merges.
+  const auto merged = runLab({"collect", base, runTo("seed2.json", same, {"--seed", "2"}), "--csv",
+                              dir.file("c.csv"), "--svg", dir.file("c.svg")});
+  EXPECT_EQ(merged.status, 0) << merged.err;
 }
 
 }  // namespace
