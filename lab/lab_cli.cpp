@@ -94,8 +94,11 @@ void addRun(CLI::App& app, RunOptions& options) {
   CLI::App* run = app.add_subcommand("run", "Run one experiment and print its summary");
   run->add_option("--topology", options.topology, "Topology file (.con)")->required();
   addNetworkOptions(*run, options.config);
-  run->add_option("--policy", options.config.pathPolicy,
-                  "Path policy: 1 random, 2 rotating, 3 least loaded balanced, 4 least loaded")
+  run->add_option(
+         "--policy", options.config.pathPolicy,
+         "Path policy, as the console's menu: 1 Aleatorio (random), 2 Balanceado (in turn), "
+         "3 Least Loaded corto (most free, in turn among ties), 4 Least Loaded "
+         "balanceado (most free, earliest among ties)")
       ->check(wholeNumber(1, 4, "a policy"))
       ->capture_default_str();
   run->add_option("--interval", options.config.updateInterval, "Ticks between view refreshes")
