@@ -16,6 +16,7 @@
 
 #include "lab/blocking_curve.h"
 #include "lab/experiment.h"
+#include "lab/precision.h"
 #include "lab/progress_bar.h"
 #include "lab/run_record.h"
 #include "lab/sha256.h"
@@ -270,6 +271,18 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   plan.traffic = trafficModel(options.traffic);
   plan.warmup = options.warmup;
   for (double load : plan.loads) trafficForLoad(options.traffic, load);
+  if (options.targetCi > 0.0 && options.seedsGiven) {
+    throw UsageError("--seeds fixes the seeds per point and --target-ci chooses them: give one");
+  }
+  if (options.targetCi > 0.0 && !options.jobsFile.empty()) {
+    throw UsageError(
+        "--target-ci decides between runs whether to add seeds; it cannot be "
+        "written as a jobs file");
+  }
+  if (options.minSeeds > options.maxSeeds) {
+    throw UsageError("--min-seeds " + std::to_string(options.minSeeds) + " is above --max-seeds " +
+                     std::to_string(options.maxSeeds));
+  }
   const std::vector<SweepTask> tasks = sweepTasks(plan);
   for (const std::string* path :
        {&options.csv, &options.svg, &options.runsCsv, &options.jobsFile}) {
@@ -286,15 +299,36 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   }
   const unsigned threads =
       options.threads > 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
-  ProgressBar bar(io.err, io.errIsTerminal, tasks.size());
   std::vector<SeedRun> runs;
-  try {
-    runs = runSweep(plan, threads, [&bar] { bar.advance(); });
-  } catch (const ExperimentError& error) {
-    bar.finish();
-    throw UsageError(error.what());
+  // A round of tasks with its own progress bar.
+  auto runRound = [&](const std::vector<SweepTask>& round) {
+    ProgressBar bar(io.err, io.errIsTerminal, round.size());
+    try {
+      std::vector<SeedRun> done = runTasks(plan, round, threads, [&bar] { bar.advance(); });
+      bar.finish();
+      return done;
+    } catch (const ExperimentError& error) {
+      bar.finish();
+      throw UsageError(error.what());
+    }
+  };
+  if (options.targetCi > 0.0) {
+    const PrecisionGoal goal{options.targetCi, options.minSeeds, options.maxSeeds};
+    const PrecisionOutcome outcome =
+        runToPrecision(sweepPoints(plan), options.firstSeed, goal, runRound);
+    runs = outcome.runs;
+    for (const PointKey& point : outcome.unreached) {
+      io.err << "policy " << point.policy << ", interval " << point.interval << ", load "
+             << point.load << ": not within +-" << options.targetCi << " x its mean after "
+             << std::max(options.minSeeds, options.maxSeeds) << " seeds\n";
+    }
+    if (!outcome.unreached.empty()) {
+      io.err << outcome.unreached.size() << " of " << sweepPoints(plan).size()
+             << " points did not reach the target; the others did\n";
+    }
+  } else {
+    runs = runRound(tasks);
   }
-  bar.finish();
   writeCurve(runs, options.csv, options.svg, options.title, options.runsCsv,
              provenanceLines(
                  io, "topology: " + options.topology + " sha256 " + sha256Hex(plan.topologyText)));

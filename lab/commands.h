@@ -66,7 +66,12 @@ struct SweepOptions {
   std::vector<std::int32_t> policies{2};
   std::vector<std::int32_t> intervals{0};
   std::int64_t seeds = 5;
+  bool seedsGiven = false;
   std::uint64_t firstSeed = 1;
+  // Seeds added per point until the 95% interval is at most this times the mean (0: off).
+  double targetCi = 0.0;
+  std::int64_t minSeeds = 3;
+  std::int64_t maxSeeds = 30;
   TrafficOptions traffic;
   std::int64_t warmup = 0;
   unsigned threads = 0;

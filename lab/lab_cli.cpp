@@ -35,6 +35,18 @@ const CLI::Validator kLoad(
     },
     "");
 
+// A relative precision: above 0 and below 1.
+const CLI::Validator kPositiveFraction(
+    [](std::string& text) -> std::string {
+      double value = 0.0;
+      const char* end = text.data() + text.size();
+      const auto [stop, error] = std::from_chars(text.data(), end, value);
+      if (error == std::errc() && stop == end && value > 0.0 && value < 1.0) return {};
+      return "a relative half-width is a number above 0 and below 1 (0.05 for 5%), not '" + text +
+             "'";
+    },
+    "");
+
 // A whole number from `low` to `high`, said in words when it is not.
 CLI::Validator wholeNumber(std::int64_t low, std::int64_t high, const std::string& what) {
   return CLI::Validator(
@@ -145,6 +157,18 @@ void addSweep(CLI::App& app, SweepOptions& options) {
       ->capture_default_str();
   sweep->add_option("--seeds", options.seeds, "Seeds per point")
       ->check(CLI::Range(std::int64_t{1}, std::int64_t{1'000'000}))
+      ->each([&options](const std::string&) { options.seedsGiven = true; })
+      ->capture_default_str();
+  sweep
+      ->add_option("--target-ci", options.targetCi,
+                   "Add seeds to each point until its 95% interval's half-width is at most this "
+                   "times its mean")
+      ->check(kPositiveFraction);
+  sweep->add_option("--min-seeds", options.minSeeds, "Seeds per point before --target-ci judges")
+      ->check(wholeNumber(2, 1'000'000, "a number of seeds"))
+      ->capture_default_str();
+  sweep->add_option("--max-seeds", options.maxSeeds, "Most seeds per point with --target-ci")
+      ->check(wholeNumber(2, 1'000'000, "a number of seeds"))
       ->capture_default_str();
   sweep->add_option("--first-seed", options.firstSeed, "First seed")
       ->check(kSeed)

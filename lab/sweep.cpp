@@ -33,12 +33,8 @@ std::string shellQuoted(const std::string& word) {
 
 std::vector<SweepTask> sweepTasks(const SweepPlan& plan) {
   std::vector<SweepTask> tasks;
-  for (double load : plan.loads) {
-    for (std::int32_t policy : plan.policies) {
-      for (std::int32_t interval : plan.intervals) {
-        for (std::uint64_t seed : plan.seeds) tasks.push_back({{load, policy, interval}, seed});
-      }
-    }
+  for (const PointKey& point : sweepPoints(plan)) {
+    for (std::uint64_t seed : plan.seeds) tasks.push_back({point, seed});
   }
   return tasks;
 }
@@ -57,9 +53,23 @@ ExperimentPlan experimentOf(const SweepPlan& plan, const SweepTask& task) {
   return experiment;
 }
 
+std::vector<PointKey> sweepPoints(const SweepPlan& plan) {
+  std::vector<PointKey> points;
+  for (double load : plan.loads) {
+    for (std::int32_t policy : plan.policies) {
+      for (std::int32_t interval : plan.intervals) points.push_back({load, policy, interval});
+    }
+  }
+  return points;
+}
+
 std::vector<SeedRun> runSweep(const SweepPlan& plan, unsigned threads,
                               const std::function<void()>& done) {
-  const std::vector<SweepTask> tasks = sweepTasks(plan);
+  return runTasks(plan, sweepTasks(plan), threads, done);
+}
+
+std::vector<SeedRun> runTasks(const SweepPlan& plan, const std::vector<SweepTask>& tasks,
+                              unsigned threads, const std::function<void()>& done) {
   std::vector<SeedRun> runs(tasks.size());
   std::atomic<std::size_t> next{0};
   std::atomic<bool> failed{false};

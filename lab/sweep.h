@@ -41,9 +41,16 @@ std::vector<SweepTask> sweepTasks(const SweepPlan& plan);
 // all ordered pairs offered the task's load.
 ExperimentPlan experimentOf(const SweepPlan& plan, const SweepTask& task);
 
-// Runs every task on `threads` threads (at least one), each with its own simulation state,
+// The grid's points, loads varying slowest.
+std::vector<PointKey> sweepPoints(const SweepPlan& plan);
+
+// Runs the tasks on `threads` threads (at least one), each with its own simulation state,
 // and calls `done` (serialised) after each. The results are in task order. The first
 // ExperimentError of any task is thrown after the other threads have stopped.
+std::vector<SeedRun> runTasks(const SweepPlan& plan, const std::vector<SweepTask>& tasks,
+                              unsigned threads, const std::function<void()>& done = {});
+
+// runTasks of every task of the grid.
 std::vector<SeedRun> runSweep(const SweepPlan& plan, unsigned threads,
                               const std::function<void()>& done = {});
 
