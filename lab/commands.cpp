@@ -204,16 +204,23 @@ int genCommand(const GenOptions& options, LabIo& io) {
 }
 
 int runCommand(const RunOptions& options, LabIo& io) {
-  if (options.pairs.empty() && !options.allPairs) {
-    throw UsageError("give at least one --pair ORIGIN DESTINATION CALLFILE, or --all-pairs");
+  if (options.pairs.empty() && !options.allPairs && options.trafficFile.empty()) {
+    throw UsageError(
+        "give at least one --pair ORIGIN DESTINATION CALLFILE, --all-pairs or --traffic FILE");
+  }
+  if (options.allPairs && !options.trafficFile.empty()) {
+    throw UsageError("--all-pairs and --traffic both say the generated traffic: give one");
   }
   if (options.allPairs && options.load <= 0.0) {
     throw UsageError("--all-pairs needs --load, the offered load per pair in Erlang (> 0)");
   }
   if (options.loadGiven && !options.allPairs) {
     throw UsageError(
-        "--load sets the traffic generated with --all-pairs; sources given with --pair read "
-        "their calls from their files");
+        options.trafficFile.empty()
+            ? "--load sets the traffic generated with --all-pairs; sources given with --pair "
+              "read their calls from their files"
+            : "--load sets the traffic generated with --all-pairs; with --traffic each pair's "
+              "load comes from the file");
   }
   if (options.trace && options.json && options.output.empty()) {
     throw UsageError("--trace and --json both write to standard output: add --output FILE");
@@ -224,14 +231,35 @@ int runCommand(const RunOptions& options, LabIo& io) {
   plan.config = options.config;
   plan.sources = listedSources(options.pairs);
   plan.warmup = options.warmup;
-  RunLabel label{options.topology, sha256Hex(plan.topology), io.commandLine, std::nullopt,
-                 std::nullopt};
+  RunLabel label;
+  label.topology = options.topology;
+  label.topologySha256 = sha256Hex(plan.topology);
+  label.commandLine = io.commandLine;
   if (options.allPairs) {
     TrafficModel model = trafficForLoad(options.traffic, options.load);
     model.seed = options.seed;
     plan.allPairs = model;
     label.load = options.load;
     label.traffic = model;
+  }
+  if (!options.trafficFile.empty()) {
+    try {
+      plan.matrix = parseTrafficMatrix(readFile(options.trafficFile, "traffic file"));
+    } catch (const TrafficMatrixError& error) {
+      throw UsageError("traffic file '" + options.trafficFile + "', " + error.what());
+    }
+    if (std::none_of(plan.matrix.begin(), plan.matrix.end(),
+                     [](const PairLoad& pair) { return pair.load > 0.0; })) {
+      throw UsageError("traffic file '" + options.trafficFile + "' gives no pair a load above 0");
+    }
+    for (const PairLoad& pair : plan.matrix) {
+      if (pair.load > 0.0) trafficForLoad(options.traffic, pair.load);
+    }
+    plan.matrixTraffic = trafficModel(options.traffic);
+    plan.matrixTraffic.seed = options.seed;
+    label.traffic = plan.matrixTraffic;
+    label.trafficFile = options.trafficFile;
+    label.trafficSha256 = sha256Hex(readFile(options.trafficFile, "traffic file"));
   }
   ExperimentResult result;
   try {

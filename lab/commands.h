@@ -49,6 +49,8 @@ struct RunOptions {
   // Origin, destination and call file, three words per source.
   std::vector<std::string> pairs;
   bool allPairs = false;
+  // A CSV of origin,destination,load: generated traffic per pair.
+  std::string trafficFile;
   double load = 0.0;
   bool loadGiven = false;
   TrafficOptions traffic;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <memory>
 #include <tuple>
 
@@ -76,6 +77,26 @@ double addAllPairs(Run& run, const ExperimentPlan& plan, std::size_t& index) {
   return stream == 0 ? 0.0 : loads / static_cast<double>(stream);
 }
 
+// The matrix's sources; returns the mean load they offer per pair.
+double addMatrixPairs(Run& run, const ExperimentPlan& plan, std::size_t& index) {
+  double busiest = 0.0;
+  for (const PairLoad& pair : plan.matrix) busiest = std::max(busiest, pair.load);
+  double loads = 0.0;
+  std::uint64_t stream = 0;
+  for (const PairLoad& pair : plan.matrix) {
+    if (!(pair.load > 0.0)) continue;
+    TrafficModel model = plan.matrixTraffic;
+    model.meanGap = meanGapForLoad(pair.load, model.meanHolding);
+    model.count = std::max<std::int64_t>(
+        1, std::llround(static_cast<double>(plan.matrixTraffic.count) * pair.load / busiest));
+    model.seed = streamSeed(plan.matrixTraffic.seed, stream++);
+    const std::vector<GeneratedCall> calls = generateCalls(model);
+    loads += offeredLoad(calls);
+    addSource(run, SourcePlan{pair.origin, pair.destination, callFileText(calls)}, index++);
+  }
+  return stream == 0 ? 0.0 : loads / static_cast<double>(stream);
+}
+
 void count(ExperimentResult& result, const RunAccount& account) {
   const CallCounts& totals = account.totals();
   result.offered = totals.offered;
@@ -126,6 +147,7 @@ ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace) 
   std::size_t index = 0;
   for (const SourcePlan& source : plan.sources) addSource(run, source, index++);
   if (plan.allPairs) result.generatedLoad = addAllPairs(run, plan, index);
+  if (!plan.matrix.empty()) result.generatedLoad = addMatrixPairs(run, plan, index);
   result.sourceCount = static_cast<std::int64_t>(index);
   if (index == 0) throw ExperimentError("no call source: give pairs or all ordered pairs");
   RunAccount account(sourcePairs(run.session), run.session.network().liveTable, plan.warmup);

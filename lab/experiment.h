@@ -13,6 +13,7 @@
 #include "base/config.h"
 #include "calls/run_loop.h"
 #include "lab/run_account.h"
+#include "lab/traffic_matrix.h"
 #include "lab/traffic_model.h"
 
 namespace lab {
@@ -38,6 +39,12 @@ struct ExperimentPlan {
   // When set, a source for every ordered pair of distinct nodes, after the listed ones, in
   // the order (0,1), (0,2), ..., each with calls from this model and a seed of its own.
   std::optional<TrafficModel> allPairs;
+  // When set, calls from `matrixTraffic` (its gap set per pair from the pair's load) on every
+  // pair of the matrix with a load above 0, after the listed sources, in the matrix's
+  // order; the busiest pair gets the model's count of calls, the others in proportion to
+  // their load, so that all cover about the same time.
+  std::vector<PairLoad> matrix;
+  TrafficModel matrixTraffic;
   // Calls started before this tick run and load the network but are left out of the
   // counts, and so are the ticks before it.
   std::int64_t warmup = 0;

@@ -121,6 +121,8 @@ void addRun(CLI::App& app, RunOptions& options) {
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   run->add_flag("--all-pairs", options.allPairs,
                 "Generated traffic on every ordered pair of distinct nodes");
+  run->add_option("--traffic", options.trafficFile,
+                  "Generated traffic per pair from a CSV of origin,destination,load (Erlang)");
   run->add_option("--load", options.load, "Offered load per pair in Erlang (with --all-pairs)")
       ->check(kLoad)
       ->each([&options](const std::string&) { options.loadGiven = true; });

@@ -65,6 +65,15 @@ nlohmann::json probabilityToJson(const std::optional<double>& probability) {
 nlohmann::json trafficToJson(const RunLabel& label) {
   if (!label.traffic) return nullptr;
   const TrafficModel& model = *label.traffic;
+  if (!label.trafficFile.empty()) {
+    return {{"pairs", "matrix"},
+            {"file", label.trafficFile},
+            {"file_sha256", label.trafficSha256},
+            {"calls_busiest_pair", model.count},
+            {"holding", std::string(holdingName(model.holding))},
+            {"mean_holding", model.meanHolding},
+            {"seed", model.seed}};
+  }
   nlohmann::json traffic = {{"pairs", "all"},
                             {"calls_per_pair", model.count},
                             {"holding", std::string(holdingName(model.holding))},

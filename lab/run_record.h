@@ -20,6 +20,9 @@ struct RunLabel {
   // Present for generated all-pairs traffic.
   std::optional<double> load;
   std::optional<TrafficModel> traffic;
+  // For traffic from a matrix: its file and the file's SHA-256.
+  std::string trafficFile;
+  std::string trafficSha256;
 };
 
 // The moment, in UTC, as 2026-12-07T23:31:00Z.
