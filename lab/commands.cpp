@@ -164,6 +164,22 @@ void printSummary(std::ostream& out, const RunOptions& options, const Experiment
       << std::defaultfloat;
 }
 
+// The settings a chart's reader needs to know what was measured.
+std::string chartCaption(const SweepOptions& options) {
+  std::ostringstream text;
+  text << options.config.lambdaCount << " wavelengths, " << options.config.fiberCount
+       << (options.config.fiberCount == 1 ? " fibre, " : " fibres, ") << options.traffic.calls
+       << " calls per pair, " << options.traffic.holding << " holding times of mean "
+       << options.traffic.meanHolding << " ticks, ";
+  if (options.targetCi > 0.0) {
+    text << "seeds until +-" << options.targetCi << " x the mean (" << options.minSeeds << " to "
+         << options.maxSeeds << ")";
+  } else {
+    text << options.seeds << (options.seeds == 1 ? " seed" : " seeds");
+  }
+  return text.str();
+}
+
 // Comment lines that say which program, command and network made a CSV.
 std::string provenanceLines(const LabIo& io, const std::string& network) {
   return "# wrnsim-lab " + std::string(kVersion) + "\n# command: " + io.commandLine + "\n" +
@@ -172,7 +188,8 @@ std::string provenanceLines(const LabIo& io, const std::string& network) {
 
 void writeCurve(const std::vector<SeedRun>& runs, const std::string& csvPath,
                 const std::string& svgPath, const std::string& title,
-                const std::string& runsCsvPath, const std::string& provenance) {
+                const std::string& runsCsvPath, const std::string& provenance,
+                const std::string& caption) {
   if (!runsCsvPath.empty()) {
     std::ostringstream rows;
     rows << provenance;
@@ -184,7 +201,7 @@ void writeCurve(const std::vector<SeedRun>& runs, const std::string& csvPath,
   csv << provenance;
   writeCurveCsv(csv, points);
   writeFile(csvPath, csv.str());
-  writeFile(svgPath, blockingChartSvg(points, title));
+  writeFile(svgPath, blockingChartSvg(points, title, caption));
 }
 
 }  // namespace
@@ -359,7 +376,8 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   }
   writeCurve(runs, options.csv, options.svg, options.title, options.runsCsv,
              provenanceLines(
-                 io, "topology: " + options.topology + " sha256 " + sha256Hex(plan.topologyText)));
+                 io, "topology: " + options.topology + " sha256 " + sha256Hex(plan.topologyText)),
+             chartCaption(options));
   io.err << runs.size() << " runs written to " << options.csv << " and " << options.svg
          << (options.runsCsv.empty() ? "" : " (every run in " + options.runsCsv + ")") << '\n';
   return 0;
@@ -399,7 +417,8 @@ int collectCommand(const CollectOptions& options, LabIo& io) {
   writeCurve(runs, options.csv, options.svg, options.title, options.runsCsv,
              provenanceLines(io, first && !first->network.empty()
                                      ? "network (as loaded) sha256 " + first->network
-                                     : ""));
+                                     : ""),
+             "");
   io.err << runs.size() << " runs collected into " << options.csv << " and " << options.svg
          << (options.runsCsv.empty() ? "" : " (every run in " + options.runsCsv + ")") << '\n';
   return 0;

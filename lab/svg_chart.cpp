@@ -12,14 +12,17 @@ namespace lab {
 
 namespace {
 
-constexpr double kWidth = 760;
-constexpr double kHeight = 480;
+constexpr double kWidth = 800;
+constexpr double kHeight = 530;
 constexpr double kLeft = 80;
 constexpr double kRight = 560;
 constexpr double kTop = 50;
 constexpr double kBottom = 410;
 constexpr std::array<const char*, 8> kColours = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd",
                                                  "#ff7f0e", "#17becf", "#8c564b", "#e377c2"};
+// Lines that overlap stay apart by their dashes and markers, also in grey print.
+constexpr std::array<const char*, 4> kDashes = {"", "8,4", "2,3", "10,3,2,3"};
+constexpr std::size_t kMarkers = 5;
 
 using Series = std::map<std::pair<std::int32_t, std::int32_t>, std::vector<const CurvePoint*>>;
 
@@ -47,7 +50,7 @@ Scale scaleOf(const std::vector<CurvePoint>& points) {
   double loadMax = 0, low = std::numeric_limits<double>::max(), high = 0;
   for (const CurvePoint& point : points) {
     loadMax = std::max(loadMax, point.key.load);
-    if (point.meanBlocking <= 0) continue;
+    if (!point.measured || point.meanBlocking <= 0) continue;
     const double spread = point.halfWidth.value_or(0.0);
     low = std::min(
         low, point.meanBlocking - spread > 0 ? point.meanBlocking - spread : point.meanBlocking);
@@ -99,6 +102,12 @@ void drawAxes(std::ostringstream& svg, const Scale& scale) {
   for (int d = scale.decadeLow; d <= scale.decadeHigh; ++d) {
     svg << "<text x=\"" << kLeft - 8 << "\" y=\"" << scale.y(std::pow(10.0, d)) + 4
         << "\" text-anchor=\"end\">1e" << d << "</text>\n";
+    // Within a single decade, its inner ticks are labelled too.
+    if (scale.decadeHigh - scale.decadeLow > 1 || d == scale.decadeHigh) continue;
+    for (int m : {2, 5}) {
+      svg << "<text x=\"" << kLeft - 8 << "\" y=\"" << scale.y(m * std::pow(10.0, d)) + 4
+          << "\" text-anchor=\"end\" font-size=\"10\">" << m << "e" << d << "</text>\n";
+    }
   }
   for (double load = scale.xMin; load <= scale.xMax + scale.xStep / 1e6; load += scale.xStep) {
     const double x = scale.x(load);
@@ -114,39 +123,97 @@ void drawAxes(std::ostringstream& svg, const Scale& scale) {
       << ") rotate(-90)\" font-size=\"14\" text-anchor=\"middle\">Blocking probability</text>\n";
 }
 
+void drawMarker(std::ostringstream& svg, std::size_t kind, double x, double y) {
+  switch (kind % kMarkers) {
+    case 0:
+      svg << "<circle cx=\"" << x << "\" cy=\"" << y << "\" r=\"3.5\"/>\n";
+      break;
+    case 1:
+      svg << "<rect x=\"" << x - 3.5 << "\" y=\"" << y - 3.5 << "\" width=\"7\" height=\"7\"/>\n";
+      break;
+    case 2:
+      svg << "<path d=\"M" << x << ',' << y - 4.5 << "l4.5,8h-9z\"/>\n";
+      break;
+    case 3:
+      svg << "<path d=\"M" << x << ',' << y - 5 << "l5,5l-5,5l-5,-5z\"/>\n";
+      break;
+    default:
+      svg << "<circle cx=\"" << x << "\" cy=\"" << y << "\" r=\"3.5\" fill=\"#fff\"/>\n";
+      break;
+  }
+}
+
 void drawSeries(std::ostringstream& svg, const Scale& scale,
-                const std::vector<const CurvePoint*>& members, const char* colour) {
+                const std::vector<const CurvePoint*>& members, std::size_t index) {
+  const char* colour = kColours[index % kColours.size()];
+  const char* dashes = kDashes[index % kDashes.size()];
   std::string line;
   for (const CurvePoint* point : members) {
-    if (point->meanBlocking <= 0) continue;
+    if (!point->measured || point->meanBlocking <= 0) continue;
     line += number(scale.x(point->key.load)) + "," + number(scale.y(point->meanBlocking)) + " ";
   }
   svg << "<g stroke=\"" << colour << "\" fill=\"" << colour << "\">\n<polyline points=\"" << line
-      << "\" fill=\"none\" stroke-width=\"2\"/>\n";
+      << "\" fill=\"none\" stroke-width=\"2\""
+      << (*dashes != '\0' ? std::string(" stroke-dasharray=\"") + dashes + "\"" : "") << "/>\n";
   for (const CurvePoint* point : members) {
-    if (point->meanBlocking <= 0) continue;
+    if (!point->measured || point->meanBlocking <= 0) continue;
     const double x = scale.x(point->key.load);
+    const double y = scale.y(point->meanBlocking);
     if (point->halfWidth) {
       const double low = point->meanBlocking - *point->halfWidth;
-      const double yLow = low > 0 ? std::min(scale.y(low), kBottom) : kBottom;
       const double yHigh = std::max(scale.y(point->meanBlocking + *point->halfWidth), kTop);
-      svg << "<path d=\"M" << x << ',' << yLow << "V" << yHigh << "M" << x - 4 << ',' << yLow
-          << "h8M" << x - 4 << ',' << yHigh << "h8\" fill=\"none\"/>\n";
+      if (low > 0) {
+        const double yLow = std::min(scale.y(low), kBottom);
+        svg << "<path d=\"M" << x << ',' << yLow << "V" << yHigh << "M" << x - 4 << ',' << yLow
+            << "h8M" << x - 4 << ',' << yHigh << "h8\" fill=\"none\"/>\n";
+      } else {
+        // The interval reaches 0, which a log scale cannot show: a short stub, cut.
+        const double yCut = std::min(y + 16, kBottom);
+        svg << "<path d=\"M" << x << ',' << yCut << "V" << yHigh << "M" << x - 4 << ',' << yHigh
+            << "h8M" << x - 5 << ',' << yCut + 2 << "l10,-4M" << x - 5 << ',' << yCut + 5
+            << "l10,-4\" fill=\"none\"/>\n";
+      }
     }
-    svg << "<circle cx=\"" << x << "\" cy=\"" << scale.y(point->meanBlocking) << "\" r=\"3.5\"/>\n";
+    drawMarker(svg, index, x, y);
   }
   svg << "</g>\n";
 }
 
+std::string policyName(std::int32_t policy) {
+  switch (policy) {
+    case 1:
+      return "Aleatorio (1)";
+    case 2:
+      return "Balanceado (2)";
+    case 3:
+      return "Least Loaded corto (3)";
+    case 4:
+      return "Least Loaded balanceado (4)";
+    default:
+      return "policy " + std::to_string(policy);
+  }
+}
+
+std::string refreshName(std::int32_t interval) {
+  if (interval == 0) return "refresh at every call";
+  return "refresh every " + std::to_string(interval) + (interval == 1 ? " tick" : " ticks");
+}
+
 }  // namespace
 
-std::string blockingChartSvg(const std::vector<CurvePoint>& points, const std::string& title) {
+std::string blockingChartSvg(const std::vector<CurvePoint>& points, const std::string& title,
+                             const std::string& caption) {
   const Scale scale = scaleOf(points);
   Series series;
-  int unplotted = 0;
+  std::vector<std::string> unplotted;
+  bool intervals = false;
   for (const CurvePoint& point : points) {
     series[{point.key.policy, point.key.interval}].push_back(&point);
-    if (point.meanBlocking <= 0) ++unplotted;
+    if (!point.measured || point.meanBlocking <= 0) {
+      unplotted.push_back(policyName(point.key.policy) + " at " + number(point.key.load));
+    } else if (point.halfWidth) {
+      intervals = true;
+    }
   }
   std::ostringstream svg;
   svg << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << kWidth << "\" height=\"" << kHeight
@@ -157,22 +224,44 @@ std::string blockingChartSvg(const std::vector<CurvePoint>& points, const std::s
   drawAxes(svg, scale);
   std::size_t index = 0;
   for (const auto& [key, members] : series) {
+    drawSeries(svg, scale, members, index);
     const char* colour = kColours[index % kColours.size()];
-    drawSeries(svg, scale, members, colour);
-    const double y = kTop + 10 + 22.0 * static_cast<double>(index);
-    svg << "<line x1=\"" << kRight + 20 << "\" x2=\"" << kRight + 50 << "\" y1=\"" << y
-        << "\" y2=\"" << y << "\" stroke=\"" << colour << "\" stroke-width=\"2\"/>\n<circle cx=\""
-        << kRight + 35 << "\" cy=\"" << y << "\" r=\"3.5\" fill=\"" << colour << "\"/>\n<text x=\""
-        << kRight + 58 << "\" y=\"" << y + 4 << "\" font-size=\"12\">policy " << key.first
-        << ", interval " << key.second << "</text>\n";
+    const char* dashes = kDashes[index % kDashes.size()];
+    const double y = kTop + 10 + 36.0 * static_cast<double>(index);
+    svg << "<g stroke=\"" << colour << "\" fill=\"" << colour << "\"><line x1=\"" << kRight + 12
+        << "\" x2=\"" << kRight + 46 << "\" y1=\"" << y << "\" y2=\"" << y
+        << "\" stroke-width=\"2\""
+        << (*dashes != '\0' ? std::string(" stroke-dasharray=\"") + dashes + "\"" : "") << "/>\n";
+    drawMarker(svg, index, kRight + 29, y);
+    svg << "</g>\n<text x=\"" << kRight + 52 << "\" y=\"" << y + 4 << "\" font-size=\"12\">"
+        << policyName(key.first) << "</text>\n<text x=\"" << kRight + 52 << "\" y=\"" << y + 18
+        << "\" font-size=\"11\" fill=\"#444\">" << refreshName(key.second) << "</text>\n";
     ++index;
   }
-  if (unplotted > 0) {
-    svg << "<text x=\"" << kLeft << "\" y=\"" << kHeight - 12 << "\" font-size=\"11\">" << unplotted
-        << " point(s) without any blocked call are not drawn.</text>\n";
+  double noteY = kBottom + 72;
+  if (!caption.empty()) {
+    svg << "<text x=\"" << kLeft << "\" y=\"" << noteY << "\" font-size=\"11\">" << escaped(caption)
+        << "</text>\n";
+    noteY += 14;
   }
-  svg << "<text x=\"" << kRight + 20 << "\" y=\"" << kBottom
-      << "\" font-size=\"11\">error bars: 95% CI over seeds</text>\n</svg>\n";
+  // Three names a line, two lines at most.
+  for (std::size_t k = 0; k < unplotted.size() && k < 6; k += 3) {
+    std::string names = k == 0 ? "Not drawn (no blocked call): " : "";
+    for (std::size_t n = k; n < unplotted.size() && n < k + 3; ++n) {
+      names += (n > k ? "; " : "") + unplotted[n];
+    }
+    if (k + 3 >= 6 && unplotted.size() > 6) {
+      names += "; and " + std::to_string(unplotted.size() - 6) + " more";
+    }
+    svg << "<text x=\"" << kLeft << "\" y=\"" << noteY << "\" font-size=\"11\">" << escaped(names)
+        << "</text>\n";
+    noteY += 14;
+  }
+  if (intervals) {
+    svg << "<text x=\"" << kRight + 12 << "\" y=\"" << kBottom
+        << "\" font-size=\"11\">error bars: 95% CI over seeds</text>\n";
+  }
+  svg << "</svg>\n";
   return svg.str();
 }
 

@@ -9,9 +9,12 @@
 
 namespace lab {
 
-// Points whose mean is 0 cannot be placed on a log scale and are left out of their line
-// (a note under the chart says how many); an interval reaching 0 or below is drawn to the
-// bottom of the axis.
-std::string blockingChartSvg(const std::vector<CurvePoint>& points, const std::string& title);
+// Each line has its own colour, dash pattern and marker; the legend names the policies as
+// the console's menu does and the intervals in ticks. Points whose mean is 0, or that no run
+// measured, cannot be placed on a log scale and are left out of their line (a note under
+// the chart names them); an interval reaching 0 or below is drawn cut. `caption`, when not
+// empty, is printed under the chart.
+std::string blockingChartSvg(const std::vector<CurvePoint>& points, const std::string& title,
+                             const std::string& caption = {});
 
 }  // namespace lab

@@ -84,8 +84,16 @@ TEST(Sweep, CsvHasOneRowPerPointWithTheMeanAndIntervalOverSeeds) {
   EXPECT_EQ(rows[4][0], "4");
   EXPECT_LT(std::stod(rows[1][6]), std::stod(rows[2][6])) << "more load, more blocking";
   const std::string svg = ScratchDirectory::read(dir.file("s.svg"));
-  EXPECT_NE(svg.find("policy 2, interval 0"), std::string::npos);
-  EXPECT_NE(svg.find("policy 4, interval 0"), std::string::npos);
+  // The legend names the policies as the console's menu does, and the interval in ticks.
+  EXPECT_NE(svg.find(">Balanceado (2)<"), std::string::npos);
+  EXPECT_NE(svg.find(">Least Loaded balanceado (4)<"), std::string::npos);
+  EXPECT_NE(svg.find(">refresh at every call<"), std::string::npos);
+  // Two lines, told apart by their dashes and markers as well as their colours.
+  EXPECT_NE(svg.find("stroke-dasharray=\"8,4\""), std::string::npos);
+  EXPECT_NE(svg.find("<rect x="), std::string::npos);
+  // The caption says what was measured; three seeds give error bars and say so.
+  EXPECT_NE(svg.find("2 wavelengths, 1 fibre, 300 calls per pair"), std::string::npos);
+  EXPECT_NE(svg.find("error bars: 95% CI over seeds"), std::string::npos);
 }
 
 TEST(Sweep, JobLinesRunSeparatelyAndCollectedGiveTheSameCsv) {
