@@ -231,13 +231,10 @@ int runCommand(const RunOptions& options, LabIo& io) {
   if (options.allPairs && options.load <= 0.0) {
     throw UsageError("--all-pairs needs --load, the offered load per pair in Erlang (> 0)");
   }
-  if (options.loadGiven && !options.allPairs) {
+  if (options.loadGiven && !options.allPairs && options.trafficFile.empty()) {
     throw UsageError(
-        options.trafficFile.empty()
-            ? "--load sets the traffic generated with --all-pairs; sources given with --pair "
-              "read their calls from their files"
-            : "--load sets the traffic generated with --all-pairs; with --traffic each pair's "
-              "load comes from the file");
+        "--load sets generated traffic (--all-pairs or --traffic); sources given with --pair "
+        "read their calls from their files");
   }
   if (options.trace && options.json && options.output.empty()) {
     throw UsageError("--trace and --json both write to standard output: add --output FILE");
@@ -268,6 +265,10 @@ int runCommand(const RunOptions& options, LabIo& io) {
     if (std::none_of(plan.matrix.begin(), plan.matrix.end(),
                      [](const PairLoad& pair) { return pair.load > 0.0; })) {
       throw UsageError("traffic file '" + options.trafficFile + "' gives no pair a load above 0");
+    }
+    if (options.loadGiven) {
+      plan.matrix = scaledToMean(plan.matrix, options.load);
+      label.load = options.load;
     }
     for (const PairLoad& pair : plan.matrix) {
       if (pair.load > 0.0) trafficForLoad(options.traffic, pair.load);
@@ -315,7 +316,27 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   }
   plan.traffic = trafficModel(options.traffic);
   plan.warmup = options.warmup;
-  for (double load : plan.loads) trafficForLoad(options.traffic, load);
+  if (!options.trafficFile.empty()) {
+    try {
+      plan.matrix = parseTrafficMatrix(readFile(options.trafficFile, "traffic file"));
+    } catch (const TrafficMatrixError& error) {
+      throw UsageError("traffic file '" + options.trafficFile + "', " + error.what());
+    }
+    if (std::none_of(plan.matrix.begin(), plan.matrix.end(),
+                     [](const PairLoad& pair) { return pair.load > 0.0; })) {
+      throw UsageError("traffic file '" + options.trafficFile + "' gives no pair a load above 0");
+    }
+    plan.matrixPath = options.trafficFile;
+  }
+  for (double load : plan.loads) {
+    if (plan.matrix.empty()) {
+      trafficForLoad(options.traffic, load);
+      continue;
+    }
+    for (const PairLoad& pair : scaledToMean(plan.matrix, load)) {
+      if (pair.load > 0.0) trafficForLoad(options.traffic, pair.load);
+    }
+  }
   if (options.targetCi > 0.0 && options.seedsGiven) {
     throw UsageError("--seeds fixes the seeds per point and --target-ci chooses them: give one");
   }

@@ -75,6 +75,8 @@ struct SweepOptions {
   std::int64_t minSeeds = 3;
   std::int64_t maxSeeds = 30;
   TrafficOptions traffic;
+  // A CSV of origin,destination,load whose pattern each point scales to its load.
+  std::string trafficFile;
   std::int64_t warmup = 0;
   unsigned threads = 0;
   std::string csv = "sweep.csv";

@@ -186,6 +186,9 @@ void addSweep(CLI::App& app, SweepOptions& options) {
   sweep->add_option("--csv", options.csv, "CSV output")->capture_default_str();
   sweep->add_option("--svg", options.svg, "SVG chart output")->capture_default_str();
   sweep->add_option("--title", options.title, "Chart title")->capture_default_str();
+  sweep->add_option("--traffic", options.trafficFile,
+                    "Traffic pattern over the pairs from a CSV of origin,destination,load, scaled "
+                    "at each point to a mean of that point's load per pair");
   sweep->add_option("--runs-csv", options.runsCsv, "CSV output with one row per run (every seed)");
   sweep->add_option("--jobs-file", options.jobsFile,
                     "Write one 'run --json' command line per run here instead of running");

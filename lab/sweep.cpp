@@ -46,9 +46,14 @@ ExperimentPlan experimentOf(const SweepPlan& plan, const SweepTask& task) {
   experiment.config.pathPolicy = task.key.policy;
   experiment.config.updateInterval = task.key.interval;
   TrafficModel traffic = plan.traffic;
-  traffic.meanGap = meanGapForLoad(task.key.load, traffic.meanHolding);
   traffic.seed = task.seed;
-  experiment.allPairs = traffic;
+  if (!plan.matrix.empty()) {
+    experiment.matrix = scaledToMean(plan.matrix, task.key.load);
+    experiment.matrixTraffic = traffic;
+  } else {
+    traffic.meanGap = meanGapForLoad(task.key.load, traffic.meanHolding);
+    experiment.allPairs = traffic;
+  }
   experiment.warmup = plan.warmup;
   return experiment;
 }
@@ -127,7 +132,6 @@ std::string jobLine(const SweepPlan& plan, const SweepTask& task, std::size_t in
       std::to_string(task.key.policy),
       "--interval",
       std::to_string(task.key.interval),
-      "--all-pairs",
       "--load",
       shortest(task.key.load),
       "--holding",
@@ -144,8 +148,16 @@ std::string jobLine(const SweepPlan& plan, const SweepTask& task, std::size_t in
       "--output",
       resultsDir + "/point-" + std::to_string(index) + ".json",
   };
+  std::vector<std::string> all = words;
+  // The traffic's source goes before the load.
+  const auto load = std::find(all.begin(), all.end(), "--load");
+  if (plan.matrix.empty()) {
+    all.insert(load, "--all-pairs");
+  } else {
+    all.insert(load, {"--traffic", plan.matrixPath});
+  }
   std::string line;
-  for (const std::string& word : words) {
+  for (const std::string& word : all) {
     if (!line.empty()) line += ' ';
     line += shellQuoted(word);
   }

@@ -27,6 +27,11 @@ struct SweepPlan {
   TrafficModel traffic;
   // Ticks left out of every run's counts.
   std::int64_t warmup = 0;
+  // When not empty, the traffic's pattern over the pairs (its file as given): each point
+  // scales it to a mean load per pair of the point's load, instead of loading every pair
+  // alike.
+  std::vector<PairLoad> matrix;
+  std::string matrixPath;
 };
 
 struct SweepTask {

@@ -64,4 +64,19 @@ std::vector<PairLoad> parseTrafficMatrix(std::string_view text) {
   return pairs;
 }
 
+std::vector<PairLoad> scaledToMean(std::vector<PairLoad> pairs, double meanLoad) {
+  double total = 0.0;
+  std::size_t loaded = 0;
+  for (const PairLoad& pair : pairs) {
+    if (pair.load > 0.0) {
+      total += pair.load;
+      ++loaded;
+    }
+  }
+  if (loaded == 0) return pairs;
+  const double factor = meanLoad * static_cast<double>(loaded) / total;
+  for (PairLoad& pair : pairs) pair.load *= factor;
+  return pairs;
+}
+
 }  // namespace lab

@@ -26,4 +26,7 @@ struct TrafficMatrixError : std::runtime_error {
 // to itself, or a pair given twice. Pairs with a load of 0 are kept: they offer nothing.
 std::vector<PairLoad> parseTrafficMatrix(std::string_view text);
 
+// The same pattern of loads scaled so that the pairs with a load average `meanLoad`.
+std::vector<PairLoad> scaledToMean(std::vector<PairLoad> pairs, double meanLoad);
+
 }  // namespace lab

@@ -35,6 +35,14 @@ TEST(TrafficMatrix, RefusesWhatIsNotAPairAndALoadNamingTheLine) {
   }
 }
 
+TEST(TrafficMatrix, ScalingKeepsThePatternAndSetsTheMeanOverLoadedPairs) {
+  const auto scaled = scaledToMean(parseTrafficMatrix("0,1,3\n1,2,1\n2,0,0\n"), 0.5);
+  ASSERT_EQ(scaled.size(), 3u);
+  EXPECT_DOUBLE_EQ(scaled[0].load, 0.75);
+  EXPECT_DOUBLE_EQ(scaled[1].load, 0.25);
+  EXPECT_DOUBLE_EQ(scaled[2].load, 0.0);
+}
+
 TEST(TrafficMatrix, TheBusiestPairGetsTheCallsAndTheOthersInProportion) {
   ExperimentPlan plan;
   plan.topology = "tres\n*tabla: ;\n*- 0 0;\n*0 - 0;\n*0 0 -;\n";
