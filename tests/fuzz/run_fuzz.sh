@@ -51,7 +51,7 @@ done
 base=$scratch/merged
 mkdir "$base"
 find "$seeds" "$regressions" -type f ! -name .gitkeep -exec cp {} "$base/" \;
-ls "$base" >"$scratch/base.list"
+find "$base" -type f -exec basename {} \; >"$scratch/base.list"
 before=$(count "$corpus")
 "$binary" -merge=1 -timeout=10 -artifact_prefix="$scratch/artifacts/" "$base" "$corpus" "$work" \
   >"$scratch/merge.log" 2>&1 || {
@@ -59,10 +59,9 @@ before=$(count "$corpus")
   echo "merge failed; $corpus left as it was" >&2
   exit 1
 }
-ls "$base" | grep -vxF -f "$scratch/base.list" >"$scratch/new.list" || true
 find "$corpus" -type f ! -name .gitkeep -delete
-while read -r name; do
-  cp "$base/$name" "$corpus/"
-done <"$scratch/new.list"
+for found in "$base"/*; do
+  grep -qxF "$(basename "$found")" "$scratch/base.list" || cp "$found" "$corpus/"
+done
 echo "$corpus: $before inputs before the merge, $(count "$corpus") after" >&2
 exit "$status"
