@@ -29,6 +29,21 @@ namespace lab {
 
 namespace {
 
+// The traffic file's pairs, at least one of them with a load.
+std::vector<PairLoad> readTrafficMatrix(const std::string& path) {
+  std::vector<PairLoad> pairs;
+  try {
+    pairs = parseTrafficMatrix(readFile(path, "traffic file"));
+  } catch (const TrafficMatrixError& error) {
+    throw UsageError("traffic file '" + path + "', " + error.what());
+  }
+  if (std::none_of(pairs.begin(), pairs.end(),
+                   [](const PairLoad& pair) { return pair.load > 0.0; })) {
+    throw UsageError("traffic file '" + path + "' gives no pair a load above 0");
+  }
+  return pairs;
+}
+
 TrafficModel trafficModel(const TrafficOptions& options) {
   TrafficModel model;
   if (!parseHolding(options.holding, model.holding)) {
@@ -200,15 +215,7 @@ int runCommand(const RunOptions& options, LabIo& io) {
     label.traffic = model;
   }
   if (!options.trafficFile.empty()) {
-    try {
-      plan.matrix = parseTrafficMatrix(readFile(options.trafficFile, "traffic file"));
-    } catch (const TrafficMatrixError& error) {
-      throw UsageError("traffic file '" + options.trafficFile + "', " + error.what());
-    }
-    if (std::none_of(plan.matrix.begin(), plan.matrix.end(),
-                     [](const PairLoad& pair) { return pair.load > 0.0; })) {
-      throw UsageError("traffic file '" + options.trafficFile + "' gives no pair a load above 0");
-    }
+    plan.matrix = readTrafficMatrix(options.trafficFile);
     if (options.loadGiven) {
       plan.matrix = scaledToMean(plan.matrix, options.load);
       label.load = options.load;
@@ -260,15 +267,7 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   plan.traffic = trafficModel(options.traffic);
   plan.warmup = options.warmup;
   if (!options.trafficFile.empty()) {
-    try {
-      plan.matrix = parseTrafficMatrix(readFile(options.trafficFile, "traffic file"));
-    } catch (const TrafficMatrixError& error) {
-      throw UsageError("traffic file '" + options.trafficFile + "', " + error.what());
-    }
-    if (std::none_of(plan.matrix.begin(), plan.matrix.end(),
-                     [](const PairLoad& pair) { return pair.load > 0.0; })) {
-      throw UsageError("traffic file '" + options.trafficFile + "' gives no pair a load above 0");
-    }
+    plan.matrix = readTrafficMatrix(options.trafficFile);
     plan.matrixPath = options.trafficFile;
   }
   for (double load : plan.loads) {
