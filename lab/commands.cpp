@@ -293,7 +293,7 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   }
   const std::vector<SweepTask> tasks = sweepTasks(plan);
   for (const std::string* path :
-       {&options.csv, &options.svg, &options.runsCsv, &options.jobsFile}) {
+       {&options.csv, &options.svg, &options.runsCsv, &options.jobsFile, &options.causesSvg}) {
     checkWritable(*path);
   }
   if (!options.jobsFile.empty()) {
@@ -341,7 +341,12 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
              provenanceLines(
                  io, "topology: " + options.topology + " sha256 " + sha256Hex(plan.topologyText)),
              chartCaption(options));
+  if (!options.causesSvg.empty()) {
+    writeFile(options.causesSvg,
+              causesChartSvg(curvePoints(runs), options.title, chartCaption(options)));
+  }
   io.err << runs.size() << " runs written to " << options.csv << " and " << options.svg
+         << (options.causesSvg.empty() ? "" : ", causes in " + options.causesSvg)
          << (options.runsCsv.empty() ? "" : " (every run in " + options.runsCsv + ")") << '\n';
   return 0;
 }

@@ -84,6 +84,8 @@ struct SweepOptions {
   std::string title = "Blocking probability";
   // One row per run when given.
   std::string runsCsv;
+  // Blocking by cause against load, when given.
+  std::string causesSvg;
   std::string jobsFile;
   std::string resultsDir = "results";
   std::string program = "wrnsim-lab";

@@ -190,6 +190,8 @@ void addSweep(CLI::App& app, SweepOptions& options) {
                     "Traffic pattern over the pairs from a CSV of origin,destination,load, scaled "
                     "at each point to a mean of that point's load per pair");
   sweep->add_option("--runs-csv", options.runsCsv, "CSV output with one row per run (every seed)");
+  sweep->add_option("--svg-causes", options.causesSvg,
+                    "SVG chart of blocking by cause against load, a panel per cause");
   sweep->add_option("--jobs-file", options.jobsFile,
                     "Write one 'run --json' command line per run here instead of running");
   sweep->add_option("--results-dir", options.resultsDir, "Where the command lines write results")

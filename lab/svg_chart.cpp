@@ -265,4 +265,42 @@ std::string blockingChartSvg(const std::vector<CurvePoint>& points, const std::s
   return svg.str();
 }
 
+std::string causesChartSvg(const std::vector<CurvePoint>& points, const std::string& title,
+                           const std::string& caption) {
+  static constexpr const char* kTitles[kCauseColumns] = {"No hay Lamdas (type 0)",
+                                                         "Faltan Regeneradores (type 1)",
+                                                         "Faltan Lamdas & Regeneradores (type 2)",
+                                                         "Faltan Lamdas; Si Regeneradores (type 3)",
+                                                         "Assignment without a recorded cause",
+                                                         "Error Actualizacion (type 4: calls)",
+                                                         "Without a path"};
+  std::vector<std::string> panels;
+  for (std::size_t cause = 0; cause < kCauseColumns; ++cause) {
+    std::vector<CurvePoint> shares = points;
+    bool any = false;
+    for (CurvePoint& point : shares) {
+      point.meanBlocking = point.meanCauseShares[cause];
+      point.halfWidth.reset();
+      any = any || (point.measured && point.meanBlocking > 0);
+    }
+    if (any) panels.push_back(blockingChartSvg(shares, title + ": " + kTitles[cause], caption));
+  }
+  if (panels.empty())
+    panels.push_back(blockingChartSvg(points, title + ": no call blocked", caption));
+  // The panels, each a chart of its own, one under the other.
+  std::ostringstream svg;
+  svg << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << kWidth << "\" height=\""
+      << kHeight * static_cast<double>(panels.size()) << "\" viewBox=\"0 0 " << kWidth << ' '
+      << kHeight * static_cast<double>(panels.size()) << "\">\n";
+  const std::string head = "<svg xmlns=\"http://www.w3.org/2000/svg\"";
+  for (std::size_t k = 0; k < panels.size(); ++k) {
+    std::string& panel = panels[k];
+    panel.replace(0, head.size(),
+                  "<svg x=\"0\" y=\"" + number(kHeight * static_cast<double>(k)) + "\"");
+    svg << panel;
+  }
+  svg << "</svg>\n";
+  return svg.str();
+}
+
 }  // namespace lab

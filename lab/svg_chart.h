@@ -17,4 +17,10 @@ namespace lab {
 std::string blockingChartSvg(const std::vector<CurvePoint>& points, const std::string& title,
                              const std::string& caption = {});
 
+// Blocking by cause against load: one panel, drawn as above, per cause that blocked any call
+// (the mean share of offered calls it blocked), one above the other; a single panel saying
+// so when nothing was blocked.
+std::string causesChartSvg(const std::vector<CurvePoint>& points, const std::string& title,
+                           const std::string& caption = {});
+
 }  // namespace lab

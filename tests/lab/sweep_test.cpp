@@ -136,6 +136,32 @@ TEST(Sweep, JobLinesRunSeparatelyAndCollectedGiveTheSameCsv) {
   EXPECT_NE(direct.find(" sha256 "), std::string::npos) << direct;
 }
 
+TEST(Sweep, CausesChartHasAPanelPerCauseThatBlockedAnyCall) {
+  ScratchDirectory dir("lab-sweep-causes");
+  const std::string ring = dir.write("ring.con", kRing);
+  std::vector<std::string> args = {"sweep",
+                                   "--topology",
+                                   ring,
+                                   "--csv",
+                                   dir.file("s.csv"),
+                                   "--svg",
+                                   dir.file("s.svg"),
+                                   "--svg-causes",
+                                   dir.file("causes.svg"),
+                                   "--threads",
+                                   "2"};
+  args.insert(args.end(), kGrid.begin(), kGrid.end());
+  const auto outcome = runLab(args);
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  const std::string svg = ScratchDirectory::read(dir.file("causes.svg"));
+  // Two wavelengths on one fibre with fresh views: the assignment blocks, the live network
+  // never refuses.
+  EXPECT_NE(svg.find(": No hay Lamdas (type 0)<"), std::string::npos);
+  EXPECT_EQ(svg.find(": Error Actualizacion"), std::string::npos);
+  EXPECT_EQ(svg.find(": Without a path"), std::string::npos);
+  EXPECT_NE(svg.find("<svg x=\"0\" y=\"0\""), std::string::npos) << "panels nest";
+}
+
 TEST(Sweep, CollectRefusesRunsThatDoNotBelongTogether) {
   ScratchDirectory dir("lab-collect-mixtures");
   const std::string ring = dir.write("ring.con", kRing);
