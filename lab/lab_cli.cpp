@@ -47,6 +47,27 @@ const CLI::Validator kPositiveFraction(
     },
     "");
 
+// A call file's fields are 32-bit: with means up to this, an exponential draw exceeds one
+// with a probability below 1e-17, and a uniform one (up to twice the mean) never does.
+constexpr double kMostMeanTicks = 50'000'000;
+
+// A mean in ticks from `low` (excluded when `positive`) to kMostMeanTicks.
+CLI::Validator meanTicks(bool positive) {
+  return CLI::Validator(
+      [=](std::string& text) -> std::string {
+        double value = 0.0;
+        const char* end = text.data() + text.size();
+        const auto [stop, error] = std::from_chars(text.data(), end, value);
+        if (error == std::errc() && stop == end && (positive ? value > 0.0 : value >= 0.0) &&
+            value <= kMostMeanTicks) {
+          return {};
+        }
+        return std::string("a mean is a number of ticks ") + (positive ? "above 0" : "from 0") +
+               " to 50000000, so that every value drawn fits in a call file, not '" + text + "'";
+      },
+      "");
+}
+
 // A whole number from `low` to `high`, said in words when it is not.
 CLI::Validator wholeNumber(std::int64_t low, std::int64_t high, const std::string& what) {
   return CLI::Validator(
@@ -66,7 +87,7 @@ void addTrafficOptions(CLI::App& command, TrafficOptions& traffic) {
       .add_option("--holding", traffic.holding, "Holding time distribution: exp, fixed, uniform")
       ->capture_default_str();
   command.add_option("--mean-holding", traffic.meanHolding, "Mean holding time in ticks")
-      ->check(CLI::NonNegativeNumber)
+      ->check(meanTicks(false))
       ->capture_default_str();
   command.add_option("--calls", traffic.calls, "Calls per pair")
       ->check(CLI::Range(std::int64_t{1}, std::int64_t{100'000'000}))
@@ -93,7 +114,7 @@ void addNetworkOptions(CLI::App& command, base::Config& config) {
 void addGen(CLI::App& app, GenOptions& options) {
   CLI::App* gen = app.add_subcommand("gen", "Write a call file from a traffic model");
   gen->add_option("--mean-gap", options.meanGap, "Mean gap between call starts in ticks")
-      ->check(CLI::PositiveNumber)
+      ->check(meanTicks(true))
       ->capture_default_str();
   addTrafficOptions(*gen, options.traffic);
   gen->add_option("--seed", options.seed, "Seed of the generator")

@@ -78,6 +78,8 @@ TEST(LabCli, BadOptionsGiveAMessageAndStatusTwo) {
       {{"run", "--topology", ring, "--pair", "0", "1", calls, "-o", dir.file("no/such/out.txt")},
        "No such file or directory"},
       {{"gen", "-o", "/dev/full"}, "No space left on device"},
+      {{"gen", "--mean-gap", "1e12"}, "fits in a call file"},
+      {{"gen", "--mean-holding", "3000000000"}, "fits in a call file"},
   };
   for (const auto& [args, mention] : cases) {
     std::string line;
