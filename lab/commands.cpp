@@ -308,11 +308,40 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   const unsigned threads =
       options.threads > 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
   std::vector<SeedRun> runs;
+  // Each run's record, named by its point and seed.
+  const std::vector<PointKey> points = sweepPoints(plan);
+  ResultSink keepRecord;
+  if (!options.recordsDir.empty()) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(options.recordsDir, error)) {
+      throw UsageError("--records '" + options.recordsDir + "' is not a folder");
+    }
+    checkWritable((std::filesystem::path(options.recordsDir) / "point-0-seed-0.json").string());
+    keepRecord = [&](const SweepTask& task, const ExperimentPlan& experiment,
+                     const ExperimentResult& result) {
+      RunLabel label;
+      label.topology = options.topology;
+      label.topologySha256 = sha256Hex(plan.topologyText);
+      label.commandLine = io.commandLine;
+      label.load = task.key.load;
+      label.traffic = experiment.allPairs ? *experiment.allPairs : experiment.matrixTraffic;
+      if (!plan.matrix.empty()) {
+        label.trafficFile = plan.matrixPath;
+        label.trafficSha256 = sha256Hex(readFile(plan.matrixPath, "traffic file"));
+      }
+      const auto point = std::find(points.begin(), points.end(), task.key) - points.begin();
+      const std::string name =
+          "point-" + std::to_string(point) + "-seed-" + std::to_string(task.seed) + ".json";
+      writeFile((std::filesystem::path(options.recordsDir) / name).string(),
+                runToJson(experiment, label, result).dump(2) + "\n");
+    };
+  }
   // A round of tasks with its own progress bar.
   auto runRound = [&](const std::vector<SweepTask>& round) {
     ProgressBar bar(io.err, io.errIsTerminal, round.size());
     try {
-      std::vector<SeedRun> done = runTasks(plan, round, threads, [&bar] { bar.advance(); });
+      std::vector<SeedRun> done = runTasks(
+          plan, round, threads, [&bar] { bar.advance(); }, keepRecord);
       bar.finish();
       return done;
     } catch (const ExperimentError& error) {

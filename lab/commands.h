@@ -86,6 +86,8 @@ struct SweepOptions {
   std::string runsCsv;
   // Blocking by cause against load, when given.
   std::string causesSvg;
+  // Where each run's whole record (JSON, pairs and links included) is written, when given.
+  std::string recordsDir;
   std::string jobsFile;
   std::string resultsDir = "results";
   std::string program = "wrnsim-lab";

@@ -74,7 +74,8 @@ std::vector<SeedRun> runSweep(const SweepPlan& plan, unsigned threads,
 }
 
 std::vector<SeedRun> runTasks(const SweepPlan& plan, const std::vector<SweepTask>& tasks,
-                              unsigned threads, const std::function<void()>& done) {
+                              unsigned threads, const std::function<void()>& done,
+                              const ResultSink& sink) {
   std::vector<SeedRun> runs(tasks.size());
   std::atomic<std::size_t> next{0};
   std::atomic<bool> failed{false};
@@ -83,7 +84,12 @@ std::vector<SeedRun> runTasks(const SweepPlan& plan, const std::vector<SweepTask
   auto work = [&] {
     for (std::size_t i = next++; i < tasks.size() && !failed; i = next++) {
       try {
-        const ExperimentResult result = runExperiment(experimentOf(plan, tasks[i]));
+        const ExperimentPlan experiment = experimentOf(plan, tasks[i]);
+        const ExperimentResult result = runExperiment(experiment);
+        if (sink) {
+          std::lock_guard lock(mutex);
+          sink(tasks[i], experiment, result);
+        }
         runs[i] = SeedRun{tasks[i].key,
                           tasks[i].seed,
                           result.offered,

@@ -49,11 +49,16 @@ ExperimentPlan experimentOf(const SweepPlan& plan, const SweepTask& task);
 // The grid's points, loads varying slowest.
 std::vector<PointKey> sweepPoints(const SweepPlan& plan);
 
+// Given each task's whole result, one call at a time.
+using ResultSink =
+    std::function<void(const SweepTask&, const ExperimentPlan&, const ExperimentResult&)>;
+
 // Runs the tasks on `threads` threads (at least one), each with its own simulation state,
-// and calls `done` (serialised) after each. The results are in task order. The first
-// ExperimentError of any task is thrown after the other threads have stopped.
+// and calls `sink` and `done` (serialised) after each. The results are in task order. The
+// first exception of any task or of `sink` is thrown after the other threads have stopped.
 std::vector<SeedRun> runTasks(const SweepPlan& plan, const std::vector<SweepTask>& tasks,
-                              unsigned threads, const std::function<void()>& done = {});
+                              unsigned threads, const std::function<void()>& done = {},
+                              const ResultSink& sink = {});
 
 // runTasks of every task of the grid.
 std::vector<SeedRun> runSweep(const SweepPlan& plan, unsigned threads,

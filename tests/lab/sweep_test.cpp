@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <sstream>
 
 #include "lab/statistics.h"
@@ -134,6 +135,33 @@ TEST(Sweep, JobLinesRunSeparatelyAndCollectedGiveTheSameCsv) {
   EXPECT_TRUE(direct.starts_with("# wrnsim-lab ")) << direct;
   EXPECT_NE(direct.find("# command: wrnsim-lab sweep"), std::string::npos) << direct;
   EXPECT_NE(direct.find(" sha256 "), std::string::npos) << direct;
+}
+
+TEST(Sweep, RecordsKeepEveryRunWholeAndCollectGivesTheSameRows) {
+  ScratchDirectory dir("lab-sweep-records");
+  const std::string ring = dir.write("ring.con", kRing);
+  std::filesystem::create_directories(dir.file("records"));
+  std::vector<std::string> args = {"sweep",           "--topology",      ring,
+                                   "--csv",           dir.file("s.csv"), "--svg",
+                                   dir.file("s.svg"), "--records",       dir.file("records")};
+  args.insert(args.end(), kGrid.begin(), kGrid.end());
+  const auto outcome = runLab(args);
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  std::vector<std::string> collect = {"collect", "--csv", dir.file("c.csv"), "--svg",
+                                      dir.file("c.svg")};
+  std::size_t records = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.file("records"))) {
+    const std::string text = ScratchDirectory::read(entry.path().string());
+    EXPECT_NE(text.find("\"pairs\""), std::string::npos);
+    EXPECT_NE(text.find("\"mean_occupancy\""), std::string::npos);
+    collect.push_back(entry.path().string());
+    ++records;
+  }
+  EXPECT_EQ(records, 12u);
+  const auto collected = runLab(collect);
+  ASSERT_EQ(collected.status, 0) << collected.err;
+  EXPECT_EQ(csvRows(ScratchDirectory::read(dir.file("c.csv"))),
+            csvRows(ScratchDirectory::read(dir.file("s.csv"))));
 }
 
 TEST(Sweep, CausesChartHasAPanelPerCauseThatBlockedAnyCall) {
