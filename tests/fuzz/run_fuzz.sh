@@ -9,7 +9,7 @@
 # the committed corpus is rebuilt with -merge=1 from itself and the campaign's corpus: only
 # inputs that cover something the seeds and regression inputs do not are kept. Crashing,
 # leaking, hanging and out-of-memory inputs are kept as regression inputs.
-# FUZZ_MERGE=0 skips the merge.
+# FUZZ_MERGE=0 skips the merge; FUZZ_MERGE_FLAGS replaces the merge's own libFuzzer flags.
 set -eu
 if [ $# -ne 2 ]; then
   echo "usage: $0 TARGET SECONDS" >&2
@@ -53,8 +53,13 @@ mkdir "$base"
 find "$seeds" "$regressions" -type f ! -name .gitkeep -exec cp {} "$base/" \;
 find "$base" -type f -exec basename {} \; >"$scratch/base.list"
 before=$(count "$corpus")
-"$binary" -merge=1 -timeout=10 -artifact_prefix="$scratch/artifacts/" "$base" "$corpus" "$work" \
-  >"$scratch/merge.log" 2>&1 || {
+# A whole session reaches so many hit counts that one input per count would commit many
+# hundreds; its committed corpus keeps one per edge, and the campaign's corpus the rest.
+merge_flags=
+[ "$target" = session_fuzz ] && merge_flags=-use_counters=0
+# shellcheck disable=SC2086
+"$binary" -merge=1 ${FUZZ_MERGE_FLAGS-$merge_flags} -timeout=10 \
+  -artifact_prefix="$scratch/artifacts/" "$base" "$corpus" "$work" >"$scratch/merge.log" 2>&1 || {
   cat "$scratch/merge.log" >&2
   echo "merge failed; $corpus left as it was" >&2
   exit 1

@@ -6,7 +6,7 @@
 // missing section means a missing file. The script is replayed as the program replays
 // standard input.
 //
-// Every input must take about a millisecond under the sanitizers, or a campaign explores
+// Every input must take a millisecond or two under the sanitizers, or a campaign explores
 // little, so the harness bounds what an input may ask: the searches stop at far smaller
 // limits than the program's, a number typed at the wavelength or path count prompt is
 // taken down to a small bound, and only the head of each section is used (script lines,
