@@ -1,0 +1,240 @@
+// The sweep and collect commands: many runs gathered into a blocking curve.
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <iomanip>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <sstream>
+#include <thread>
+
+#include "lab/blocking_curve.h"
+#include "lab/commands.h"
+#include "lab/experiment.h"
+#include "lab/lab_files.h"
+#include "lab/precision.h"
+#include "lab/progress_bar.h"
+#include "lab/run_record.h"
+#include "lab/sha256.h"
+#include "lab/svg_chart.h"
+#include "lab/sweep.h"
+#include "lab/traffic_options.h"
+#include "lab/version.h"
+
+namespace lab {
+
+namespace {
+
+// The settings a chart's reader needs to know what was measured.
+std::string chartCaption(const SweepOptions& options) {
+  std::ostringstream text;
+  text << options.config.lambdaCount << " wavelengths, " << options.config.fiberCount
+       << (options.config.fiberCount == 1 ? " fibre, " : " fibres, ") << options.traffic.calls
+       << " calls per pair, " << options.traffic.holding << " holding times of mean "
+       << options.traffic.meanHolding << " ticks, ";
+  if (options.targetCi > 0.0) {
+    text << "seeds until +-" << options.targetCi << " x the mean (" << options.minSeeds << " to "
+         << options.maxSeeds << ")";
+  } else {
+    text << options.seeds << (options.seeds == 1 ? " seed" : " seeds");
+  }
+  return text.str();
+}
+
+// Comment lines that say which program, command and network made a CSV.
+std::string provenanceLines(const LabIo& io, const std::string& network) {
+  return "# wrnsim-lab " + std::string(kVersion) + "\n# command: " + io.commandLine + "\n" +
+         (network.empty() ? "" : "# " + network + "\n") + "# made: " + utcNow() + "\n";
+}
+
+void writeCurve(const std::vector<SeedRun>& runs, const std::string& csvPath,
+                const std::string& svgPath, const std::string& title,
+                const std::string& runsCsvPath, const std::string& provenance,
+                const std::string& caption) {
+  if (!runsCsvPath.empty()) {
+    std::ostringstream rows;
+    rows << provenance;
+    writeRunsCsv(rows, runs);
+    writeFile(runsCsvPath, rows.str());
+  }
+  const std::vector<CurvePoint> points = curvePoints(runs);
+  std::ostringstream csv;
+  csv << provenance;
+  writeCurveCsv(csv, points);
+  writeFile(csvPath, csv.str());
+  writeFile(svgPath, blockingChartSvg(points, title, caption));
+}
+
+}  // namespace
+
+int sweepCommand(const SweepOptions& options, LabIo& io) {
+  SweepPlan plan;
+  plan.topologyPath = options.topology;
+  plan.topologyText = readFile(options.topology, "topology file");
+  plan.config = options.config;
+  plan.loads = options.loads;
+  plan.policies = options.policies;
+  plan.intervals = options.intervals;
+  for (std::int64_t i = 0; i < options.seeds; ++i) {
+    plan.seeds.push_back(options.firstSeed + static_cast<std::uint64_t>(i));
+  }
+  plan.traffic = trafficModel(options.traffic);
+  plan.warmup = options.warmup;
+  if (!options.trafficFile.empty()) {
+    plan.matrix = readTrafficMatrix(options.trafficFile);
+    plan.matrixPath = options.trafficFile;
+  }
+  for (double load : plan.loads) {
+    if (plan.matrix.empty()) {
+      trafficForLoad(options.traffic, load);
+      continue;
+    }
+    for (const PairLoad& pair : scaledToMean(plan.matrix, load)) {
+      if (pair.load > 0.0) trafficForLoad(options.traffic, pair.load);
+    }
+  }
+  if (options.targetCi > 0.0 && options.seedsGiven) {
+    throw UsageError("--seeds fixes the seeds per point and --target-ci chooses them: give one");
+  }
+  if (options.targetCi > 0.0 && !options.jobsFile.empty()) {
+    throw UsageError(
+        "--target-ci decides between runs whether to add seeds; it cannot be "
+        "written as a jobs file");
+  }
+  if (options.minSeeds > options.maxSeeds) {
+    throw UsageError("--min-seeds " + std::to_string(options.minSeeds) + " is above --max-seeds " +
+                     std::to_string(options.maxSeeds));
+  }
+  const std::vector<SweepTask> tasks = sweepTasks(plan);
+  for (const std::string* path :
+       {&options.csv, &options.svg, &options.runsCsv, &options.jobsFile, &options.causesSvg}) {
+    checkWritable(*path);
+  }
+  if (!options.jobsFile.empty()) {
+    std::string lines;
+    for (std::size_t i = 0; i < tasks.size(); ++i) {
+      lines += jobLine(plan, tasks[i], i, options.program, options.resultsDir) + "\n";
+    }
+    writeFile(options.jobsFile, lines);
+    io.err << tasks.size() << " command lines written to " << options.jobsFile << '\n';
+    return 0;
+  }
+  const unsigned threads =
+      options.threads > 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
+  std::vector<SeedRun> runs;
+  // Each run's record, named by its point and seed.
+  const std::vector<PointKey> points = sweepPoints(plan);
+  ResultSink keepRecord;
+  if (!options.recordsDir.empty()) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(options.recordsDir, error)) {
+      throw UsageError("--records '" + options.recordsDir + "' is not a folder");
+    }
+    checkWritable((std::filesystem::path(options.recordsDir) / "point-0-seed-0.json").string());
+    keepRecord = [&](const SweepTask& task, const ExperimentPlan& experiment,
+                     const ExperimentResult& result) {
+      RunLabel label;
+      label.topology = options.topology;
+      label.topologySha256 = sha256Hex(plan.topologyText);
+      label.commandLine = io.commandLine;
+      label.load = task.key.load;
+      label.traffic = experiment.allPairs ? *experiment.allPairs : experiment.matrixTraffic;
+      if (!plan.matrix.empty()) {
+        label.trafficFile = plan.matrixPath;
+        label.trafficSha256 = sha256Hex(readFile(plan.matrixPath, "traffic file"));
+      }
+      const auto point = std::find(points.begin(), points.end(), task.key) - points.begin();
+      const std::string name =
+          "point-" + std::to_string(point) + "-seed-" + std::to_string(task.seed) + ".json";
+      writeFile((std::filesystem::path(options.recordsDir) / name).string(),
+                runToJson(experiment, label, result).dump(2) + "\n");
+    };
+  }
+  // A round of tasks with its own progress bar.
+  auto runRound = [&](const std::vector<SweepTask>& round) {
+    ProgressBar bar(io.err, io.errIsTerminal, round.size());
+    try {
+      std::vector<SeedRun> done = runTasks(
+          plan, round, threads, [&bar] { bar.advance(); }, keepRecord);
+      bar.finish();
+      return done;
+    } catch (const ExperimentError& error) {
+      bar.finish();
+      throw UsageError(error.what());
+    }
+  };
+  if (options.targetCi > 0.0) {
+    const PrecisionGoal goal{options.targetCi, options.minSeeds, options.maxSeeds};
+    const PrecisionOutcome outcome =
+        runToPrecision(sweepPoints(plan), options.firstSeed, goal, runRound);
+    runs = outcome.runs;
+    for (const PointKey& point : outcome.unreached) {
+      io.err << "policy " << point.policy << ", interval " << point.interval << ", load "
+             << point.load << ": not within +-" << options.targetCi << " x its mean after "
+             << std::max(options.minSeeds, options.maxSeeds) << " seeds\n";
+    }
+    if (!outcome.unreached.empty()) {
+      io.err << outcome.unreached.size() << " of " << sweepPoints(plan).size()
+             << " points did not reach the target; the others did\n";
+    }
+  } else {
+    runs = runRound(tasks);
+  }
+  writeCurve(runs, options.csv, options.svg, options.title, options.runsCsv,
+             provenanceLines(
+                 io, "topology: " + options.topology + " sha256 " + sha256Hex(plan.topologyText)),
+             chartCaption(options));
+  if (!options.causesSvg.empty()) {
+    writeFile(options.causesSvg,
+              causesChartSvg(curvePoints(runs), options.title, chartCaption(options)));
+  }
+  io.err << runs.size() << " runs written to " << options.csv << " and " << options.svg
+         << (options.causesSvg.empty() ? "" : ", causes in " + options.causesSvg)
+         << (options.runsCsv.empty() ? "" : " (every run in " + options.runsCsv + ")") << '\n';
+  return 0;
+}
+
+int collectCommand(const CollectOptions& options, LabIo& io) {
+  std::vector<SeedRun> runs;
+  std::optional<RunIdentity> first;
+  std::map<std::pair<PointKey, std::uint64_t>, std::string> seen;
+  for (const std::string& path : options.files) {
+    try {
+      const nlohmann::json document = nlohmann::json::parse(readFile(path, "result file"));
+      runs.push_back(seedRunFromJson(document));
+      const RunIdentity identity = identityFromJson(document);
+      if (!first) first = identity;
+      if (const std::string mismatch = identityMismatch(*first, identity); !mismatch.empty()) {
+        throw UsageError("'" + options.files.front() + "' and '" + path +
+                         "' cannot be merged into one curve: " + mismatch);
+      }
+      const auto [at, added] = seen.emplace(std::pair{runs.back().key, runs.back().seed}, path);
+      if (!added) {
+        throw UsageError("'" + at->second + "' and '" + path + "' are the same point with seed " +
+                         std::to_string(runs.back().seed) + " twice");
+      }
+    } catch (const nlohmann::json::parse_error& error) {
+      throw UsageError("'" + path + "' is not a result file: it is not JSON (byte " +
+                       std::to_string(error.byte) + ")");
+    } catch (const UsageError&) {
+      throw;
+    } catch (const std::runtime_error& error) {
+      throw UsageError("'" + path + "': " + error.what());
+    }
+  }
+  for (const std::string* path : {&options.csv, &options.svg, &options.runsCsv}) {
+    checkWritable(*path);
+  }
+  writeCurve(runs, options.csv, options.svg, options.title, options.runsCsv,
+             provenanceLines(io, first && !first->network.empty()
+                                     ? "network (as loaded) sha256 " + first->network
+                                     : ""),
+             "");
+  io.err << runs.size() << " runs collected into " << options.csv << " and " << options.svg
+         << (options.runsCsv.empty() ? "" : " (every run in " + options.runsCsv + ")") << '\n';
+  return 0;
+}
+
+}  // namespace lab

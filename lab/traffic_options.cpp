@@ -1,0 +1,50 @@
+#include "lab/traffic_options.h"
+
+#include <algorithm>
+#include <sstream>
+
+#include "lab/lab_files.h"
+
+namespace lab {
+
+std::vector<PairLoad> readTrafficMatrix(const std::string& path) {
+  std::vector<PairLoad> pairs;
+  try {
+    pairs = parseTrafficMatrix(readFile(path, "traffic file"));
+  } catch (const TrafficMatrixError& error) {
+    throw UsageError("traffic file '" + path + "', " + error.what());
+  }
+  if (std::none_of(pairs.begin(), pairs.end(),
+                   [](const PairLoad& pair) { return pair.load > 0.0; })) {
+    throw UsageError("traffic file '" + path + "' gives no pair a load above 0");
+  }
+  return pairs;
+}
+
+TrafficModel trafficModel(const TrafficOptions& options) {
+  TrafficModel model;
+  if (!parseHolding(options.holding, model.holding)) {
+    throw UsageError("--holding must be exp, fixed or uniform, not '" + options.holding + "'");
+  }
+  model.meanHolding = options.meanHolding;
+  model.count = options.calls;
+  return model;
+}
+
+// A source reads one line per tick, so gaps shorter than a tick on average would be
+// stretched by the reading and the load would not be the one asked for.
+TrafficModel trafficForLoad(const TrafficOptions& options, double load) {
+  TrafficModel model = trafficModel(options);
+  model.meanGap = meanGapForLoad(load, model.meanHolding);
+  if (!(model.meanGap >= 1.0)) {
+    std::ostringstream message;
+    message << "--load " << load << " needs a mean gap of " << model.meanGap
+            << " ticks; a source reads one call per tick, so the load per pair must be at most "
+               "mean holding + 1/2 = "
+            << model.meanHolding + 0.5;
+    throw UsageError(message.str());
+  }
+  return model;
+}
+
+}  // namespace lab
