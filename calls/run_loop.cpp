@@ -13,10 +13,4 @@ RunSummary runSimulation(NetworkState& network, RunResources& resources,
   return run.finish(ticks);
 }
 
-void releaseCallSources(NetworkState& network, RunResources& resources) {
-  network::freeViews(resources.views);
-  freeCallSources(network.callSources);
-  routing::freeRouteTable(resources.routeTable);
-}
-
 }  // namespace calls

@@ -21,7 +21,4 @@ using RunDriver = std::int64_t (*)(RunSteps& run);
 RunSummary runSimulation(NetworkState& network, RunResources& resources,
                          const RunSettings& settings, RunDriver driver = nullptr);
 
-// Releases call sources, views and route entries that no run consumed.
-void releaseCallSources(NetworkState& network, RunResources& resources);
-
 }  // namespace calls

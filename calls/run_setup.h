@@ -72,6 +72,9 @@ struct RunSummary {
   std::int64_t sourceSteps = 0;
 };
 
+// Releases the call sources, with the views and route entries made for them.
+void releaseCallSources(NetworkState& network, RunResources& resources);
+
 // Ticks are counted from the run's start in 64 bits; the clock the trace shows, and that
 // call times are compared with, is their 32-bit value.
 inline std::int32_t clockOf(std::int64_t tick) {

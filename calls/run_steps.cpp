@@ -5,7 +5,6 @@
 #include <span>
 
 #include "calls/path_selection.h"
-#include "calls/run_loop.h"
 
 namespace calls {
 

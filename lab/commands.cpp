@@ -133,7 +133,8 @@ int runCommand(const RunOptions& options, LabIo& io) {
     label.traffic = model;
   }
   if (!options.trafficFile.empty()) {
-    plan.matrix = readTrafficMatrix(options.trafficFile);
+    const TrafficFile file = readTrafficMatrix(options.trafficFile);
+    plan.matrix = file.pairs;
     if (options.loadGiven) {
       plan.matrix = scaledToMean(plan.matrix, options.load);
       label.load = options.load;
@@ -145,7 +146,7 @@ int runCommand(const RunOptions& options, LabIo& io) {
     plan.matrixTraffic.seed = options.seed;
     label.traffic = plan.matrixTraffic;
     label.trafficFile = options.trafficFile;
-    label.trafficSha256 = sha256Hex(readFile(options.trafficFile, "traffic file"));
+    label.trafficSha256 = file.sha256;
   }
   ExperimentResult result;
   try {

@@ -83,8 +83,10 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   plan.traffic = trafficModel(options.traffic);
   plan.warmup = options.warmup;
   if (!options.trafficFile.empty()) {
-    plan.matrix = readTrafficMatrix(options.trafficFile);
+    const TrafficFile file = readTrafficMatrix(options.trafficFile);
+    plan.matrix = file.pairs;
     plan.matrixPath = options.trafficFile;
+    plan.matrixSha256 = file.sha256;
   }
   for (double load : plan.loads) {
     if (plan.matrix.empty()) {
@@ -133,18 +135,18 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
       throw UsageError("--records '" + options.recordsDir + "' is not a folder");
     }
     checkWritable((std::filesystem::path(options.recordsDir) / "point-0-seed-0.json").string());
-    keepRecord = [&](const SweepTask& task, const ExperimentPlan& experiment,
-                     const ExperimentResult& result) {
-      RunLabel label;
-      label.topology = options.topology;
-      label.topologySha256 = sha256Hex(plan.topologyText);
-      label.commandLine = io.commandLine;
+    // What every record shares.
+    RunLabel common;
+    common.topology = options.topology;
+    common.topologySha256 = sha256Hex(plan.topologyText);
+    common.commandLine = io.commandLine;
+    common.trafficFile = plan.matrixPath;
+    common.trafficSha256 = plan.matrixSha256;
+    keepRecord = [&, common](const SweepTask& task, const ExperimentPlan& experiment,
+                             const ExperimentResult& result) {
+      RunLabel label = common;
       label.load = task.key.load;
       label.traffic = experiment.allPairs ? *experiment.allPairs : experiment.matrixTraffic;
-      if (!plan.matrix.empty()) {
-        label.trafficFile = plan.matrixPath;
-        label.trafficSha256 = sha256Hex(readFile(plan.matrixPath, "traffic file"));
-      }
       const auto point = std::find(points.begin(), points.end(), task.key) - points.begin();
       const std::string name =
           "point-" + std::to_string(point) + "-seed-" + std::to_string(task.seed) + ".json";

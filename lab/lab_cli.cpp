@@ -13,13 +13,19 @@ namespace lab {
 
 namespace {
 
+// True when the whole text is one number of the value's type.
+template <typename Number>
+bool parsesAs(const std::string& text, Number& value) {
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  return error == std::errc() && stop == end;
+}
+
 // A whole number from 0 to 2^64 - 1: a wrapped or clamped seed would be another seed.
 const CLI::Validator kSeed(
     [](std::string& text) -> std::string {
       std::uint64_t value = 0;
-      const char* end = text.data() + text.size();
-      const auto [stop, error] = std::from_chars(text.data(), end, value);
-      if (error == std::errc() && stop == end) return {};
+      if (parsesAs(text, value)) return {};
       return "a seed is a whole number from 0 to 18446744073709551615, not '" + text + "'";
     },
     "");
@@ -28,9 +34,7 @@ const CLI::Validator kSeed(
 const CLI::Validator kLoad(
     [](std::string& text) -> std::string {
       double value = 0.0;
-      const char* end = text.data() + text.size();
-      const auto [stop, error] = std::from_chars(text.data(), end, value);
-      if (error == std::errc() && stop == end && std::isfinite(value) && value > 0.0) return {};
+      if (parsesAs(text, value) && std::isfinite(value) && value > 0.0) return {};
       return "a load is a number above 0 (Erlang per pair), not '" + text + "'";
     },
     "");
@@ -39,9 +43,7 @@ const CLI::Validator kLoad(
 const CLI::Validator kPositiveFraction(
     [](std::string& text) -> std::string {
       double value = 0.0;
-      const char* end = text.data() + text.size();
-      const auto [stop, error] = std::from_chars(text.data(), end, value);
-      if (error == std::errc() && stop == end && value > 0.0 && value < 1.0) return {};
+      if (parsesAs(text, value) && value > 0.0 && value < 1.0) return {};
       return "a relative half-width is a number above 0 and below 1 (0.05 for 5%), not '" + text +
              "'";
     },
@@ -56,9 +58,7 @@ CLI::Validator meanTicks(bool positive) {
   return CLI::Validator(
       [=](std::string& text) -> std::string {
         double value = 0.0;
-        const char* end = text.data() + text.size();
-        const auto [stop, error] = std::from_chars(text.data(), end, value);
-        if (error == std::errc() && stop == end && (positive ? value > 0.0 : value >= 0.0) &&
+        if (parsesAs(text, value) && (positive ? value > 0.0 : value >= 0.0) &&
             value <= kMostMeanTicks) {
           return {};
         }
@@ -73,9 +73,7 @@ CLI::Validator wholeNumber(std::int64_t low, std::int64_t high, const std::strin
   return CLI::Validator(
       [=](std::string& text) -> std::string {
         std::int64_t value = 0;
-        const char* end = text.data() + text.size();
-        const auto [stop, error] = std::from_chars(text.data(), end, value);
-        if (error == std::errc() && stop == end && value >= low && value <= high) return {};
+        if (parsesAs(text, value) && value >= low && value <= high) return {};
         return what + " is a whole number from " + std::to_string(low) + " to " +
                std::to_string(high) + ", not '" + text + "'";
       },

@@ -32,6 +32,7 @@ struct SweepPlan {
   // alike.
   std::vector<PairLoad> matrix;
   std::string matrixPath;
+  std::string matrixSha256;
 };
 
 struct SweepTask {

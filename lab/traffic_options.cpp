@@ -4,21 +4,24 @@
 #include <sstream>
 
 #include "lab/lab_files.h"
+#include "lab/sha256.h"
 
 namespace lab {
 
-std::vector<PairLoad> readTrafficMatrix(const std::string& path) {
-  std::vector<PairLoad> pairs;
+TrafficFile readTrafficMatrix(const std::string& path) {
+  const std::string text = readFile(path, "traffic file");
+  TrafficFile file;
   try {
-    pairs = parseTrafficMatrix(readFile(path, "traffic file"));
+    file.pairs = parseTrafficMatrix(text);
   } catch (const TrafficMatrixError& error) {
     throw UsageError("traffic file '" + path + "', " + error.what());
   }
-  if (std::none_of(pairs.begin(), pairs.end(),
+  if (std::none_of(file.pairs.begin(), file.pairs.end(),
                    [](const PairLoad& pair) { return pair.load > 0.0; })) {
     throw UsageError("traffic file '" + path + "' gives no pair a load above 0");
   }
-  return pairs;
+  file.sha256 = sha256Hex(text);
+  return file;
 }
 
 TrafficModel trafficModel(const TrafficOptions& options) {

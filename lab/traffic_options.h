@@ -18,7 +18,13 @@ TrafficModel trafficModel(const TrafficOptions& options);
 // which reads one line per tick, could not offer it.
 TrafficModel trafficForLoad(const TrafficOptions& options, double load);
 
+struct TrafficFile {
+  std::vector<PairLoad> pairs;
+  // The file's SHA-256, for the records.
+  std::string sha256;
+};
+
 // The traffic file's pairs, at least one of them with a load.
-std::vector<PairLoad> readTrafficMatrix(const std::string& path);
+TrafficFile readTrafficMatrix(const std::string& path);
 
 }  // namespace lab
