@@ -7,8 +7,9 @@ set(allowed_routing  base network routing)
 set(allowed_calls    base network routing calls)
 set(allowed_session  base network routing calls session)
 set(allowed_shell    base network routing calls session shell)
-set(allowed_lab      base network routing calls session lab)
-set(layers base network routing calls session shell lab)
+set(allowed_topology base topology)
+set(allowed_lab      base network routing calls session topology lab)
+set(layers base network routing calls session shell topology lab)
 # The lab's tests compare its results with the console's.
 set(allowed_tests_lab ${allowed_lab} shell)
 
