@@ -46,6 +46,8 @@ struct Graph {
   std::vector<GraphEdge> edges;
   // The file says its edges have a direction; otherwise each is a link both ways.
   bool directed = false;
+  // How `nodes` are ordered, for the user: "in file order" unless the reader says otherwise.
+  std::string nodeOrder = "in the file's order of nodes";
 };
 
 }  // namespace topology
