@@ -15,11 +15,13 @@
 #include "lab/blocking_curve.h"
 #include "lab/experiment.h"
 #include "lab/lab_files.h"
+#include "lab/named_results.h"
 #include "lab/precision.h"
 #include "lab/progress_bar.h"
 #include "lab/run_record.h"
 #include "lab/sha256.h"
 #include "lab/svg_chart.h"
+#include "lab/topology_input.h"
 #include "lab/sweep.h"
 #include "lab/traffic_options.h"
 #include "lab/version.h"
@@ -52,9 +54,11 @@ std::vector<SourcePlan> listedSources(const std::vector<std::string>& words) {
   return sources;
 }
 
-void printSummary(std::ostream& out, const RunOptions& options, const ExperimentResult& r) {
+void printSummary(std::ostream& out, const RunOptions& options, const TopologyInput& topology,
+                  const ExperimentResult& r) {
   const auto& totals = r.summary.blockingTotals;
-  out << "topology              " << options.topology << " (" << r.nodeCount << " nodes, "
+  const std::string format = topology.format == "con" ? "" : topology.format + ", ";
+  out << "topology              " << options.topology << " (" << format << r.nodeCount << " nodes, "
       << r.sourceCount << " sources)\n"
       << "calls offered         " << r.offered << '\n'
       << "calls carried         " << r.carried << '\n'
@@ -117,7 +121,9 @@ int runCommand(const RunOptions& options, LabIo& io) {
   }
   checkWritable(options.output);
   ExperimentPlan plan;
-  plan.topology = readFile(options.topology, "topology file");
+  const TopologyInput topology = readTopology(options.topology);
+  io.err << conversionSummary(options.topology, topology);
+  plan.topology = topology.conText;
   plan.config = options.config;
   plan.sources = listedSources(options.pairs);
   plan.warmup = options.warmup;
@@ -160,9 +166,11 @@ int runCommand(const RunOptions& options, LabIo& io) {
   // The summary starts on a line of its own after the trace's last line.
   if (options.trace && options.output.empty()) text << "\n";
   if (options.json) {
-    text << runToJson(plan, label, result).dump(2) << '\n';
+    nlohmann::json record = runToJson(plan, label, result);
+    addNodeNames(record, topology);
+    text << record.dump(2) << '\n';
   } else {
-    printSummary(text, options, result);
+    printSummary(text, options, topology, result);
   }
   if (options.output.empty()) {
     writeOut(io, text.str());

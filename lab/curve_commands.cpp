@@ -14,12 +14,14 @@
 #include "lab/commands.h"
 #include "lab/experiment.h"
 #include "lab/lab_files.h"
+#include "lab/named_results.h"
 #include "lab/precision.h"
 #include "lab/progress_bar.h"
 #include "lab/run_record.h"
 #include "lab/sha256.h"
 #include "lab/svg_chart.h"
 #include "lab/sweep.h"
+#include "lab/topology_input.h"
 #include "lab/traffic_options.h"
 #include "lab/version.h"
 
@@ -72,7 +74,9 @@ void writeCurve(const std::vector<SeedRun>& runs, const std::string& csvPath,
 int sweepCommand(const SweepOptions& options, LabIo& io) {
   SweepPlan plan;
   plan.topologyPath = options.topology;
-  plan.topologyText = readFile(options.topology, "topology file");
+  const TopologyInput topology = readTopology(options.topology);
+  io.err << conversionSummary(options.topology, topology);
+  plan.topologyText = topology.conText;
   plan.config = options.config;
   plan.loads = options.loads;
   plan.policies = options.policies;
@@ -150,8 +154,10 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
       const auto point = std::find(points.begin(), points.end(), task.key) - points.begin();
       const std::string name =
           "point-" + std::to_string(point) + "-seed-" + std::to_string(task.seed) + ".json";
+      nlohmann::json record = runToJson(experiment, label, result);
+      addNodeNames(record, topology);
       writeFile((std::filesystem::path(options.recordsDir) / name).string(),
-                runToJson(experiment, label, result).dump(2) + "\n");
+                record.dump(2) + "\n");
     };
   }
   // A round of tasks with its own progress bar.

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "lab/topology_command.h"
 #include "lab/version.h"
 #include "session/limits.h"
 
@@ -253,11 +254,14 @@ int runLab(int argc, const char* const* argv, LabIo& io) {
   addRun(app, run);
   addSweep(app, sweep);
   addCollect(app, collect);
+  ConvertOptions convert;
+  bool converting = false;
+  addTopologyCommand(app, convert, converting);
   const std::string first = argc > 1 ? argv[1] : "";
   if (!first.empty() && first[0] != '-' && first != "gen" && first != "run" && first != "sweep" &&
-      first != "collect") {
+      first != "collect" && first != "topology") {
     io.err << "wrnsim-lab: unknown command '" << argv[1]
-           << "': the commands are gen, run, sweep and collect (--help for more)\n";
+           << "': the commands are gen, run, sweep, collect and topology (--help for more)\n";
     return kUsageStatus;
   }
   try {
@@ -278,6 +282,8 @@ int runLab(int argc, const char* const* argv, LabIo& io) {
       status = runCommand(run, io);
     } else if (app.got_subcommand("sweep")) {
       status = sweepCommand(sweep, io);
+    } else if (converting) {
+      status = convertCommand(convert, io);
     } else {
       status = collectCommand(collect, io);
     }

@@ -1,0 +1,114 @@
+// `topology convert` and --topology in the field's formats, as a user runs them.
+#include "lab/topology_command.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "lab/lab_test_support.h"
+#include "topology/node_file.h"
+
+namespace lab {
+namespace {
+
+using lab_testing::runLab;
+using lab_testing::ScratchDirectory;
+
+const std::string kGml =
+    "graph [\n"
+    "  node [ id 0 label \"Z&#252;rich\" Longitude 8.55 Latitude 47.37 ]\n"
+    "  node [ id 1 label \"Gen&#232;ve\" Longitude 6.15 Latitude 46.2 ]\n"
+    "  node [ id 2 label \"Basel\" ]\n"
+    "  edge [ source 0 target 1 ]\n"
+    "  edge [ source 1 target 0 ]\n"
+    "  edge [ source 1 target 2 ]\n"
+    "  edge [ source 2 target 2 ]\n"
+    "]\n";
+
+TEST(TopologyCommandTest, ConvertWritesBothFilesAndSaysWhatItDid) {
+  ScratchDirectory dir("convert-good");
+  const std::string input = dir.write("swiss.gml", kGml);
+  const auto outcome =
+      runLab({"topology", "convert", input, "-o", dir.file("swiss.con"), "--regenerators", "2"});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_NE(outcome.err.find("(gml): 3 nodes, 2 links"), std::string::npos) << outcome.err;
+  EXPECT_NE(outcome.err.find("1 parallel edge merged"), std::string::npos);
+  EXPECT_NE(outcome.err.find("1 self-loop dropped"), std::string::npos);
+  const std::string con = ScratchDirectory::read(dir.file("swiss.con"));
+  EXPECT_EQ(con.substr(con.find('\n') + 1), "*tabla: ;\n*- 2 -;\n*2 - 2;\n*- 2 -;\n");
+  EXPECT_NE(con.find("swiss.gml"), std::string::npos);
+  const auto nodes = topology::parseNodeFile(ScratchDirectory::read(dir.file("swiss.nodes")));
+  ASSERT_EQ(nodes.size(), 3u);
+  EXPECT_EQ(nodes[0].name, "Z\u00fcrich");
+  EXPECT_EQ(nodes[1].longitude, 6.15);
+  EXPECT_FALSE(nodes[2].latitude);
+}
+
+// Bad input leaves nothing behind: no NAME.con, no NAME.nodes, no part-written file.
+TEST(TopologyCommandTest, BadInputFailsWithStatusTwoAndWritesNothing) {
+  ScratchDirectory dir("convert-bad");
+  const std::string output = dir.file("out.con");
+  const auto nothingWritten = [&](std::ptrdiff_t inputs) {
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("")),
+                            std::filesystem::directory_iterator()),
+              inputs);
+  };
+  const std::string truncated = dir.write("cut.gml", kGml.substr(0, 120));
+  auto outcome = runLab({"topology", "convert", truncated, "-o", output});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("cut.gml: line 3: the list opened here is not closed"),
+            std::string::npos)
+      << outcome.err;
+  nothingWritten(1);
+  std::filesystem::remove(truncated);
+
+  const std::string good = dir.write("good.gml", kGml);
+  outcome = runLab({"topology", "convert", good, "-o", dir.file("out.txt")});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("NAME.con"), std::string::npos);
+  outcome = runLab({"topology", "convert", good, "-o", dir.file("no/such/dir/out.con")});
+  EXPECT_EQ(outcome.status, 2);
+  outcome = runLab({"topology", "convert", good, "-o", output, "--regenerators", "-1"});
+  EXPECT_EQ(outcome.status, 2);
+  nothingWritten(1);
+  // NAME.nodes cannot take its place: NAME.con must not appear alone.
+  std::filesystem::create_directories(dir.file("out.nodes/inside"));
+  outcome = runLab({"topology", "convert", good, "-o", output});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("cannot write"), std::string::npos) << outcome.err;
+  nothingWritten(2);
+}
+
+TEST(TopologyCommandTest, RunRecordsCarryNamesAndStillCollect) {
+  ScratchDirectory dir("run-named");
+  const std::string input = dir.write("swiss.gml", kGml);
+  const auto run = runLab({"run", "--topology", input, "--all-pairs", "--load", "2", "--calls",
+                           "40", "--lambdas", "1", "--json", "-o", dir.file("run.json")});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto record = nlohmann::json::parse(ScratchDirectory::read(dir.file("run.json")));
+  EXPECT_EQ(record["topology_format"], "gml");
+  bool named = false;
+  for (const auto& pair : record["pairs"]) {
+    if (pair["origin"] == 0) {
+      EXPECT_EQ(pair["origin_name"], "Z\u00fcrich");
+      named = true;
+    }
+    EXPECT_EQ(pair.contains("destination_name"), pair["destination"] != -1);
+  }
+  EXPECT_TRUE(named);
+  for (const auto& link : record["links"]) {
+    EXPECT_TRUE(link.contains("from_name") && link.contains("to_name")) << link.dump();
+  }
+  const auto collect = runLab(
+      {"collect", dir.file("run.json"), "--csv", dir.file("c.csv"), "--svg", dir.file("c.svg")});
+  EXPECT_EQ(collect.status, 0) << collect.err;
+
+  const auto text =
+      runLab({"run", "--topology", input, "--all-pairs", "--load", "2", "--calls", "40"});
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_NE(text.out.find("swiss.gml (gml, 3 nodes"), std::string::npos) << text.out;
+}
+
+}  // namespace
+}  // namespace lab
