@@ -219,7 +219,7 @@ ConsoleNetwork buildConsoleNetwork(const Graph& graph, const BuildOptions& optio
   std::string text = commentSafe(
       "Converted from " + options.sourceName + " by wrnsim-lab: " + std::to_string(n) +
       " nodes numbered 0 to " + std::to_string(n - 1) + " " + graph.nodeOrder + ", " +
-      std::to_string(links.size()) + " links both ways; names and places in the .nodes file");
+      std::to_string(links.size()) + " links both ways, names and places in the .nodes file");
   text += "\n*tabla: ;\n";
   text.reserve(text.size() + n * (2 * n + 3));
   for (std::size_t row = 0; row < n; ++row) {
