@@ -6,7 +6,9 @@
 
 #include "topology/edge_list_reader.h"
 #include "topology/gml_reader.h"
+#include "topology/graphml_reader.h"
 #include "topology/sndlib_native_reader.h"
+#include "topology/sndlib_xml_reader.h"
 
 namespace topology {
 
@@ -94,9 +96,9 @@ Graph readGraph(Format format, std::string_view text) {
     case Format::kEdgeList:
       return readEdgeList(text);
     case Format::kGraphml:
-      throw FormatError("reading GraphML is not available yet in this build", 0);
+      return readGraphml(text);
     case Format::kSndlibXml:
-      throw FormatError("reading SNDlib XML is not available yet in this build", 0);
+      return readSndlibXml(text);
     case Format::kCon:
       break;
   }

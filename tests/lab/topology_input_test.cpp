@@ -91,6 +91,26 @@ TEST(TopologyInputTest, ZooFilesLoadInTheConsoleWithTheirLinks) {
   EXPECT_TRUE(said);
 }
 
+// The Zoo publishes some networks in both formats: the console must get the same network.
+TEST(TopologyInputTest, GmlAndGraphmlOfOneNetworkLoadAlike) {
+  const TopologyInput gml = readTopology(kSources + "Aconet.gml");
+  const TopologyInput graphml = readTopology(kSources + "Aconet.graphml");
+  EXPECT_EQ(graphml.format, "graphml");
+  const Loaded fromGml = loadInConsole(gml.conText);
+  const Loaded fromGraphml = loadInConsole(graphml.conText);
+  EXPECT_EQ(fromGml.nodes, 23);
+  EXPECT_EQ(fromGml.nodes, fromGraphml.nodes);
+  EXPECT_EQ(fromGml.links, fromGraphml.links);
+  ASSERT_EQ(gml.nodes.size(), graphml.nodes.size());
+  for (std::size_t i = 0; i < gml.nodes.size(); ++i) {
+    EXPECT_EQ(gml.nodes[i].name, graphml.nodes[i].name);
+    EXPECT_EQ(gml.nodes[i].longitude, graphml.nodes[i].longitude);
+  }
+  const TopologyInput bt = readTopology(kSources + "BtEurope.graphml");
+  EXPECT_EQ(loadInConsole(bt.conText).nodes, 24);
+  EXPECT_EQ(loadInConsole(bt.conText).links.size(), bt.linkCount);
+}
+
 TEST(TopologyInputTest, RegeneratorsSurviveTheRoundTrip) {
   lab_testing::ScratchDirectory dir("topology-round-trip");
   const std::string gml =
