@@ -129,7 +129,7 @@ int runCommand(const RunOptions& options, LabIo& io) {
   plan.warmup = options.warmup;
   RunLabel label;
   label.topology = options.topology;
-  label.topologySha256 = sha256Hex(plan.topology);
+  label.topologySha256 = topology.sha256;
   label.commandLine = io.commandLine;
   if (options.allPairs) {
     TrafficModel model = trafficForLoad(options.traffic, options.load);

@@ -142,7 +142,7 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
     // What every record shares.
     RunLabel common;
     common.topology = options.topology;
-    common.topologySha256 = sha256Hex(plan.topologyText);
+    common.topologySha256 = topology.sha256;
     common.commandLine = io.commandLine;
     common.trafficFile = plan.matrixPath;
     common.trafficSha256 = plan.matrixSha256;
@@ -192,7 +192,7 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   }
   writeCurve(runs, options.csv, options.svg, options.title, options.runsCsv,
              provenanceLines(
-                 io, "topology: " + options.topology + " sha256 " + sha256Hex(plan.topologyText)),
+                 io, "topology: " + options.topology + " sha256 " + topology.sha256),
              chartCaption(options));
   if (!options.causesSvg.empty()) {
     writeFile(options.causesSvg,

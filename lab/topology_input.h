@@ -17,6 +17,8 @@ struct TopologyInput {
   // By node number; empty when the network has no names (a .con without NAME.nodes beside
   // it).
   std::vector<topology::NodePlace> nodes;
+  // SHA-256 of the file as given (before any conversion), in hex.
+  std::string sha256;
   // The file's format as --format names it: con, gml, graphml, sndlib, sndlib-xml, csv.
   std::string format;
   // For a converted file: its links (each both ways) and what the conversion merged,

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "lab/lab_test_support.h"
+#include "lab/sha256.h"
 #include "topology/node_file.h"
 
 namespace lab {
@@ -88,6 +89,8 @@ TEST(TopologyCommandTest, RunRecordsCarryNamesAndStillCollect) {
   ASSERT_EQ(run.status, 0) << run.err;
   const auto record = nlohmann::json::parse(ScratchDirectory::read(dir.file("run.json")));
   EXPECT_EQ(record["topology_format"], "gml");
+  // The digest is of the file the user gave, so that sha256sum on it agrees.
+  EXPECT_EQ(record["provenance"]["topology_sha256"], sha256Hex(kGml));
   bool named = false;
   for (const auto& pair : record["pairs"]) {
     if (pair["origin"] == 0) {

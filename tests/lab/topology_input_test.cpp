@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <set>
 
@@ -109,6 +110,31 @@ TEST(TopologyInputTest, GmlAndGraphmlOfOneNetworkLoadAlike) {
   const TopologyInput bt = readTopology(kSources + "BtEurope.graphml");
   EXPECT_EQ(loadInConsole(bt.conText).nodes, 24);
   EXPECT_EQ(loadInConsole(bt.conText).links.size(), bt.linkCount);
+}
+
+// The committed examples load in the console, name every node they hold, and are what the
+// tool makes of their sources today.
+TEST(TopologyInputTest, ExampleNetworksAreUpToDate) {
+  const std::string folder = WRNSIM_EXAMPLES "/networks/";
+  int checked = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().extension() != ".con") continue;
+    SCOPED_TRACE(entry.path().string());
+    const TopologyInput input = readTopology(entry.path().string());
+    const Loaded loaded = loadInConsole(input.conText);
+    EXPECT_GT(loaded.nodes, 1);
+    if (!input.nodes.empty()) {
+      EXPECT_EQ(input.nodes.size(), static_cast<std::size_t>(loaded.nodes));
+    }
+    for (const char* extension : {".gml", ".graphml"}) {
+      const std::string source = folder + "source/" + entry.path().stem().string() + extension;
+      if (!std::filesystem::exists(source)) continue;
+      EXPECT_EQ(readTopology(source).conText, input.conText);
+      ++checked;
+      break;
+    }
+  }
+  EXPECT_GE(checked, 4);
 }
 
 TEST(TopologyInputTest, RegeneratorsSurviveTheRoundTrip) {
