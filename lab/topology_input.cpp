@@ -115,7 +115,8 @@ std::string nodeLabel(const TopologyInput& topology, int node) {
 std::string conversionSummary(const std::string& path, const TopologyInput& topology) {
   if (topology.format == "con") return {};
   std::string text = path + " (" + topology.format + "): " + std::to_string(topology.nodes.size()) +
-                     " nodes, " + std::to_string(topology.linkCount) + " links\n";
+                     " nodes, " + std::to_string(topology.linkCount) +
+                     (topology.linkCount == 1 ? " link\n" : " links\n");
   for (const std::string& note : topology.notes) text += "  " + note + "\n";
   return text;
 }

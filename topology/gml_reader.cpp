@@ -54,93 +54,6 @@ std::string shown(std::string_view text) {
   return text.size() > 20 ? out + "..." : out;
 }
 
-class Parser {
- public:
-  explicit Parser(std::string_view text) : text_(text) {}
-
-  // Key-value pairs up to `]` (inside a list) or the end of the text (at the top).
-  void readList(Value& list, int depth) {
-    while (true) {
-      skipBlanks();
-      if (position_ == text_.size()) {
-        if (depth > 0) throw FormatError("the list opened here is not closed", list.line);
-        return;
-      }
-      if (text_[position_] == ']') {
-        if (depth == 0) throw FormatError("']' closes no open list", line_);
-        ++position_;
-        return;
-      }
-      if (!isKeyStart(text_[position_])) {
-        throw FormatError("expected a key, found '" + shown(text_.substr(position_)) + "'", line_);
-      }
-      const std::size_t start = position_;
-      while (position_ < text_.size() && isKeyChar(text_[position_])) ++position_;
-      std::string key(text_.substr(start, position_ - start));
-      list.items.emplace_back(std::move(key), readValue(depth));
-    }
-  }
-
- private:
-  std::unique_ptr<Value> readValue(int depth) {
-    skipBlanks();
-    auto value = std::make_unique<Value>();
-    value->line = line_;
-    if (position_ == text_.size()) {
-      throw FormatError("the file ends where a value is expected", line_);
-    }
-    const char c = text_[position_];
-    if (c == '[') {
-      if (depth + 1 > kMaxDepth) {
-        throw FormatError("lists nested deeper than " + std::to_string(kMaxDepth), line_);
-      }
-      ++position_;
-      value->kind = Value::Kind::kList;
-      readList(*value, depth + 1);
-    } else if (c == '"') {
-      const std::size_t close = text_.find('"', position_ + 1);
-      if (close == std::string_view::npos) {
-        throw FormatError("the string opened here is not closed", line_);
-      }
-      value->kind = Value::Kind::kString;
-      value->text = std::string(text_.substr(position_ + 1, close - position_ - 1));
-      for (char inside : value->text) line_ += inside == '\n';
-      position_ = close + 1;
-    } else if ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.') {
-      const std::size_t start = position_;
-      while (position_ < text_.size() && isNumberChar(text_[position_])) ++position_;
-      value->text = std::string(text_.substr(start, position_ - start));
-    } else {
-      throw FormatError("expected a value, found '" + shown(text_.substr(position_)) + "'", line_);
-    }
-    return value;
-  }
-
-  // Spaces, line breaks and '#' comment lines.
-  void skipBlanks() {
-    while (position_ < text_.size()) {
-      const char c = text_[position_];
-      if (c == '\n') {
-        ++line_;
-        atLineStart_ = true;
-      } else if (c == '#' && atLineStart_) {
-        while (position_ < text_.size() && text_[position_] != '\n') ++position_;
-        continue;
-      } else if (c == ' ' || c == '\t' || c == '\r') {
-      } else {
-        atLineStart_ = false;
-        return;
-      }
-      ++position_;
-    }
-  }
-
-  std::string_view text_;
-  std::size_t position_ = 0;
-  int line_ = 1;
-  bool atLineStart_ = true;
-};
-
 const Value* find(const Value& list, std::string_view key) {
   for (const auto& [itemKey, value] : list.items) {
     if (sameKey(itemKey, key)) return value.get();
@@ -217,43 +130,164 @@ GraphEdge readEdge(const Value& list) {
   return edge;
 }
 
+// What a list is to the reader, which decides what of it is kept: a file may hold any
+// amount of other data, and only the graph's nodes and edges are worth memory.
+enum class Role { kTop, kGraph, kItem, kSkipped };
+
+bool isItemKey(std::string_view key) {
+  for (std::string_view known :
+       {"id", "label", "Longitude", "Latitude", "hyperedge", "source", "target", "regenerators"}) {
+    if (sameKey(key, known)) return true;
+  }
+  return false;
+}
+
+class Parser {
+ public:
+  explicit Parser(std::string_view text) : text_(text) {}
+
+  Graph read() {
+    Value top;
+    top.kind = Value::Kind::kList;
+    readList(top, 0, Role::kTop);
+    if (!graphSeen_) throw FormatError("no 'graph [ ... ]' in the file", 0);
+    for (const GraphEdge& edge : graph_.edges) {
+      for (const std::string* end : {&edge.source, &edge.target}) {
+        if (!lineOfId_.contains(*end)) {
+          throw FormatError(
+              "an edge names node '" + shown(*end) + "', which the graph does not hold", edge.line);
+        }
+      }
+    }
+    return std::move(graph_);
+  }
+
+ private:
+  // Key-value pairs up to `]` (inside a list) or the end of the text (at the top).
+  void readList(Value& list, int depth, Role role) {
+    while (true) {
+      skipBlanks();
+      if (position_ == text_.size()) {
+        if (depth > 0) throw FormatError("the list opened here is not closed", list.line);
+        return;
+      }
+      if (text_[position_] == ']') {
+        if (depth == 0) throw FormatError("']' closes no open list", line_);
+        ++position_;
+        return;
+      }
+      if (!isKeyStart(text_[position_])) {
+        throw FormatError("expected a key, found '" + shown(text_.substr(position_)) + "'", line_);
+      }
+      const std::size_t start = position_;
+      while (position_ < text_.size() && isKeyChar(text_[position_])) ++position_;
+      std::string key(text_.substr(start, position_ - start));
+      Role inner = Role::kSkipped;
+      if (role == Role::kTop && sameKey(key, "graph") && !graphSeen_) {
+        inner = Role::kGraph;
+      } else if (role == Role::kGraph && (sameKey(key, "node") || sameKey(key, "edge"))) {
+        inner = Role::kItem;
+      }
+      std::unique_ptr<Value> value = readValue(depth, inner, role != Role::kSkipped);
+      if (inner == Role::kGraph && value->kind == Value::Kind::kList) graphSeen_ = true;
+      if (role == Role::kGraph) {
+        if (value->kind == Value::Kind::kList && inner == Role::kItem) {
+          takeItem(key, *value);
+        } else if (sameKey(key, "directed") && !directedSeen_) {
+          directedSeen_ = true;
+          graph_.directed = flag(value.get(), "directed");
+        }
+      } else if (role == Role::kItem && value->kind != Value::Kind::kList && isItemKey(key) &&
+                 find(list, key) == nullptr) {
+        list.items.emplace_back(std::move(key), std::move(value));
+      }
+    }
+  }
+
+  // A list's items are kept as `role` says; a string's text only when `keepText`.
+  std::unique_ptr<Value> readValue(int depth, Role role, bool keepText) {
+    skipBlanks();
+    auto value = std::make_unique<Value>();
+    value->line = line_;
+    if (position_ == text_.size()) {
+      throw FormatError("the file ends where a value is expected", line_);
+    }
+    const char c = text_[position_];
+    if (c == '[') {
+      if (depth + 1 > kMaxDepth) {
+        throw FormatError("lists nested deeper than " + std::to_string(kMaxDepth), line_);
+      }
+      ++position_;
+      value->kind = Value::Kind::kList;
+      readList(*value, depth + 1, role);
+    } else if (c == '"') {
+      const std::size_t close = text_.find('"', position_ + 1);
+      if (close == std::string_view::npos) {
+        throw FormatError("the string opened here is not closed", line_);
+      }
+      value->kind = Value::Kind::kString;
+      const std::string_view inside = text_.substr(position_ + 1, close - position_ - 1);
+      for (char character : inside) line_ += character == '\n';
+      if (keepText) value->text = std::string(inside);
+      position_ = close + 1;
+    } else if ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.') {
+      const std::size_t start = position_;
+      while (position_ < text_.size() && isNumberChar(text_[position_])) ++position_;
+      value->text = std::string(text_.substr(start, position_ - start));
+    } else {
+      throw FormatError("expected a value, found '" + shown(text_.substr(position_)) + "'", line_);
+    }
+    return value;
+  }
+
+  void takeItem(std::string_view key, const Value& list) {
+    if (sameKey(key, "edge")) {
+      graph_.edges.push_back(readEdge(list));
+      return;
+    }
+    GraphNode node = readNode(list);
+    const auto [seen, added] = lineOfId_.emplace(node.id, node.line);
+    if (!added) {
+      throw FormatError("node id '" + shown(node.id) + "' is given twice (first on line " +
+                            std::to_string(seen->second) + ")",
+                        node.line);
+    }
+    graph_.nodes.push_back(std::move(node));
+  }
+
+  // Spaces, line breaks and '#' comment lines.
+  void skipBlanks() {
+    while (position_ < text_.size()) {
+      const char c = text_[position_];
+      if (c == '\n') {
+        ++line_;
+        atLineStart_ = true;
+      } else if (c == '#' && atLineStart_) {
+        while (position_ < text_.size() && text_[position_] != '\n') ++position_;
+        continue;
+      } else if (c == ' ' || c == '\t' || c == '\r') {
+      } else {
+        atLineStart_ = false;
+        return;
+      }
+      ++position_;
+    }
+  }
+
+  std::string_view text_;
+  std::size_t position_ = 0;
+  int line_ = 1;
+  bool atLineStart_ = true;
+  bool graphSeen_ = false;
+  bool directedSeen_ = false;
+  Graph graph_;
+  std::unordered_map<std::string, int> lineOfId_;
+};
+
 }  // namespace
 
 Graph readGml(std::string_view text) {
-  Value top;
-  top.kind = Value::Kind::kList;
-  Parser(text).readList(top, 0);
-  const Value* graphList = find(top, "graph");
-  if (graphList == nullptr || graphList->kind != Value::Kind::kList) {
-    throw FormatError("no 'graph [ ... ]' in the file", 0);
-  }
-  Graph graph;
-  graph.directed = flag(find(*graphList, "directed"), "directed");
-  std::unordered_map<std::string, int> lineOfId;
-  for (const auto& [key, value] : graphList->items) {
-    if (value->kind != Value::Kind::kList) continue;
-    if (sameKey(key, "node")) {
-      GraphNode node = readNode(*value);
-      const auto [seen, added] = lineOfId.emplace(node.id, node.line);
-      if (!added) {
-        throw FormatError("node id '" + shown(node.id) + "' is given twice (first on line " +
-                              std::to_string(seen->second) + ")",
-                          node.line);
-      }
-      graph.nodes.push_back(std::move(node));
-    } else if (sameKey(key, "edge")) {
-      graph.edges.push_back(readEdge(*value));
-    }
-  }
-  for (const GraphEdge& edge : graph.edges) {
-    for (const std::string* end : {&edge.source, &edge.target}) {
-      if (!lineOfId.contains(*end)) {
-        throw FormatError("an edge names node '" + shown(*end) + "', which the graph does not hold",
-                          edge.line);
-      }
-    }
-  }
-  return graph;
+  return Parser(text).read();
 }
 
 }  // namespace topology

@@ -71,6 +71,20 @@ TEST(GmlReaderTest, TakesStringIdsDirectedGraphsAndLatin1) {
   EXPECT_EQ(graph.edges[0].target, graph.nodes[0].id);
 }
 
+// Only the first graph, and the first of a node's repeated keys, count; other data at any
+// depth is checked for form but not kept.
+TEST(GmlReaderTest, KeepsTheFirstGraphAndTheFirstOfRepeatedKeys) {
+  const Graph graph = readGml(
+      "version 2 graph [ node [ id 0 label \"A\" label \"B\" graphics [ label \"C\" ] ]\n"
+      "  directed 0 directed 1 node [ id 1 ] edge [ source 1 target 0 id 7 ] ]\n"
+      "graph [ node [ id 9 ] ]");
+  ASSERT_EQ(graph.nodes.size(), 2u);
+  EXPECT_EQ(graph.nodes[0].name, "A");
+  EXPECT_FALSE(graph.directed);
+  EXPECT_EQ(graph.edges.size(), 1u);
+  EXPECT_EQ(lineOfFault("graph [ node [ id 0 ] ]\ngraph [ node [ id 1 ]"), 2);
+}
+
 TEST(GmlReaderTest, NamesTheLineOfEveryFault) {
   EXPECT_EQ(lineOfFault("graph [\n node [ id 0 ]\n node [ id 1\n"), 3);       // truncated
   EXPECT_EQ(lineOfFault("graph [\n node [ id 0 ]\n]\n]\n"), 4);               // closed twice
