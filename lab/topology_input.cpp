@@ -24,12 +24,15 @@ std::string readBounded(const std::string& path) {
   }
   std::ifstream in(path, std::ios::binary);
   if (!in) throw UsageError("cannot read topology file '" + path + "': " + std::strerror(errno));
-  std::string text(topology::kMaxFileBytes + 1, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  std::string text;
+  char chunk[1 << 16];
+  while (text.size() <= topology::kMaxFileBytes &&
+         in.read(chunk, sizeof chunk).gcount() > 0) {
+    text.append(chunk, static_cast<std::size_t>(in.gcount()));
+  }
   if (in.bad()) {
     throw UsageError("cannot read topology file '" + path + "': " + std::strerror(errno));
   }
-  text.resize(static_cast<std::size_t>(in.gcount()));
   if (text.size() > topology::kMaxFileBytes) {
     throw UsageError("'" + path + "' is larger than " +
                      std::to_string(topology::kMaxFileBytes >> 20) +

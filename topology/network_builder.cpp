@@ -1,6 +1,7 @@
 #include "topology/network_builder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <map>
 #include <unordered_map>
