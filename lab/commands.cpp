@@ -21,8 +21,8 @@
 #include "lab/run_record.h"
 #include "lab/sha256.h"
 #include "lab/svg_chart.h"
-#include "lab/topology_input.h"
 #include "lab/sweep.h"
+#include "lab/topology_input.h"
 #include "lab/traffic_options.h"
 #include "lab/version.h"
 

@@ -156,8 +156,7 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
           "point-" + std::to_string(point) + "-seed-" + std::to_string(task.seed) + ".json";
       nlohmann::json record = runToJson(experiment, label, result);
       addNodeNames(record, topology);
-      writeFile((std::filesystem::path(options.recordsDir) / name).string(),
-                record.dump(2) + "\n");
+      writeFile((std::filesystem::path(options.recordsDir) / name).string(), record.dump(2) + "\n");
     };
   }
   // A round of tasks with its own progress bar.
@@ -191,8 +190,7 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
     runs = runRound(tasks);
   }
   writeCurve(runs, options.csv, options.svg, options.title, options.runsCsv,
-             provenanceLines(
-                 io, "topology: " + options.topology + " sha256 " + topology.sha256),
+             provenanceLines(io, "topology: " + options.topology + " sha256 " + topology.sha256),
              chartCaption(options));
   if (!options.causesSvg.empty()) {
     writeFile(options.causesSvg,

@@ -124,7 +124,9 @@ void addGen(CLI::App& app, GenOptions& options) {
 
 void addRun(CLI::App& app, RunOptions& options) {
   CLI::App* run = app.add_subcommand("run", "Run one experiment and print its summary");
-  run->add_option("--topology", options.topology, "Topology file (.con)")->required();
+  run->add_option("--topology", options.topology,
+                  "Topology file: .con, or .gml, .graphml, .txt/.sndlib, .xml, .csv (converted)")
+      ->required();
   addNetworkOptions(*run, options.config);
   run->add_option(
          "--policy", options.config.pathPolicy,
@@ -163,7 +165,10 @@ void addRun(CLI::App& app, RunOptions& options) {
 void addSweep(CLI::App& app, SweepOptions& options) {
   CLI::App* sweep =
       app.add_subcommand("sweep", "Run a grid of loads x policies x intervals x seeds");
-  sweep->add_option("--topology", options.topology, "Topology file (.con)")->required();
+  sweep
+      ->add_option("--topology", options.topology,
+                   "Topology file: .con, or .gml, .graphml, .txt/.sndlib, .xml, .csv (converted)")
+      ->required();
   addNetworkOptions(*sweep, options.config);
   sweep->add_option("--loads", options.loads, "Offered loads per pair in Erlang")
       ->required()
