@@ -26,8 +26,7 @@ std::string readBounded(const std::string& path) {
   if (!in) throw UsageError("cannot read topology file '" + path + "': " + std::strerror(errno));
   std::string text;
   char chunk[1 << 16];
-  while (text.size() <= topology::kMaxFileBytes &&
-         in.read(chunk, sizeof chunk).gcount() > 0) {
+  while (text.size() <= topology::kMaxFileBytes && in.read(chunk, sizeof chunk).gcount() > 0) {
     text.append(chunk, static_cast<std::size_t>(in.gcount()));
   }
   if (in.bad()) {
