@@ -114,7 +114,8 @@ Graph readEdgeList(std::string_view text) {
     first = false;
     if (fields.size() < 2 || fields.size() > 3) {
       throw FormatError("an edge is 'a,b' or 'a,b,regenerators', not " +
-                            std::to_string(fields.size()) + " fields",
+                            std::to_string(fields.size()) +
+                            (fields.size() == 1 ? " field" : " fields"),
                         lineNumber);
     }
     GraphEdge edge;
