@@ -113,5 +113,20 @@ TEST(TopologyCommandTest, RunRecordsCarryNamesAndStillCollect) {
   EXPECT_NE(text.out.find("swiss.gml (gml, 3 nodes"), std::string::npos) << text.out;
 }
 
+TEST(TopologyCommandTest, SweepRecordsCarryNames) {
+  ScratchDirectory dir("sweep-named");
+  const std::string input = dir.write("swiss.gml", kGml);
+  std::filesystem::create_directories(dir.file("records"));
+  const auto sweep = runLab({"sweep", "--topology", input, "--loads", "1", "--seeds", "1",
+                             "--calls", "20", "-j", "1", "--csv", dir.file("s.csv"), "--svg",
+                             dir.file("s.svg"), "--records", dir.file("records")});
+  ASSERT_EQ(sweep.status, 0) << sweep.err;
+  EXPECT_NE(sweep.err.find("swiss.gml (gml): 3 nodes, 2 links"), std::string::npos);
+  const auto record =
+      nlohmann::json::parse(ScratchDirectory::read(dir.file("records/point-0-seed-1.json")));
+  EXPECT_EQ(record["links"].at(0)["from_name"], "Z\u00fcrich");
+  EXPECT_EQ(record["provenance"]["topology_sha256"], sha256Hex(kGml));
+}
+
 }  // namespace
 }  // namespace lab
