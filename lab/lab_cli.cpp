@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "lab/routing_choice.h"
 #include "lab/version.h"
 #include "session/limits.h"
 
@@ -109,6 +110,20 @@ void addNetworkOptions(CLI::App& command, base::Config& config) {
       ->capture_default_str();
 }
 
+void addRoutingOption(CLI::App& command, std::string& routing) {
+  command
+      .add_option("--routing", routing,
+                  "How candidate paths are found: console (the console's own breadth-first "
+                  "search) or k-shortest (simple paths by hop count, ties in node order)")
+      ->check(CLI::Validator(
+          [](std::string& text) -> std::string {
+            if (routingFromName(text)) return {};
+            return "a routing is console or k-shortest, not '" + text + "'";
+          },
+          ""))
+      ->capture_default_str();
+}
+
 void addGen(CLI::App& app, GenOptions& options) {
   CLI::App* gen = app.add_subcommand("gen", "Write a call file from a traffic model");
   gen->add_option("--mean-gap", options.meanGap, "Mean gap between call starts in ticks")
@@ -125,6 +140,7 @@ void addRun(CLI::App& app, RunOptions& options) {
   CLI::App* run = app.add_subcommand("run", "Run one experiment and print its summary");
   run->add_option("--topology", options.topology, "Topology file (.con)")->required();
   addNetworkOptions(*run, options.config);
+  addRoutingOption(*run, options.routing);
   run->add_option(
          "--policy", options.config.pathPolicy,
          "Path policy, as the console's menu: 1 Aleatorio (random), 2 Balanceado (in turn), "
@@ -164,6 +180,7 @@ void addSweep(CLI::App& app, SweepOptions& options) {
       app.add_subcommand("sweep", "Run a grid of loads x policies x intervals x seeds");
   sweep->add_option("--topology", options.topology, "Topology file (.con)")->required();
   addNetworkOptions(*sweep, options.config);
+  addRoutingOption(*sweep, options.routing);
   sweep->add_option("--loads", options.loads, "Offered loads per pair in Erlang")
       ->required()
       ->delimiter(',')
