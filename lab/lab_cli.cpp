@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "lab/draw_command.h"
 #include "lab/routing_choice.h"
 #include "lab/version.h"
 #include "session/limits.h"
@@ -249,6 +250,21 @@ void addCollect(CLI::App& app, CollectOptions& options) {
                       "CSV output with one row per run (every seed)");
 }
 
+void addDraw(CLI::App& app, DrawOptions& options) {
+  CLI::App* draw = app.add_subcommand("draw", "Draw a network, and where a run blocked, as SVG");
+  draw->add_option("--topology", options.topology, "Topology file")->required();
+  draw->add_option("--result", options.result, "A 'run --json' record of a run on it");
+  draw->add_option("--color-by", options.colourBy,
+                   "What colours the links: blocking (events) or occupancy (mean)")
+      ->capture_default_str();
+  draw->add_option("--layout", options.layout,
+                   "auto (coordinates when there are any, else circle), coordinates, circle "
+                   "or force")
+      ->capture_default_str();
+  draw->add_option("--title", options.title, "Title (the topology's file name if absent)");
+  draw->add_option("-o,--output", options.output, "SVG output")->required();
+}
+
 }  // namespace
 
 int runLab(int argc, const char* const* argv, LabIo& io) {
@@ -265,16 +281,18 @@ int runLab(int argc, const char* const* argv, LabIo& io) {
   RunOptions run;
   SweepOptions sweep;
   CollectOptions collect;
+  DrawOptions draw;
   if (argc > 0) sweep.program = argv[0];
   addGen(app, gen);
   addRun(app, run);
   addSweep(app, sweep);
   addCollect(app, collect);
+  addDraw(app, draw);
   const std::string first = argc > 1 ? argv[1] : "";
   if (!first.empty() && first[0] != '-' && first != "gen" && first != "run" && first != "sweep" &&
-      first != "collect") {
+      first != "collect" && first != "draw") {
     io.err << "wrnsim-lab: unknown command '" << argv[1]
-           << "': the commands are gen, run, sweep and collect (--help for more)\n";
+           << "': the commands are gen, run, sweep, collect and draw (--help for more)\n";
     return kUsageStatus;
   }
   try {
@@ -295,6 +313,8 @@ int runLab(int argc, const char* const* argv, LabIo& io) {
       status = runCommand(run, io);
     } else if (app.got_subcommand("sweep")) {
       status = sweepCommand(sweep, io);
+    } else if (app.got_subcommand("draw")) {
+      status = drawCommand(draw, io);
     } else {
       status = collectCommand(collect, io);
     }
