@@ -110,32 +110,43 @@ double largest(const std::vector<double>& values) {
   return most;
 }
 
-// A value's colour on a scale from 0 to `most`; grey for none or nothing to scale.
+// A value's colour on a scale from 0 to `most`; grey for 0, so that what blocked stands out.
 std::string colourOf(std::optional<double> value, double most) {
   if (!value || !(*value > 0.0) || !(most > 0.0)) return kNoValue;
   return scaleColour(*value / most);
 }
 
+// A scale from just above 0 to `most`, then the grey of 0 and, for nodes, the white of a
+// node that offered no call.
 void writeScale(std::ostringstream& svg, double top, const std::string& heading, double most,
-                bool percent) {
+                bool percent, bool nodes) {
+  auto value = [&](double v) { return percent ? shortNumber(100.0 * v) + "%" : shortNumber(v); };
   svg << "<g class=\"legend\"><text x=\"" << kLegendLeft << "\" y=\"" << top
       << "\" font-weight=\"bold\">" << escaped(heading) << "</text>\n";
-  const int steps = 10;
-  for (int i = 0; i < steps; ++i) {
-    const double fraction = (i + 0.5) / steps;
-    svg << "<rect class=\"scale-step\" x=\"" << kLegendLeft << "\" y=\""
-        << number(top + 10 + i * 16) << "\" width=\"24\" height=\"16\" fill=\""
-        << scaleColour(fraction) << "\"/>\n";
+  double below = top + 10;
+  if (most > 0.0) {
+    const int steps = 10;
+    for (int i = 0; i < steps; ++i) {
+      svg << "<rect class=\"scale-step\" x=\"" << kLegendLeft << "\" y=\""
+          << number(top + 10 + i * 16) << "\" width=\"24\" height=\"16\" fill=\""
+          << scaleColour((i + 0.5) / steps) << "\"/>\n";
+    }
+    for (int tick = 0; tick <= 4; ++tick) {
+      svg << "<text class=\"scale-value\" x=\"" << kLegendLeft + 30 << "\" y=\""
+          << number(top + 14 + tick * 40.0) << "\">" << value(most * tick / 4.0) << "</text>\n";
+    }
+    below = top + 178;
   }
-  for (int tick = 0; tick <= 4; ++tick) {
-    const double value = most * tick / 4.0;
-    svg << "<text class=\"scale-value\" x=\"" << kLegendLeft + 30 << "\" y=\""
-        << number(top + 14 + tick * 40.0) << "\">"
-        << (percent ? shortNumber(100.0 * value) + "%" : shortNumber(value)) << "</text>\n";
-  }
-  svg << "<rect x=\"" << kLegendLeft << "\" y=\"" << top + 178
+  svg << "<rect x=\"" << kLegendLeft << "\" y=\"" << below
       << "\" width=\"24\" height=\"10\" fill=\"" << kNoValue << "\"/><text x=\"" << kLegendLeft + 30
-      << "\" y=\"" << top + 188 << "\">none</text></g>\n";
+      << "\" y=\"" << below + 10 << "\">" << value(0.0) << (most > 0.0 ? "" : " (all)")
+      << "</text>\n";
+  if (nodes) {
+    svg << "<rect x=\"" << kLegendLeft << "\" y=\"" << below + 16
+        << "\" width=\"24\" height=\"10\" fill=\"white\" stroke=\"#333333\"/><text x=\""
+        << kLegendLeft + 30 << "\" y=\"" << below + 26 << "\">offers no call</text>\n";
+  }
+  svg << "</g>\n";
 }
 
 std::string placementWords(const Placement& placement, std::size_t nodes) {
@@ -282,8 +293,8 @@ std::string networkMapSvg(const NetworkMap& map, Layout layout) {
     writeScale(svg, 80.0,
                result->measure == LinkMeasure::kOccupancy ? "Link: mean occupancy"
                                                           : "Link: blocking events",
-               linkMost, result->measure == LinkMeasure::kOccupancy);
-    writeScale(svg, 330.0, "Node: blocking of its calls", originMost, true);
+               linkMost, result->measure == LinkMeasure::kOccupancy, false);
+    writeScale(svg, 330.0, "Node: blocking of its calls", originMost, true, true);
   }
   for (std::size_t i = 0; i < caption.size(); ++i) {
     svg << "<text class=\"caption\" x=\"" << kFrame.left << "\" y=\""

@@ -47,8 +47,8 @@ std::string scaleColour(double fraction);
 // The drawing. Every node is a circle of class "node" with id "node-N", every link a line of
 // class "link" with data-from and data-to, every name shown a text of class "label"; each
 // node's and link's tooltip names it and gives its counts. With a result, a link's colour is
-// scaleColour(value / largest value) and a link without any value is grey; nodes are
-// coloured the same way by the blocking of the calls they originate, and nodes with pairs
+// scaleColour(value / largest value), grey for 0; nodes are coloured the same way by the
+// blocking of the calls they originate, white when they offered none, and nodes with pairs
 // short of paths or stopped at the search limit get a dashed outline (class "marked"). A
 // legend gives each scale with its numbers, and a caption says how nodes were placed, what
 // the colours mean and how many names were left out. Names that would overlap a name already

@@ -123,6 +123,18 @@ TEST(NetworkMap, ColoursLinksAndNodesByAKnownResult) {
   EXPECT_NE(svg.find("2 pair(s) with fewer than 2 distinct candidate paths, 1 whose search"),
             svg.npos);
 
+  // Nothing blocked: every link grey, and the legend says so instead of a scale of zeros.
+  nlohmann::json quiet = lineResult();
+  for (nlohmann::json& link : quiet["links"]) link["blocking_events"]["no_wavelength"] = 0;
+  const std::string quietResult = dir.write("quiet.json", quiet.dump());
+  ASSERT_EQ(
+      runLab({"draw", "--topology", line, "--result", quietResult, "-o", dir.file("q.svg")}).status,
+      0);
+  const std::string calm = ScratchDirectory::read(dir.file("q.svg"));
+  EXPECT_EQ(linkStroke(calm, 0, 1), "#b8b8b8");
+  EXPECT_EQ(linkStroke(calm, 1, 2), "#b8b8b8");
+  EXPECT_NE(calm.find(">0 (all)</text>"), calm.npos);
+
   const auto occupancy = runLab({"draw", "--topology", line, "--result", result, "--color-by",
                                  "occupancy", "-o", dir.file("occupancy.svg")});
   ASSERT_EQ(occupancy.status, 0) << occupancy.err;
