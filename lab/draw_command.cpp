@@ -53,11 +53,23 @@ LoadedNetwork loadNetwork(const TopologyInput& topology, const std::string& path
   return network;
 }
 
+// The field as a whole number from 0 to 2^31 - 1: a count or a node number. Anything else
+// (a fraction, a number out of range, text) is not what a run record holds.
+std::int64_t countField(const nlohmann::json& object, const char* key, const std::string& path) {
+  const nlohmann::json& field = object.at(key);
+  if (!field.is_number_integer() || field.get<std::int64_t>() < 0 ||
+      field.get<std::int64_t>() > 0x7fffffff) {
+    throw UsageError("'" + path + "' is not a run record: '" + key + "' is " + field.dump() +
+                     ", not a whole number from 0");
+  }
+  return field.get<std::int64_t>();
+}
+
 // The run's counts per linked pair and per origin node. Throws UsageError when the record is
 // not of a run on this network.
 MapResult readResult(const nlohmann::json& record, const LoadedNetwork& network,
                      LinkMeasure measure, const std::string& path) {
-  const auto nodes = record.at("nodes").get<std::int64_t>();
+  const auto nodes = countField(record, "nodes", path);
   if (nodes != network.nodes) {
     throw UsageError("'" + path + "' is a run on a network of " + std::to_string(nodes) +
                      " nodes, and the topology has " + std::to_string(network.nodes) +
@@ -66,12 +78,12 @@ MapResult readResult(const nlohmann::json& record, const LoadedNetwork& network,
   MapResult result;
   result.measure = measure;
   const nlohmann::json& settings = record.at("settings");
-  result.askedPaths = settings.at("paths").get<std::int32_t>();
+  result.askedPaths = static_cast<std::int32_t>(countField(settings, "paths", path));
   result.routing = settings.value("routing", std::string("console"));
   std::map<std::pair<int, int>, double> values;
   for (const nlohmann::json& link : record.at("links")) {
-    const int from = link.at("from").get<int>();
-    const int to = link.at("to").get<int>();
+    const auto from = static_cast<int>(countField(link, "from", path));
+    const auto to = static_cast<int>(countField(link, "to", path));
     if (network.directed.count({from, to}) == 0) {
       throw UsageError("'" + path + "' counts a link " + std::to_string(from) + "-" +
                        std::to_string(to) +
@@ -94,17 +106,17 @@ MapResult readResult(const nlohmann::json& record, const LoadedNetwork& network,
   result.shortPairs.assign(size, 0);
   result.limitedPairs.assign(size, 0);
   for (const nlohmann::json& pair : record.at("pairs")) {
-    const int origin = pair.at("origin").get<int>();
+    const auto origin = static_cast<int>(countField(pair, "origin", path));
     if (origin < 0 || origin >= network.nodes) {
       throw UsageError("'" + path + "' has a pair from node " + std::to_string(origin) +
                        ", which the topology does not have");
     }
     const auto at = static_cast<std::size_t>(origin);
-    offered[at] += pair.at("offered").get<std::int64_t>();
-    blocked[at] += pair.at("blocked").get<std::int64_t>();
+    offered[at] += countField(pair, "offered", path);
+    blocked[at] += countField(pair, "blocked", path);
     // Records from before the counts were kept mark nothing.
     if (pair.contains("distinct_candidate_paths") &&
-        pair["distinct_candidate_paths"].get<std::int64_t>() < result.askedPaths) {
+        countField(pair, "distinct_candidate_paths", path) < result.askedPaths) {
       ++result.shortPairs[at];
     }
     if (pair.value("search_limited", false)) ++result.limitedPairs[at];

@@ -207,6 +207,9 @@ TEST(NetworkMap, RefusesInputsItCannotDraw) {
   nlohmann::json noLinks = lineResult();
   noLinks.erase("links");
   const std::string partial = dir.write("partial.json", noLinks.dump());
+  nlohmann::json huge = lineResult();
+  huge["links"][0]["from"] = 1e300;
+  const std::string hugeNode = dir.write("huge.json", huge.dump());
   const std::string notJson = dir.write("not.json", "{\"nodes\": 3,");
   const std::string empty = dir.write("empty.con", "vacio\n*tabla: ;\n");
   const std::string out = dir.file("out.svg");
@@ -215,6 +218,7 @@ TEST(NetworkMap, RefusesInputsItCannotDraw) {
       {{"--topology", line, "--result", strangerLink}, "counts a link 0-2"},
       {{"--topology", line, "--result", partial}, "not a run record: key 'links' not found"},
       {{"--topology", line, "--result", notJson}, "not a run record: it is not JSON"},
+      {{"--topology", line, "--result", hugeNode}, "'from' is 1e+300, not a whole number"},
       {{"--topology", line, "--result", dir.file("none.json")}, "none.json"},
       {{"--topology", dir.file("none.con")}, "none.con"},
       {{"--topology", empty}, "no node to draw"},
