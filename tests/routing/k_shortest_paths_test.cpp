@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <functional>
 
 #include "support/matrix_network.h"
@@ -184,18 +183,30 @@ TEST_F(KShortest, MatchesEveryPathListedByBruteForce) {
   }
 }
 
-TEST_F(KShortest, LargeSparseNetworksAnswerQuickly) {
+// Its time is measured by bench/k_shortest_bench.cpp; here, that what it gives on a large
+// network where many searches meet a limit is still sound.
+TEST_F(KShortest, KeepsOnlySoundPathsOnALargeSparseNetwork) {
   Network net = testing_support::randomNetwork(754, 900, 0.0, 7, reporter_);
-  const auto began = std::chrono::steady_clock::now();
-  for (NodeId origin = 0; origin < 20; ++origin) {
-    Found found = kShortest(net, origin, 753 - origin, 2, 4);
-    for (const Path& path : found.paths) {
+  for (NodeId origin = 0; origin < 5; ++origin) {
+    const NodeId destination = 753 - origin;
+    Found found = kShortest(net, origin, destination, 2, 4);
+    EXPECT_LE(found.outcome.examined, KShortestLimits{}.maxExamined);
+    for (std::size_t i = 0; i < found.paths.size(); ++i) {
+      const Path& path = found.paths[i];
       EXPECT_EQ(path.front(), origin);
-      EXPECT_EQ(path.back(), 753 - origin);
+      EXPECT_EQ(path.back(), destination);
+      Path sorted = path;
+      std::sort(sorted.begin(), sorted.end());
+      EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end()) << "a node twice";
+      for (std::size_t h = 1; h < path.size(); ++h) {
+        EXPECT_TRUE(testing_support::linkExists(net.table, path[h - 1], path[h]));
+      }
+      for (std::size_t k = 0; k < i; ++k) {
+        EXPECT_LE(testing_support::commonLinks(path, found.paths[k]), 2);
+        EXPECT_LE(found.paths[k].size(), path.size());
+      }
     }
   }
-  // Generous for sanitizer builds; a release build takes a small fraction.
-  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count(), 20.0);
 }
 
 }  // namespace
