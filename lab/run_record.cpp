@@ -43,10 +43,14 @@ nlohmann::json pairsToJson(const std::vector<PairAccount>& pairs,
   for (const PairAccount& pair : pairs) {
     nlohmann::json entry = {{"origin", pair.origin}, {"destination", pair.destination}};
     entry.update(countsToJson(pair.calls));
-    const auto found = std::find_if(candidates.begin(), candidates.end(), [&](const auto& c) {
-      return c.origin == pair.origin && c.destination == pair.destination;
-    });
-    if (found != candidates.end()) {
+    // Both lists are ordered by origin, then destination.
+    const auto found = std::lower_bound(
+        candidates.begin(), candidates.end(), std::pair(pair.origin, pair.destination),
+        [](const PairPaths& c, const std::pair<std::int32_t, std::int32_t>& key) {
+          return std::pair(c.origin, c.destination) < key;
+        });
+    if (found != candidates.end() && found->origin == pair.origin &&
+        found->destination == pair.destination) {
       entry["candidate_paths"] = found->paths;
       entry["distinct_candidate_paths"] = found->distinctPaths;
       entry["search_limited"] = found->limited;
