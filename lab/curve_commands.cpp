@@ -16,6 +16,7 @@
 #include "lab/lab_files.h"
 #include "lab/precision.h"
 #include "lab/progress_bar.h"
+#include "lab/routing_choice.h"
 #include "lab/run_record.h"
 #include "lab/sha256.h"
 #include "lab/svg_chart.h"
@@ -33,7 +34,7 @@ std::string chartCaption(const SweepOptions& options) {
   text << options.config.lambdaCount << " wavelengths, " << options.config.fiberCount
        << (options.config.fiberCount == 1 ? " fibre, " : " fibres, ") << options.traffic.calls
        << " calls per pair, " << options.traffic.holding << " holding times of mean "
-       << options.traffic.meanHolding << " ticks, ";
+       << options.traffic.meanHolding << " ticks, " << options.routing << " routing, ";
   if (options.targetCi > 0.0) {
     text << "seeds until +-" << options.targetCi << " x the mean (" << options.minSeeds << " to "
          << options.maxSeeds << ")";
@@ -43,10 +44,12 @@ std::string chartCaption(const SweepOptions& options) {
   return text.str();
 }
 
-// Comment lines that say which program, command and network made a CSV.
-std::string provenanceLines(const LabIo& io, const std::string& network) {
+// Comment lines that say which program, command, network and routing made a CSV.
+std::string provenanceLines(const LabIo& io, const std::string& network,
+                            const std::string& routing) {
   return "# wrnsim-lab " + std::string(kVersion) + "\n# command: " + io.commandLine + "\n" +
-         (network.empty() ? "" : "# " + network + "\n") + "# made: " + utcNow() + "\n";
+         (network.empty() ? "" : "# " + network + "\n") + "# routing: " + routing + "\n" +
+         "# made: " + utcNow() + "\n";
 }
 
 void writeCurve(const std::vector<SeedRun>& runs, const std::string& csvPath,
@@ -82,6 +85,7 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   }
   plan.traffic = trafficModel(options.traffic);
   plan.warmup = options.warmup;
+  plan.routing = routingFromName(options.routing).value_or(session::Routing::kConsole);
   if (!options.trafficFile.empty()) {
     const TrafficFile file = readTrafficMatrix(options.trafficFile);
     plan.matrix = file.pairs;
@@ -186,7 +190,8 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   }
   writeCurve(runs, options.csv, options.svg, options.title, options.runsCsv,
              provenanceLines(
-                 io, "topology: " + options.topology + " sha256 " + sha256Hex(plan.topologyText)),
+                 io, "topology: " + options.topology + " sha256 " + sha256Hex(plan.topologyText),
+                 options.routing),
              chartCaption(options));
   if (!options.causesSvg.empty()) {
     writeFile(options.causesSvg,
@@ -229,11 +234,13 @@ int collectCommand(const CollectOptions& options, LabIo& io) {
   for (const std::string* path : {&options.csv, &options.svg, &options.runsCsv}) {
     checkWritable(*path);
   }
+  // Merged runs share their routing: the identity holds it.
+  const std::string routing = first->settings.value("routing", std::string("console"));
   writeCurve(runs, options.csv, options.svg, options.title, options.runsCsv,
-             provenanceLines(io, first && !first->network.empty()
-                                     ? "network (as loaded) sha256 " + first->network
-                                     : ""),
-             "");
+             provenanceLines(
+                 io, !first->network.empty() ? "network (as loaded) sha256 " + first->network : "",
+                 routing),
+             routing + " routing");
   io.err << runs.size() << " runs collected into " << options.csv << " and " << options.svg
          << (options.runsCsv.empty() ? "" : " (every run in " + options.runsCsv + ")") << '\n';
   return 0;

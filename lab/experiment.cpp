@@ -140,6 +140,7 @@ std::vector<std::pair<std::int32_t, std::int32_t>> sourcePairs(const session::Se
 ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace) {
   const auto began = std::chrono::steady_clock::now();
   Run run(trace);
+  run.session.setRouting(plan.routing);
   loadNetwork(run, plan);
   ExperimentResult result;
   result.nodeCount = run.session.nodeCount();
@@ -150,6 +151,7 @@ ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace) 
   if (!plan.matrix.empty()) result.generatedLoad = addMatrixPairs(run, plan, index);
   result.sourceCount = static_cast<std::int64_t>(index);
   if (index == 0) throw ExperimentError("no call source: give pairs or all ordered pairs");
+  result.candidates = candidatePathsOf(run.session.network().callSources);
   RunAccount account(sourcePairs(run.session), run.session.network().liveTable, plan.warmup);
   run.session.setRunObserver(&account);
   result.summary = run.session.run();

@@ -12,9 +12,11 @@
 
 #include "base/config.h"
 #include "calls/run_loop.h"
+#include "lab/candidate_paths.h"
 #include "lab/run_account.h"
 #include "lab/traffic_matrix.h"
 #include "lab/traffic_model.h"
+#include "session/session.h"
 
 namespace lab {
 
@@ -48,6 +50,8 @@ struct ExperimentPlan {
   // Calls started before this tick run and load the network but are left out of the
   // counts, and so are the ticks before it.
   std::int64_t warmup = 0;
+  // How the sources' candidate paths are found.
+  session::Routing routing = session::Routing::kConsole;
 };
 
 struct ExperimentResult {
@@ -64,6 +68,8 @@ struct ExperimentResult {
   // The same counts per ordered pair with a source, and per link of the network.
   std::vector<PairAccount> pairs;
   std::vector<LinkAccount> links;
+  // What the candidate search gave each pair with a source, in the order of `pairs`.
+  std::vector<PairPaths> candidates;
   // Ticks from the warm-up to the run's end.
   std::int64_t countedTicks = 0;
   // Mean over the generated sources of the load their calls offer; none without them.

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "lab/draw_command.h"
+#include "lab/routing_choice.h"
 #include "lab/version.h"
 #include "session/limits.h"
 
@@ -109,6 +111,20 @@ void addNetworkOptions(CLI::App& command, base::Config& config) {
       ->capture_default_str();
 }
 
+void addRoutingOption(CLI::App& command, std::string& routing) {
+  command
+      .add_option("--routing", routing,
+                  "How candidate paths are found: console (the console's own breadth-first "
+                  "search) or k-shortest (simple paths by hop count, ties in node order)")
+      ->check(CLI::Validator(
+          [](std::string& text) -> std::string {
+            if (routingFromName(text)) return {};
+            return "a routing is console or k-shortest, not '" + text + "'";
+          },
+          ""))
+      ->capture_default_str();
+}
+
 void addGen(CLI::App& app, GenOptions& options) {
   CLI::App* gen = app.add_subcommand("gen", "Write a call file from a traffic model");
   gen->add_option("--mean-gap", options.meanGap, "Mean gap between call starts in ticks")
@@ -125,6 +141,7 @@ void addRun(CLI::App& app, RunOptions& options) {
   CLI::App* run = app.add_subcommand("run", "Run one experiment and print its summary");
   run->add_option("--topology", options.topology, "Topology file (.con)")->required();
   addNetworkOptions(*run, options.config);
+  addRoutingOption(*run, options.routing);
   run->add_option(
          "--policy", options.config.pathPolicy,
          "Path policy, as the console's menu: 1 Aleatorio (random), 2 Balanceado (in turn), "
@@ -164,6 +181,7 @@ void addSweep(CLI::App& app, SweepOptions& options) {
       app.add_subcommand("sweep", "Run a grid of loads x policies x intervals x seeds");
   sweep->add_option("--topology", options.topology, "Topology file (.con)")->required();
   addNetworkOptions(*sweep, options.config);
+  addRoutingOption(*sweep, options.routing);
   sweep->add_option("--loads", options.loads, "Offered loads per pair in Erlang")
       ->required()
       ->delimiter(',')
@@ -232,6 +250,21 @@ void addCollect(CLI::App& app, CollectOptions& options) {
                       "CSV output with one row per run (every seed)");
 }
 
+void addDraw(CLI::App& app, DrawOptions& options) {
+  CLI::App* draw = app.add_subcommand("draw", "Draw a network, and where a run blocked, as SVG");
+  draw->add_option("--topology", options.topology, "Topology file")->required();
+  draw->add_option("--result", options.result, "A 'run --json' record of a run on it");
+  draw->add_option("--color-by", options.colourBy,
+                   "What colours the links: blocking (events) or occupancy (mean)")
+      ->capture_default_str();
+  draw->add_option("--layout", options.layout,
+                   "auto (coordinates when there are any, else circle), coordinates, circle "
+                   "or force")
+      ->capture_default_str();
+  draw->add_option("--title", options.title, "Title (the topology's file name if absent)");
+  draw->add_option("-o,--output", options.output, "SVG output")->required();
+}
+
 }  // namespace
 
 int runLab(int argc, const char* const* argv, LabIo& io) {
@@ -248,16 +281,18 @@ int runLab(int argc, const char* const* argv, LabIo& io) {
   RunOptions run;
   SweepOptions sweep;
   CollectOptions collect;
+  DrawOptions draw;
   if (argc > 0) sweep.program = argv[0];
   addGen(app, gen);
   addRun(app, run);
   addSweep(app, sweep);
   addCollect(app, collect);
+  addDraw(app, draw);
   const std::string first = argc > 1 ? argv[1] : "";
   if (!first.empty() && first[0] != '-' && first != "gen" && first != "run" && first != "sweep" &&
-      first != "collect") {
+      first != "collect" && first != "draw") {
     io.err << "wrnsim-lab: unknown command '" << argv[1]
-           << "': the commands are gen, run, sweep and collect (--help for more)\n";
+           << "': the commands are gen, run, sweep, collect and draw (--help for more)\n";
     return kUsageStatus;
   }
   try {
@@ -278,6 +313,8 @@ int runLab(int argc, const char* const* argv, LabIo& io) {
       status = runCommand(run, io);
     } else if (app.got_subcommand("sweep")) {
       status = sweepCommand(sweep, io);
+    } else if (app.got_subcommand("draw")) {
+      status = drawCommand(draw, io);
     } else {
       status = collectCommand(collect, io);
     }
