@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "lab/theory_command.h"
 #include "lab/version.h"
 #include "session/limits.h"
 
@@ -232,6 +233,26 @@ void addCollect(CLI::App& app, CollectOptions& options) {
                       "CSV output with one row per run (every seed)");
 }
 
+void addTheory(CLI::App& app, TheoryOptions& options) {
+  CLI::App* theory = app.add_subcommand(
+      "theory", "Blocking by the Erlang fixed point (and exactly) on the routes a run would use");
+  theory->add_option("--topology", options.topology, "Topology file (.con)")->required();
+  addNetworkOptions(*theory, options.config);
+  theory->add_option("--policy", options.config.pathPolicy, "Path policy (as in run)")
+      ->check(wholeNumber(1, 4, "a policy"))
+      ->capture_default_str();
+  theory->add_option("--interval", options.config.updateInterval, "Ticks between view refreshes")
+      ->check(wholeNumber(0, 2'000'000'000, "an interval"))
+      ->capture_default_str();
+  theory->add_option("--load", options.load, "Offered load per ordered pair in Erlang")
+      ->check(kLoad)
+      ->each([&options](const std::string&) { options.loadGiven = true; });
+  theory->add_option("--traffic", options.trafficFile,
+                     "Load per pair from a CSV of origin,destination,load (Erlang)");
+  theory->add_flag("--exact", options.exact, "Also the exact product-form blocking");
+  theory->add_flag("--json", options.json, "Print the result as JSON");
+}
+
 }  // namespace
 
 int runLab(int argc, const char* const* argv, LabIo& io) {
@@ -253,11 +274,13 @@ int runLab(int argc, const char* const* argv, LabIo& io) {
   addRun(app, run);
   addSweep(app, sweep);
   addCollect(app, collect);
+  TheoryOptions theory;
+  addTheory(app, theory);
   const std::string first = argc > 1 ? argv[1] : "";
   if (!first.empty() && first[0] != '-' && first != "gen" && first != "run" && first != "sweep" &&
-      first != "collect") {
+      first != "collect" && first != "theory") {
     io.err << "wrnsim-lab: unknown command '" << argv[1]
-           << "': the commands are gen, run, sweep and collect (--help for more)\n";
+           << "': the commands are gen, run, sweep, collect and theory (--help for more)\n";
     return kUsageStatus;
   }
   try {
@@ -278,6 +301,8 @@ int runLab(int argc, const char* const* argv, LabIo& io) {
       status = runCommand(run, io);
     } else if (app.got_subcommand("sweep")) {
       status = sweepCommand(sweep, io);
+    } else if (app.got_subcommand("theory")) {
+      status = theoryCommand(theory, io);
     } else {
       status = collectCommand(collect, io);
     }
