@@ -210,6 +210,8 @@ void addSweep(CLI::App& app, SweepOptions& options) {
                     "Traffic pattern over the pairs from a CSV of origin,destination,load, scaled "
                     "at each point to a mean of that point's load per pair");
   sweep->add_option("--runs-csv", options.runsCsv, "CSV output with one row per run (every seed)");
+  sweep->add_option("--reference", options.reference,
+                    "Theory's curve beside the measured one: efp, exact or erlang (one link)");
   sweep->add_option("--records", options.recordsDir,
                     "Write each run's whole record (as run --json) to this folder");
   sweep->add_option("--svg-causes", options.causesSvg,

@@ -26,20 +26,21 @@ void checkSettings(const base::Config& config) {
   }
 }
 
-// A call may change wavelength at every hop only while every direction of every link has a
-// regenerator for each circuit it can carry.
-void checkConversion(const PlannedRoutes& planned, const base::Config& config) {
+// A call changes wavelength only after its first hop, and there it may need a regenerator
+// for each circuit the link can carry.
+void checkConversion(const PlannedLink& link, const SourcePlan& route, std::size_t hop,
+                     const base::Config& config) {
   const std::int64_t needed =
       static_cast<std::int64_t>(config.lambdaCount) * static_cast<std::int64_t>(config.fiberCount);
-  for (const PlannedLink& link : planned.links) {
-    if (link.regenerators < needed) {
-      throw TheoryError("link " + linkName(link.from, link.to) + " has " +
-                        std::to_string(std::max(link.regenerators, 0)) +
-                        " regenerators; the theory holds with full wavelength conversion, at "
-                        "least lambdas x fibres = " +
-                        std::to_string(needed) + " on every link in both directions");
-    }
-  }
+  if (link.regenerators >= needed) return;
+  throw TheoryError("link " + linkName(link.from, link.to) + " has " +
+                    std::to_string(std::max(link.regenerators, 0)) + " regenerators, hop " +
+                    std::to_string(hop + 1) + " of the route of pair " +
+                    linkName(route.origin, route.destination) +
+                    "; the theory holds with full wavelength conversion: at least lambdas x "
+                    "fibres = " +
+                    std::to_string(needed) +
+                    " on every link, in each direction, that a route uses after its first hop");
 }
 
 }  // namespace
@@ -72,13 +73,13 @@ TheoryNetwork theoryNetwork(const std::string& topology, const base::Config& con
     loads.push_back(pair.load);
   }
   const PlannedRoutes planned = planRoutes(plan);
-  checkConversion(planned, config);
   TheoryNetwork theory;
   theory.nodeCount = planned.nodeCount;
   // One loss-network link per fibre group, numbered as the paths first meet them.
   std::map<std::int32_t, std::size_t> linkOfGroup;
-  std::map<std::pair<std::int32_t, std::int32_t>, std::int32_t> groupOfHop;
-  for (const PlannedLink& link : planned.links) groupOfHop[{link.from, link.to}] = link.fibreGroup;
+  std::map<std::pair<std::int32_t, std::int32_t>, const PlannedLink*> linkOfHop;
+  for (const PlannedLink& link : planned.links)
+    linkOfHop.emplace(std::pair{link.from, link.to}, &link);
   const std::int32_t capacity = config.lambdaCount * config.fiberCount;
   for (std::size_t i = 0; i < plan.sources.size(); ++i) {
     const SourcePlan& source = plan.sources[i];
@@ -89,8 +90,9 @@ TheoryNetwork theoryNetwork(const std::string& topology, const base::Config& con
     }
     LossRoute route{{}, loads[i]};
     for (std::size_t k = 0; k + 1 < path.size(); ++k) {
-      const std::int32_t group = groupOfHop.at({path[k], path[k + 1]});
-      const auto [at, added] = linkOfGroup.emplace(group, theory.links.size());
+      const PlannedLink& link = *linkOfHop.at({path[k], path[k + 1]});
+      if (k > 0) checkConversion(link, source, k, config);
+      const auto [at, added] = linkOfGroup.emplace(link.fibreGroup, theory.links.size());
       if (added) {
         theory.links.push_back({std::min(path[k], path[k + 1]), std::max(path[k], path[k + 1])});
         theory.network.capacities.push_back(capacity);

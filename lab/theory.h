@@ -1,5 +1,6 @@
-// The loss network a lab run is, where theory covers it: full wavelength conversion, one
-// candidate path per pair and views refreshed at every call. Its routes are the paths the
+// The loss network a lab run is, where theory covers it: full wavelength conversion (a
+// regenerator for every circuit wherever a call may change wavelength), one candidate path
+// per pair and views refreshed at every call. Its routes are the paths the
 // simulator would use, its links the fibres those paths share.
 #pragma once
 
@@ -42,8 +43,9 @@ struct TheoryNetwork {
 
 // The loss network of the topology text under `config`, with a route per pair of `pairs`
 // whose load is above 0. Throws TheoryError when the interval is not 0, the paths not 1, a
-// link in either direction has fewer regenerators than wavelengths x fibres, or a pair has
-// no path; ExperimentError for a topology or pair a run would refuse.
+// pair has no path, or a link that a route uses after its first hop has, in that direction,
+// fewer regenerators than wavelengths x fibres (in the file or in the running network);
+// ExperimentError for a topology or pair a run would refuse.
 TheoryNetwork theoryNetwork(const std::string& topology, const base::Config& config,
                             const std::vector<PairLoad>& pairs);
 

@@ -81,7 +81,8 @@ nlohmann::json answerJson(const TheoryOptions& options, const std::string& topol
 void printAnswer(std::ostream& out, const TheoryOptions& options, const Answer& answer) {
   const TheoryNetwork& theory = answer.theory;
   out << "topology              " << options.topology << " (" << theory.nodeCount << " nodes, "
-      << theory.routes.size() << " routes on " << theory.links.size() << " links of "
+      << theory.routes.size() << (theory.routes.size() == 1 ? " route on " : " routes on ")
+      << theory.links.size() << (theory.links.size() == 1 ? " link of " : " links of ")
       << options.config.lambdaCount * options.config.fiberCount << " circuits)\n";
   if (!options.trafficFile.empty()) {
     out << "traffic file          " << options.trafficFile;
