@@ -134,7 +134,8 @@ int theoryCommand(const TheoryOptions& options, LabIo& io) {
       answer.exact = exactBlocking(answer.theory.network);
       if (!answer.exact) {
         std::ostringstream message;
-        message << "--exact sums over every state of the network, at most " << kMostExactStates
+        message << "--exact sums over every state of the network, at most "
+                << static_cast<std::int64_t>(kMostExactStates)
                 << " (the product over the links of the ways their routes can share the "
                    "circuits); this network has up to "
                 << exactStateBound(answer.theory.network)
