@@ -13,7 +13,17 @@ std::string linkName(std::int32_t from, std::int32_t to) {
   return std::to_string(from) + "-" + std::to_string(to);
 }
 
+// Erlang B takes a step per circuit, at every sweep of the fixed point.
+constexpr std::int64_t kMostCircuits = 100'000;
+
 void checkSettings(const base::Config& config) {
+  const std::int64_t circuits =
+      static_cast<std::int64_t>(config.lambdaCount) * static_cast<std::int64_t>(config.fiberCount);
+  if (circuits > kMostCircuits) {
+    throw TheoryError("lambdas x fibres = " + std::to_string(circuits) +
+                      " circuits per link; the theory is computed for at most " +
+                      std::to_string(kMostCircuits));
+  }
   if (config.updateInterval != 0) {
     throw TheoryError("--interval " + std::to_string(config.updateInterval) +
                       ": the theory holds for views refreshed at every call (--interval 0); "

@@ -42,10 +42,11 @@ struct TheoryNetwork {
 };
 
 // The loss network of the topology text under `config`, with a route per pair of `pairs`
-// whose load is above 0. Throws TheoryError when the interval is not 0, the paths not 1, a
-// pair has no path, or a link that a route uses after its first hop has, in that direction,
-// fewer regenerators than wavelengths x fibres (in the file or in the running network);
-// ExperimentError for a topology or pair a run would refuse.
+// whose load is above 0. Throws TheoryError when the interval is not 0, the paths not 1,
+// wavelengths x fibres exceed 100,000, a pair has no path, or a link that a route uses
+// after its first hop has, in that direction, fewer regenerators than wavelengths x fibres
+// (in the file or in the running network); ExperimentError for a topology or pair a run
+// would refuse.
 TheoryNetwork theoryNetwork(const std::string& topology, const base::Config& config,
                             const std::vector<PairLoad>& pairs);
 
