@@ -23,8 +23,9 @@ double totalOf(const LossNetwork& network, const std::vector<double>& routeBlock
 // and the state's weight.
 class StateSum {
  public:
-  explicit StateSum(const LossNetwork& network)
+  StateSum(const LossNetwork& network, std::int64_t mostStates)
       : network_(network),
+        mostStates_(mostStates),
         free_(network.capacities.begin(), network.capacities.end()),
         blocked_(network.routes.size(), 0.0) {
     // Each route's terms load^n / n! are scaled by their largest over the occupancies it
@@ -45,8 +46,9 @@ class StateSum {
     }
   }
 
-  ExactBlocking sum() {
+  std::optional<ExactBlocking> sum() {
     visit(0, 1.0);
+    if (states_ > mostStates_) return std::nullopt;
     ExactBlocking result;
     result.states = states_;
     result.routeBlocking.resize(blocked_.size(), 0.0);
@@ -63,6 +65,7 @@ class StateSum {
   }
 
   void visit(std::size_t route, double weight) {
+    if (states_ > mostStates_) return;
     if (route == network_.routes.size()) {
       ++states_;
       total_ += weight;
@@ -86,6 +89,7 @@ class StateSum {
   }
 
   const LossNetwork& network_;
+  std::int64_t mostStates_;
   std::vector<std::int32_t> free_;
   std::vector<std::vector<double>> terms_;
   std::vector<double> blocked_;
@@ -130,25 +134,8 @@ FixedPoint erlangFixedPoint(const LossNetwork& network, std::int32_t maxIteratio
   return result;
 }
 
-double exactStateBound(const LossNetwork& network) {
-  std::vector<std::int32_t> routesThrough(network.capacities.size(), 0);
-  for (const LossRoute& route : network.routes) {
-    for (std::size_t j : route.links) ++routesThrough[j];
-  }
-  // The ways k routes can hold at most C circuits: C + k choose k.
-  double bound = 1.0;
-  for (std::size_t j = 0; j < network.capacities.size(); ++j) {
-    const double c = network.capacities[j];
-    double ways = 1.0;
-    for (std::int32_t i = 1; i <= routesThrough[j]; ++i) ways = ways * (c + i) / i;
-    bound *= ways;
-  }
-  return bound;
-}
-
-std::optional<ExactBlocking> exactBlocking(const LossNetwork& network) {
-  if (!(exactStateBound(network) <= kMostExactStates)) return std::nullopt;
-  return StateSum(network).sum();
+std::optional<ExactBlocking> exactBlocking(const LossNetwork& network, std::int64_t mostStates) {
+  return StateSum(network, mostStates).sum();
 }
 
 }  // namespace lab

@@ -42,13 +42,9 @@ struct FixedPoint {
 FixedPoint erlangFixedPoint(const LossNetwork& network, std::int32_t maxIterations = 10'000,
                             double tolerance = 1e-13);
 
-// Feasible route-occupancy states are at most the product over the links of the ways the
-// routes through each link can share its circuits (a state is known from its links'
-// shares); exact blocking is computed only while that bound is at most this.
-inline constexpr double kMostExactStates = 1e7;
-
-// The bound above, as a double because it can exceed every integer type.
-double exactStateBound(const LossNetwork& network);
+// Exact blocking sums over the feasible route-occupancy states one by one; beyond this many
+// it gives up.
+inline constexpr std::int64_t kMostExactStates = 10'000'000;
 
 struct ExactBlocking {
   // The stationary probability that a call of the route finds one of its links full.
@@ -59,8 +55,9 @@ struct ExactBlocking {
   std::int64_t states = 0;
 };
 
-// The product-form blocking, summed over every feasible state; none when the bound exceeds
-// kMostExactStates.
-std::optional<ExactBlocking> exactBlocking(const LossNetwork& network);
+// The product-form blocking, summed over every feasible state; none when the network has
+// more than `mostStates` of them (found out after summing that many).
+std::optional<ExactBlocking> exactBlocking(const LossNetwork& network,
+                                           std::int64_t mostStates = kMostExactStates);
 
 }  // namespace lab

@@ -36,8 +36,7 @@ double blockingAt(ReferenceKind kind, const TheoryNetwork& theory) {
       if (!exact) {
         std::ostringstream message;
         message << "the exact product form sums over every state of the network, at most "
-                << static_cast<std::int64_t>(kMostExactStates) << "; this network has up to "
-                << exactStateBound(network) << ": use efp";
+                << kMostExactStates << "; this network has more: use efp";
         throw TheoryError(message.str());
       }
       return exact->totalBlocking;

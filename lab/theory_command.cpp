@@ -50,7 +50,7 @@ nlohmann::json answerJson(const TheoryOptions& options, const std::string& topol
   if (answer.exact) {
     document["exact"] = {{"blocking", answer.exact->totalBlocking},
                          {"states", answer.exact->states},
-                         {"state_limit", static_cast<std::int64_t>(kMostExactStates)}};
+                         {"state_limit", kMostExactStates}};
   } else {
     document["exact"] = nullptr;
   }
@@ -134,12 +134,9 @@ int theoryCommand(const TheoryOptions& options, LabIo& io) {
       answer.exact = exactBlocking(answer.theory.network);
       if (!answer.exact) {
         std::ostringstream message;
-        message << "--exact sums over every state of the network, at most "
-                << static_cast<std::int64_t>(kMostExactStates)
-                << " (the product over the links of the ways their routes can share the "
-                   "circuits); this network has up to "
-                << exactStateBound(answer.theory.network)
-                << ": leave out --exact for the fixed point alone";
+        message << "--exact sums over every feasible state of the network, at most "
+                << kMostExactStates
+                << "; this network has more: leave out --exact for the fixed point alone";
         throw UsageError(message.str());
       }
     }

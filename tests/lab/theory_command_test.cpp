@@ -95,7 +95,7 @@ TEST(TheoryCommand, RefusesWhereTheTheoryDoesNotHold) {
       {line, "4", "1", "5", "", "--interval 5: the theory holds for views refreshed at every call"},
       {line, "8", "1", "0", "", "link 1-2 has 4 regenerators, hop 2 of the route of pair 0-2"},
       {ring, "4", "1", "0", "1", "has 0 regenerators, hop 2 of the route of pair 0-2"},
-      {star16, "16", "1", "0", "1", "at most 10000000 (the product over the links"},
+      {star16, "16", "1", "0", "1", "at most 10000000; this network has more"},
   };
   for (const Refusal& refusal : refusals) {
     const auto outcome =
