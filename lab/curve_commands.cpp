@@ -76,6 +76,11 @@ std::optional<ReferenceCurve> sweepReference(const SweepOptions& options, const 
   if (!parseReference(options.reference, kind)) {
     throw UsageError("--reference must be efp, exact or erlang, not '" + options.reference + "'");
   }
+  if (!options.jobsFile.empty()) {
+    throw UsageError(
+        "--reference is drawn on the chart sweep writes; with --jobs-file, collect "
+        "writes the chart, without it");
+  }
   if (std::any_of(plan.intervals.begin(), plan.intervals.end(),
                   [](std::int32_t interval) { return interval != 0; })) {
     throw UsageError("--reference " + options.reference +
