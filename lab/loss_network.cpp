@@ -135,6 +135,16 @@ FixedPoint erlangFixedPoint(const LossNetwork& network, std::int32_t maxIteratio
 }
 
 std::optional<ExactBlocking> exactBlocking(const LossNetwork& network, std::int64_t mostStates) {
+  // Every state with at most C calls in all, C the smallest capacity, is feasible: when
+  // those alone are too many, nothing need be summed to know it.
+  if (!network.capacities.empty()) {
+    const double least = *std::min_element(network.capacities.begin(), network.capacities.end());
+    double feasible = 1.0;
+    for (std::size_t r = 1; r <= network.routes.size(); ++r) {
+      feasible = feasible * (least + static_cast<double>(r)) / static_cast<double>(r);
+      if (feasible > static_cast<double>(mostStates)) return std::nullopt;
+    }
+  }
   return StateSum(network, mostStates).sum();
 }
 

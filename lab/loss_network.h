@@ -56,7 +56,7 @@ struct ExactBlocking {
 };
 
 // The product-form blocking, summed over every feasible state; none when the network has
-// more than `mostStates` of them (found out after summing that many).
+// more than `mostStates` of them (at worst found out after summing that many).
 std::optional<ExactBlocking> exactBlocking(const LossNetwork& network,
                                            std::int64_t mostStates = kMostExactStates);
 

@@ -86,6 +86,11 @@ TEST(ExactBlocking, GivesUpBeyondItsStateLimit) {
   for (int k = 0; k < 3; ++k) shared.routes.push_back({{0}, 1.0});
   EXPECT_EQ(exactBlocking(shared, 35)->states, 35);
   EXPECT_FALSE(exactBlocking(shared, 34).has_value());
+  // Two calls in all fit anywhere (3 such states), but the large link holds many more:
+  // 2 x 11 states.
+  const LossNetwork uneven{{1, 10}, {{{0}, 1.0}, {{1}, 1.0}}};
+  EXPECT_EQ(exactBlocking(uneven, 22)->states, 22);
+  EXPECT_FALSE(exactBlocking(uneven, 21).has_value());
   // Loads whose unscaled weights would overflow a double still give a blocking: 60
   // circuits carry at most 60 of 30,000 Erlang.
   LossNetwork big{{60, 60}, {}};
