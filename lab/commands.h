@@ -85,6 +85,8 @@ struct SweepOptions {
   std::string csv = "sweep.csv";
   std::string svg = "sweep.svg";
   std::string title = "Blocking probability";
+  // efp, exact or erlang: theory's curve beside the measured one, when given.
+  std::string reference;
   // One row per run when given.
   std::string runsCsv;
   // Blocking by cause against load, when given.

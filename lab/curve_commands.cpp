@@ -17,10 +17,12 @@
 #include "lab/precision.h"
 #include "lab/progress_bar.h"
 #include "lab/routing_choice.h"
+#include "lab/reference_curve.h"
 #include "lab/run_record.h"
 #include "lab/sha256.h"
 #include "lab/svg_chart.h"
 #include "lab/sweep.h"
+#include "lab/theory.h"
 #include "lab/traffic_options.h"
 #include "lab/version.h"
 
@@ -55,7 +57,7 @@ std::string provenanceLines(const LabIo& io, const std::string& network,
 void writeCurve(const std::vector<SeedRun>& runs, const std::string& csvPath,
                 const std::string& svgPath, const std::string& title,
                 const std::string& runsCsvPath, const std::string& provenance,
-                const std::string& caption) {
+                const std::string& caption, const ReferenceCurve* reference = nullptr) {
   if (!runsCsvPath.empty()) {
     std::ostringstream rows;
     rows << provenance;
@@ -65,9 +67,37 @@ void writeCurve(const std::vector<SeedRun>& runs, const std::string& csvPath,
   const std::vector<CurvePoint> points = curvePoints(runs);
   std::ostringstream csv;
   csv << provenance;
-  writeCurveCsv(csv, points);
+  writeCurveCsv(csv, points, reference);
   writeFile(csvPath, csv.str());
-  writeFile(svgPath, blockingChartSvg(points, title, caption));
+  writeFile(svgPath, blockingChartSvg(points, title, caption, reference));
+}
+
+// Computed before any run, so that a sweep the theory does not cover is refused at once.
+std::optional<ReferenceCurve> sweepReference(const SweepOptions& options, const SweepPlan& plan) {
+  if (options.reference.empty()) return std::nullopt;
+  ReferenceKind kind{};
+  if (!parseReference(options.reference, kind)) {
+    throw UsageError("--reference must be efp, exact or erlang, not '" + options.reference + "'");
+  }
+  if (!options.jobsFile.empty()) {
+    throw UsageError(
+        "--reference is drawn on the chart sweep writes; with --jobs-file, collect "
+        "writes the chart, without it");
+  }
+  if (std::any_of(plan.intervals.begin(), plan.intervals.end(),
+                  [](std::int32_t interval) { return interval != 0; })) {
+    throw UsageError("--reference " + options.reference +
+                     ": the theory holds for views refreshed at every call (--intervals 0)");
+  }
+  base::Config config = plan.config;
+  config.updateInterval = 0;
+  try {
+    return referenceCurve(kind, plan.topologyText, config, plan.loads, plan.matrix);
+  } catch (const TheoryError& error) {
+    throw UsageError("--reference " + options.reference + ": " + error.what());
+  } catch (const ExperimentError& error) {
+    throw UsageError(error.what());
+  }
 }
 
 }  // namespace
@@ -113,6 +143,7 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
     throw UsageError("--min-seeds " + std::to_string(options.minSeeds) + " is above --max-seeds " +
                      std::to_string(options.maxSeeds));
   }
+  const std::optional<ReferenceCurve> reference = sweepReference(options, plan);
   const std::vector<SweepTask> tasks = sweepTasks(plan);
   for (const std::string* path :
        {&options.csv, &options.svg, &options.runsCsv, &options.jobsFile, &options.causesSvg}) {
@@ -192,7 +223,7 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
              provenanceLines(
                  io, "topology: " + options.topology + " sha256 " + sha256Hex(plan.topologyText),
                  options.routing),
-             chartCaption(options));
+             chartCaption(options), reference ? &*reference : nullptr);
   if (!options.causesSvg.empty()) {
     writeFile(options.causesSvg,
               causesChartSvg(curvePoints(runs), options.title, chartCaption(options)));

@@ -160,4 +160,26 @@ ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace) 
   return result;
 }
 
+PlannedRoutes planRoutes(const ExperimentPlan& plan) {
+  Run run(nullptr);
+  loadNetwork(run, plan);
+  PlannedRoutes routes;
+  routes.nodeCount = run.session.nodeCount();
+  std::size_t index = 0;
+  for (const SourcePlan& source : plan.sources) addSource(run, source, index++);
+  const calls::NetworkState& network = run.session.network();
+  for (std::size_t i = 0; i < network.liveTable.size(); ++i) {
+    const network::Link& live = network.liveTable[i];
+    const std::int32_t loaded =
+        i < network.loadedTable.size() ? network.loadedTable[i].regenerators : live.regenerators;
+    routes.links.push_back(
+        {live.from, live.to, std::min(live.regenerators, loaded), live.counterArray});
+  }
+  for (const calls::CallSource& source : network.callSources) {
+    routes.firstPaths.push_back(source.paths.empty() ? std::vector<std::int32_t>{}
+                                                     : source.paths.front().path);
+  }
+  return routes;
+}
+
 }  // namespace lab

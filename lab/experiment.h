@@ -87,4 +87,26 @@ struct ExperimentResult {
 // given. Throws ExperimentError for a fault of the plan.
 ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace = nullptr);
 
+struct PlannedLink {
+  std::int32_t from = 0;
+  std::int32_t to = 0;
+  // The lower of the counts the running network and the file give this direction.
+  std::int32_t regenerators = 0;
+  // Links with the same group share their fibres (the two directions of a link).
+  std::int32_t fibreGroup = 0;
+};
+
+struct PlannedRoutes {
+  std::int32_t nodeCount = 0;
+  // Every link of the network, in table order.
+  std::vector<PlannedLink> links;
+  // Per listed source, in order: the first candidate path as a run would search it (nodes,
+  // origin first); empty when the pair has none.
+  std::vector<std::vector<std::int32_t>> firstPaths;
+};
+
+// Loads the topology and adds the plan's listed sources as runExperiment does (their calls
+// are not read), without running. Throws ExperimentError as runExperiment does.
+PlannedRoutes planRoutes(const ExperimentPlan& plan);
+
 }  // namespace lab

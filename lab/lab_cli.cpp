@@ -8,6 +8,7 @@
 
 #include "lab/draw_command.h"
 #include "lab/routing_choice.h"
+#include "lab/theory_command.h"
 #include "lab/version.h"
 #include "session/limits.h"
 
@@ -227,6 +228,8 @@ void addSweep(CLI::App& app, SweepOptions& options) {
                     "Traffic pattern over the pairs from a CSV of origin,destination,load, scaled "
                     "at each point to a mean of that point's load per pair");
   sweep->add_option("--runs-csv", options.runsCsv, "CSV output with one row per run (every seed)");
+  sweep->add_option("--reference", options.reference,
+                    "Theory's curve beside the measured one: efp, exact or erlang (one link)");
   sweep->add_option("--records", options.recordsDir,
                     "Write each run's whole record (as run --json) to this folder");
   sweep->add_option("--svg-causes", options.causesSvg,
@@ -265,6 +268,26 @@ void addDraw(CLI::App& app, DrawOptions& options) {
   draw->add_option("-o,--output", options.output, "SVG output")->required();
 }
 
+void addTheory(CLI::App& app, TheoryOptions& options) {
+  CLI::App* theory = app.add_subcommand(
+      "theory", "Blocking by the Erlang fixed point (and exactly) on the routes a run would use");
+  theory->add_option("--topology", options.topology, "Topology file (.con)")->required();
+  addNetworkOptions(*theory, options.config);
+  theory->add_option("--policy", options.config.pathPolicy, "Path policy (as in run)")
+      ->check(wholeNumber(1, 4, "a policy"))
+      ->capture_default_str();
+  theory->add_option("--interval", options.config.updateInterval, "Ticks between view refreshes")
+      ->check(wholeNumber(0, 2'000'000'000, "an interval"))
+      ->capture_default_str();
+  theory->add_option("--load", options.load, "Offered load per ordered pair in Erlang")
+      ->check(kLoad)
+      ->each([&options](const std::string&) { options.loadGiven = true; });
+  theory->add_option("--traffic", options.trafficFile,
+                     "Load per pair from a CSV of origin,destination,load (Erlang)");
+  theory->add_flag("--exact", options.exact, "Also the exact product-form blocking");
+  theory->add_flag("--json", options.json, "Print the result as JSON");
+}
+
 }  // namespace
 
 int runLab(int argc, const char* const* argv, LabIo& io) {
@@ -288,11 +311,13 @@ int runLab(int argc, const char* const* argv, LabIo& io) {
   addSweep(app, sweep);
   addCollect(app, collect);
   addDraw(app, draw);
+  TheoryOptions theory;
+  addTheory(app, theory);
   const std::string first = argc > 1 ? argv[1] : "";
   if (!first.empty() && first[0] != '-' && first != "gen" && first != "run" && first != "sweep" &&
-      first != "collect" && first != "draw") {
+      first != "collect" && first != "draw" && first != "theory") {
     io.err << "wrnsim-lab: unknown command '" << argv[1]
-           << "': the commands are gen, run, sweep, collect and draw (--help for more)\n";
+           << "': the commands are gen, run, sweep, collect, draw and theory (--help for more)\n";
     return kUsageStatus;
   }
   try {
@@ -315,6 +340,8 @@ int runLab(int argc, const char* const* argv, LabIo& io) {
       status = sweepCommand(sweep, io);
     } else if (app.got_subcommand("draw")) {
       status = drawCommand(draw, io);
+    } else if (app.got_subcommand("theory")) {
+      status = theoryCommand(theory, io);
     } else {
       status = collectCommand(collect, io);
     }
