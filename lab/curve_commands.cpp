@@ -92,7 +92,7 @@ std::optional<ReferenceCurve> sweepReference(const SweepOptions& options, const 
   base::Config config = plan.config;
   config.updateInterval = 0;
   try {
-    return referenceCurve(kind, plan.topologyText, config, plan.loads, plan.matrix);
+    return referenceCurve(kind, plan.topologyText, config, plan.loads, plan.matrix, plan.routing);
   } catch (const TheoryError& error) {
     throw UsageError("--reference " + options.reference + ": " + error.what());
   } catch (const ExperimentError& error) {

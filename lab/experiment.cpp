@@ -162,6 +162,7 @@ ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace) 
 
 PlannedRoutes planRoutes(const ExperimentPlan& plan) {
   Run run(nullptr);
+  run.session.setRouting(plan.routing);
   loadNetwork(run, plan);
   PlannedRoutes routes;
   routes.nodeCount = run.session.nodeCount();

@@ -106,7 +106,8 @@ struct PlannedRoutes {
 };
 
 // Loads the topology and adds the plan's listed sources as runExperiment does (their calls
-// are not read), without running. Throws ExperimentError as runExperiment does.
+// are not read; their paths found by the plan's routing), without running. Throws ExperimentError
+// as runExperiment does.
 PlannedRoutes planRoutes(const ExperimentPlan& plan);
 
 }  // namespace lab

@@ -286,6 +286,7 @@ void addTheory(CLI::App& app, TheoryOptions& options) {
                      "Load per pair from a CSV of origin,destination,load (Erlang)");
   theory->add_flag("--exact", options.exact, "Also the exact product-form blocking");
   theory->add_flag("--json", options.json, "Print the result as JSON");
+  addRoutingOption(*theory, options.routing);
 }
 
 }  // namespace

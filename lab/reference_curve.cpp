@@ -58,7 +58,7 @@ double blockingAt(ReferenceKind kind, const TheoryNetwork& theory) {
 
 ReferenceCurve referenceCurve(ReferenceKind kind, const std::string& topology,
                               const base::Config& config, const std::vector<double>& loads,
-                              const std::vector<PairLoad>& pattern) {
+                              const std::vector<PairLoad>& pattern, session::Routing routing) {
   ReferenceCurve curve;
   switch (kind) {
     case ReferenceKind::kFixedPoint:
@@ -74,7 +74,8 @@ ReferenceCurve referenceCurve(ReferenceKind kind, const std::string& topology,
   for (double load : loads) {
     const std::vector<PairLoad> pairs =
         pattern.empty() ? allPairLoads(topology, config, load) : scaledToMean(pattern, load);
-    curve.points.emplace_back(load, blockingAt(kind, theoryNetwork(topology, config, pairs)));
+    curve.points.emplace_back(load,
+                              blockingAt(kind, theoryNetwork(topology, config, pairs, routing)));
   }
   return curve;
 }

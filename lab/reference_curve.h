@@ -8,6 +8,7 @@
 
 #include "base/config.h"
 #include "lab/traffic_matrix.h"
+#include "session/session.h"
 
 namespace lab {
 
@@ -24,13 +25,14 @@ struct ReferenceCurve {
   std::vector<std::pair<double, double>> points;
 };
 
-// The theory's total blocking at each load, on the routes a run would use: every ordered pair
-// offered the load, or, when `pattern` is not empty, its loads scaled to that mean. Throws
-// TheoryError where the theory does not hold (see theoryNetwork; kExact beyond the state
+// The theory's total blocking at each load, on the routes a run with `routing` would use: every
+// ordered pair offered the load, or, when `pattern` is not empty, its loads scaled to that mean.
+// Throws TheoryError where the theory does not hold (see theoryNetwork; kExact beyond the state
 // bound; kErlangB on a network of more than one link) and ExperimentError for a topology a
 // run would refuse.
 ReferenceCurve referenceCurve(ReferenceKind kind, const std::string& topology,
                               const base::Config& config, const std::vector<double>& loads,
-                              const std::vector<PairLoad>& pattern);
+                              const std::vector<PairLoad>& pattern,
+                              session::Routing routing = session::Routing::kConsole);
 
 }  // namespace lab

@@ -71,11 +71,12 @@ std::vector<PairLoad> allPairLoads(const std::string& topology, const base::Conf
 }
 
 TheoryNetwork theoryNetwork(const std::string& topology, const base::Config& config,
-                            const std::vector<PairLoad>& pairs) {
+                            const std::vector<PairLoad>& pairs, session::Routing routing) {
   checkSettings(config);
   ExperimentPlan plan;
   plan.topology = topology;
   plan.config = config;
+  plan.routing = routing;
   std::vector<double> loads;
   for (const PairLoad& pair : pairs) {
     if (!(pair.load > 0.0)) continue;

@@ -12,6 +12,7 @@
 #include "base/config.h"
 #include "lab/loss_network.h"
 #include "lab/traffic_matrix.h"
+#include "session/session.h"
 
 namespace lab {
 
@@ -42,13 +43,14 @@ struct TheoryNetwork {
 };
 
 // The loss network of the topology text under `config`, with a route per pair of `pairs`
-// whose load is above 0. Throws TheoryError when the interval is not 0, the paths not 1,
-// wavelengths x fibres exceed 100,000, a pair has no path, or a link that a route uses
-// after its first hop has, in that direction, fewer regenerators than wavelengths x fibres
-// (in the file or in the running network); ExperimentError for a topology or pair a run
-// would refuse.
+// whose load is above 0, on the first path `routing` finds for it. Throws TheoryError when the
+// interval is not 0, the paths not 1, wavelengths x fibres exceed 100,000, a pair has no path, or a
+// link that a route uses after its first hop has, in that direction, fewer regenerators than
+// wavelengths x fibres (in the file or in the running network); ExperimentError for a topology or
+// pair a run would refuse.
 TheoryNetwork theoryNetwork(const std::string& topology, const base::Config& config,
-                            const std::vector<PairLoad>& pairs);
+                            const std::vector<PairLoad>& pairs,
+                            session::Routing routing = session::Routing::kConsole);
 
 // Every ordered pair of distinct nodes of the topology offered `load`.
 std::vector<PairLoad> allPairLoads(const std::string& topology, const base::Config& config,

@@ -8,6 +8,7 @@
 #include "lab/experiment.h"
 #include "lab/lab_files.h"
 #include "lab/loss_network.h"
+#include "lab/routing_choice.h"
 #include "lab/sha256.h"
 #include "lab/theory.h"
 #include "lab/traffic_options.h"
@@ -37,10 +38,13 @@ nlohmann::json answerJson(const TheoryOptions& options, const std::string& topol
   nlohmann::json document;
   document["topology"] = {{"file", options.topology}, {"sha256", sha256Hex(topologyText)}};
   document["nodes"] = answer.theory.nodeCount;
-  document["settings"] = {
-      {"lambdas", options.config.lambdaCount}, {"fibres", options.config.fiberCount},
-      {"paths", options.config.pathCount},     {"max_shared", options.config.maxCoincidences},
-      {"policy", options.config.pathPolicy},   {"interval", options.config.updateInterval}};
+  document["settings"] = {{"lambdas", options.config.lambdaCount},
+                          {"fibres", options.config.fiberCount},
+                          {"paths", options.config.pathCount},
+                          {"max_shared", options.config.maxCoincidences},
+                          {"policy", options.config.pathPolicy},
+                          {"interval", options.config.updateInterval},
+                          {"routing", options.routing}};
   document["load"] = options.loadGiven ? nlohmann::json(options.load) : nlohmann::json(nullptr);
   document["traffic_file"] =
       options.trafficFile.empty() ? nlohmann::json(nullptr) : nlohmann::json(options.trafficFile);
@@ -84,6 +88,7 @@ void printAnswer(std::ostream& out, const TheoryOptions& options, const Answer& 
       << theory.routes.size() << (theory.routes.size() == 1 ? " route on " : " routes on ")
       << theory.links.size() << (theory.links.size() == 1 ? " link of " : " links of ")
       << options.config.lambdaCount * options.config.fiberCount << " circuits)\n";
+  out << "routing               " << options.routing << '\n';
   if (!options.trafficFile.empty()) {
     out << "traffic file          " << options.trafficFile;
     if (options.loadGiven) out << " scaled to " << options.load << " Erlang per pair";
@@ -129,7 +134,9 @@ int theoryCommand(const TheoryOptions& options, LabIo& io) {
       pairs = readTrafficMatrix(options.trafficFile).pairs;
       if (options.loadGiven) pairs = scaledToMean(pairs, options.load);
     }
-    Answer answer{theoryNetwork(topology, options.config, pairs), {}, std::nullopt};
+    const session::Routing routing =
+        routingFromName(options.routing).value_or(session::Routing::kConsole);
+    Answer answer{theoryNetwork(topology, options.config, pairs, routing), {}, std::nullopt};
     if (options.exact) {
       answer.exact = exactBlocking(answer.theory.network);
       if (!answer.exact) {

@@ -17,6 +17,7 @@ struct TheoryOptions {
   std::string trafficFile;
   bool exact = false;
   bool json = false;
+  std::string routing = "console";
 };
 
 // Prints the Erlang fixed point's blocking per route and in total, and the exact

@@ -48,6 +48,22 @@ TEST(TheoryNetwork, BothDirectionsOfALinkShareItsCircuits) {
   EXPECT_EQ(theory.network.routes[4].links.size(), 2u);
 }
 
+// The theory's routes are those of the routing asked for: on a ring the two routings take
+// different halves for a pair across it, and a reference curve must not mix them.
+TEST(TheoryNetwork, TakesTheRoutesOfTheRoutingAskedFor) {
+  const std::string ring = "Anillo\n*tabla: ;\n*- 8 - 8;\n*8 - 8 -;\n*- 8 - 8;\n*8 - 8 -;\n";
+  base::Config config;
+  config.lambdaCount = 4;
+  config.fiberCount = 2;
+  config.pathCount = 1;
+  const std::vector<lab::PairLoad> pairs = {{0, 2, 1.0}};
+  const auto pathOf = [&](session::Routing routing) {
+    return lab::theoryNetwork(ring, config, pairs, routing).routes.at(0).path;
+  };
+  EXPECT_EQ(pathOf(session::Routing::kKShortest), (std::vector<std::int32_t>{0, 1, 2}));
+  EXPECT_EQ(pathOf(session::Routing::kConsole), (std::vector<std::int32_t>{0, 3, 2}));
+}
+
 TEST(TheoryCommand, PrintsEachRouteWithItsPathAndBothTheories) {
   ScratchDirectory dir("theory-text");
   auto args = lineTheory(dir);
