@@ -133,13 +133,14 @@ void writeScale(std::ostringstream& svg, double top, const std::string& heading,
     }
     for (int tick = 0; tick <= 4; ++tick) {
       svg << "<text class=\"scale-value\" x=\"" << kLegendLeft + 30 << "\" y=\""
-          << number(top + 14 + tick * 40.0) << "\">" << value(most * tick / 4.0) << "</text>\n";
+          << number(top + 14 + tick * 40.0) << "\">"
+          << (tick == 0 ? std::string("just above 0") : value(most * tick / 4.0)) << "</text>\n";
     }
     below = top + 178;
   }
   svg << "<rect x=\"" << kLegendLeft << "\" y=\"" << below
       << "\" width=\"24\" height=\"10\" fill=\"" << kNoValue << "\"/><text x=\"" << kLegendLeft + 30
-      << "\" y=\"" << below + 10 << "\">" << value(0.0) << (most > 0.0 ? "" : " (all)")
+      << "\" y=\"" << below + 10 << "\">" << value(0.0) << (most > 0.0 ? " (none)" : " (all)")
       << "</text>\n";
   if (nodes) {
     svg << "<rect x=\"" << kLegendLeft << "\" y=\"" << below + 16
