@@ -21,6 +21,9 @@ struct CallSource {
   CallList calls;
   // Route entries and calls refer to these paths, so the source must outlive them.
   routing::PathSet paths;
+  // The search that found `paths` ended at its limit, so the network may hold paths it
+  // never reached.
+  bool searchLimited = false;
 };
 
 // In the order added. Sources never move once added (appending keeps the addresses of

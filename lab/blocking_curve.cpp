@@ -51,10 +51,12 @@ std::vector<CurvePoint> curvePoints(const std::vector<SeedRun>& runs) {
   return points;
 }
 
-void writeCurveCsv(std::ostream& out, const std::vector<CurvePoint>& points) {
+void writeCurveCsv(std::ostream& out, const std::vector<CurvePoint>& points,
+                   const ReferenceCurve* reference) {
   out << "policy,interval,load,seeds,offered,carried,blocking_mean,ci95_low,ci95_high,"
          "runs_without_offered";
   for (const char* name : kCauseNames) out << ',' << name;
+  if (reference != nullptr) out << ',' << reference->column;
   out << '\n';
   const auto precision = out.precision(10);
   for (const CurvePoint& point : points) {
@@ -71,6 +73,15 @@ void writeCurveCsv(std::ostream& out, const std::vector<CurvePoint>& points) {
     for (double share : point.meanCauseShares) {
       out << ',';
       if (point.measured) out << share;
+    }
+    if (reference != nullptr) {
+      out << ',';
+      for (const auto& [load, blocking] : reference->points) {
+        if (load == point.key.load) {
+          out << blocking;
+          break;
+        }
+      }
     }
     out << '\n';
   }

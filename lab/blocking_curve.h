@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "lab/cause_counts.h"
+#include "lab/reference_curve.h"
 
 namespace lab {
 
@@ -56,8 +57,10 @@ std::vector<CurvePoint> curvePoints(const std::vector<SeedRun>& runs);
 // policy,interval,load,seeds,offered,carried,blocking_mean,ci95_low,ci95_high,
 // runs_without_offered, then the mean share of each cause (kCauseNames) (offered and carried
 // summed over seeds; the means empty when no run offered a call, the interval columns when
-// fewer than two did; the low end is not clipped at 0).
-void writeCurveCsv(std::ostream& out, const std::vector<CurvePoint>& points);
+// fewer than two did; the low end is not clipped at 0). With a reference, a last column named
+// after it holds its blocking at the row's load.
+void writeCurveCsv(std::ostream& out, const std::vector<CurvePoint>& points,
+                   const ReferenceCurve* reference = nullptr);
 
 // A header, then one row per run, in the order given:
 // policy,interval,load,seed,offered,carried,blocked,blocking, the calls blocked by each cause

@@ -18,6 +18,7 @@
 #include "lab/named_results.h"
 #include "lab/precision.h"
 #include "lab/progress_bar.h"
+#include "lab/routing_choice.h"
 #include "lab/run_record.h"
 #include "lab/sha256.h"
 #include "lab/svg_chart.h"
@@ -54,6 +55,16 @@ std::vector<SourcePlan> listedSources(const std::vector<std::string>& words) {
   return sources;
 }
 
+void printCandidateSummary(std::ostream& out, const RunOptions& options,
+                           const ExperimentResult& r) {
+  const CandidateSummary paths = summariseCandidates(r.candidates, options.config.pathCount);
+  out << "routing               " << options.routing << '\n'
+      << "candidate paths       " << paths.pairs << (paths.pairs == 1 ? " pair: " : " pairs: ")
+      << paths.fewerThanAsked << " with fewer than " << options.config.pathCount << " distinct, "
+      << paths.limited << " with the search stopped at its limit, " << paths.withoutPath
+      << " without any\n";
+}
+
 void printSummary(std::ostream& out, const RunOptions& options, const TopologyInput& topology,
                   const ExperimentResult& r) {
   const auto& totals = r.summary.blockingTotals;
@@ -79,6 +90,7 @@ void printSummary(std::ostream& out, const RunOptions& options, const TopologyIn
     out << "none (no call offered)\n";
   }
   if (r.generatedLoad) out << "offered load per pair " << *r.generatedLoad << " Erlang\n";
+  printCandidateSummary(out, options, r);
   out << "run time              " << std::fixed << std::setprecision(3) << r.seconds << " s ("
       << r.summary.ticks << " ticks)\n"
       << std::defaultfloat;
@@ -127,6 +139,7 @@ int runCommand(const RunOptions& options, LabIo& io) {
   plan.config = options.config;
   plan.sources = listedSources(options.pairs);
   plan.warmup = options.warmup;
+  plan.routing = routingFromName(options.routing).value_or(session::Routing::kConsole);
   RunLabel label;
   label.topology = options.topology;
   label.topologySha256 = topology.sha256;

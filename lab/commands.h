@@ -48,6 +48,8 @@ struct RunOptions {
   base::Config config;
   // Origin, destination and call file, three words per source.
   std::vector<std::string> pairs;
+  // "console" or "k-shortest".
+  std::string routing = "console";
   bool allPairs = false;
   // A CSV of origin,destination,load: generated traffic per pair.
   std::string trafficFile;
@@ -65,6 +67,7 @@ struct SweepOptions {
   std::string topology;
   base::Config config;
   std::vector<double> loads;
+  std::string routing = "console";
   std::vector<std::int32_t> policies{2};
   std::vector<std::int32_t> intervals{0};
   std::int64_t seeds = 5;
@@ -82,6 +85,8 @@ struct SweepOptions {
   std::string csv = "sweep.csv";
   std::string svg = "sweep.svg";
   std::string title = "Blocking probability";
+  // efp, exact or erlang: theory's curve beside the measured one, when given.
+  std::string reference;
   // One row per run when given.
   std::string runsCsv;
   // Blocking by cause against load, when given.

@@ -17,10 +17,13 @@
 #include "lab/named_results.h"
 #include "lab/precision.h"
 #include "lab/progress_bar.h"
+#include "lab/reference_curve.h"
+#include "lab/routing_choice.h"
 #include "lab/run_record.h"
 #include "lab/sha256.h"
 #include "lab/svg_chart.h"
 #include "lab/sweep.h"
+#include "lab/theory.h"
 #include "lab/topology_input.h"
 #include "lab/traffic_options.h"
 #include "lab/version.h"
@@ -35,7 +38,7 @@ std::string chartCaption(const SweepOptions& options) {
   text << options.config.lambdaCount << " wavelengths, " << options.config.fiberCount
        << (options.config.fiberCount == 1 ? " fibre, " : " fibres, ") << options.traffic.calls
        << " calls per pair, " << options.traffic.holding << " holding times of mean "
-       << options.traffic.meanHolding << " ticks, ";
+       << options.traffic.meanHolding << " ticks, " << options.routing << " routing, ";
   if (options.targetCi > 0.0) {
     text << "seeds until +-" << options.targetCi << " x the mean (" << options.minSeeds << " to "
          << options.maxSeeds << ")";
@@ -45,16 +48,18 @@ std::string chartCaption(const SweepOptions& options) {
   return text.str();
 }
 
-// Comment lines that say which program, command and network made a CSV.
-std::string provenanceLines(const LabIo& io, const std::string& network) {
+// Comment lines that say which program, command, network and routing made a CSV.
+std::string provenanceLines(const LabIo& io, const std::string& network,
+                            const std::string& routing) {
   return "# wrnsim-lab " + std::string(kVersion) + "\n# command: " + io.commandLine + "\n" +
-         (network.empty() ? "" : "# " + network + "\n") + "# made: " + utcNow() + "\n";
+         (network.empty() ? "" : "# " + network + "\n") + "# routing: " + routing + "\n" +
+         "# made: " + utcNow() + "\n";
 }
 
 void writeCurve(const std::vector<SeedRun>& runs, const std::string& csvPath,
                 const std::string& svgPath, const std::string& title,
                 const std::string& runsCsvPath, const std::string& provenance,
-                const std::string& caption) {
+                const std::string& caption, const ReferenceCurve* reference = nullptr) {
   if (!runsCsvPath.empty()) {
     std::ostringstream rows;
     rows << provenance;
@@ -64,9 +69,37 @@ void writeCurve(const std::vector<SeedRun>& runs, const std::string& csvPath,
   const std::vector<CurvePoint> points = curvePoints(runs);
   std::ostringstream csv;
   csv << provenance;
-  writeCurveCsv(csv, points);
+  writeCurveCsv(csv, points, reference);
   writeFile(csvPath, csv.str());
-  writeFile(svgPath, blockingChartSvg(points, title, caption));
+  writeFile(svgPath, blockingChartSvg(points, title, caption, reference));
+}
+
+// Computed before any run, so that a sweep the theory does not cover is refused at once.
+std::optional<ReferenceCurve> sweepReference(const SweepOptions& options, const SweepPlan& plan) {
+  if (options.reference.empty()) return std::nullopt;
+  ReferenceKind kind{};
+  if (!parseReference(options.reference, kind)) {
+    throw UsageError("--reference must be efp, exact or erlang, not '" + options.reference + "'");
+  }
+  if (!options.jobsFile.empty()) {
+    throw UsageError(
+        "--reference is drawn on the chart sweep writes; with --jobs-file, collect "
+        "writes the chart, without it");
+  }
+  if (std::any_of(plan.intervals.begin(), plan.intervals.end(),
+                  [](std::int32_t interval) { return interval != 0; })) {
+    throw UsageError("--reference " + options.reference +
+                     ": the theory holds for views refreshed at every call (--intervals 0)");
+  }
+  base::Config config = plan.config;
+  config.updateInterval = 0;
+  try {
+    return referenceCurve(kind, plan.topologyText, config, plan.loads, plan.matrix, plan.routing);
+  } catch (const TheoryError& error) {
+    throw UsageError("--reference " + options.reference + ": " + error.what());
+  } catch (const ExperimentError& error) {
+    throw UsageError(error.what());
+  }
 }
 
 }  // namespace
@@ -86,6 +119,7 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   }
   plan.traffic = trafficModel(options.traffic);
   plan.warmup = options.warmup;
+  plan.routing = routingFromName(options.routing).value_or(session::Routing::kConsole);
   if (!options.trafficFile.empty()) {
     const TrafficFile file = readTrafficMatrix(options.trafficFile);
     plan.matrix = file.pairs;
@@ -113,6 +147,7 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
     throw UsageError("--min-seeds " + std::to_string(options.minSeeds) + " is above --max-seeds " +
                      std::to_string(options.maxSeeds));
   }
+  const std::optional<ReferenceCurve> reference = sweepReference(options, plan);
   const std::vector<SweepTask> tasks = sweepTasks(plan);
   for (const std::string* path :
        {&options.csv, &options.svg, &options.runsCsv, &options.jobsFile, &options.causesSvg}) {
@@ -190,8 +225,9 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
     runs = runRound(tasks);
   }
   writeCurve(runs, options.csv, options.svg, options.title, options.runsCsv,
-             provenanceLines(io, "topology: " + options.topology + " sha256 " + topology.sha256),
-             chartCaption(options));
+             provenanceLines(io, "topology: " + options.topology + " sha256 " + topology.sha256,
+                             options.routing),
+             chartCaption(options), reference ? &*reference : nullptr);
   if (!options.causesSvg.empty()) {
     writeFile(options.causesSvg,
               causesChartSvg(curvePoints(runs), options.title, chartCaption(options)));
@@ -233,11 +269,13 @@ int collectCommand(const CollectOptions& options, LabIo& io) {
   for (const std::string* path : {&options.csv, &options.svg, &options.runsCsv}) {
     checkWritable(*path);
   }
+  // Merged runs share their routing: the identity holds it.
+  const std::string routing = first->settings.value("routing", std::string("console"));
   writeCurve(runs, options.csv, options.svg, options.title, options.runsCsv,
-             provenanceLines(io, first && !first->network.empty()
-                                     ? "network (as loaded) sha256 " + first->network
-                                     : ""),
-             "");
+             provenanceLines(
+                 io, !first->network.empty() ? "network (as loaded) sha256 " + first->network : "",
+                 routing),
+             routing + " routing");
   io.err << runs.size() << " runs collected into " << options.csv << " and " << options.svg
          << (options.runsCsv.empty() ? "" : " (every run in " + options.runsCsv + ")") << '\n';
   return 0;

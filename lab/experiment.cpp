@@ -140,6 +140,7 @@ std::vector<std::pair<std::int32_t, std::int32_t>> sourcePairs(const session::Se
 ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace) {
   const auto began = std::chrono::steady_clock::now();
   Run run(trace);
+  run.session.setRouting(plan.routing);
   loadNetwork(run, plan);
   ExperimentResult result;
   result.nodeCount = run.session.nodeCount();
@@ -150,12 +151,36 @@ ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace) 
   if (!plan.matrix.empty()) result.generatedLoad = addMatrixPairs(run, plan, index);
   result.sourceCount = static_cast<std::int64_t>(index);
   if (index == 0) throw ExperimentError("no call source: give pairs or all ordered pairs");
+  result.candidates = candidatePathsOf(run.session.network().callSources);
   RunAccount account(sourcePairs(run.session), run.session.network().liveTable, plan.warmup);
   run.session.setRunObserver(&account);
   result.summary = run.session.run();
   count(result, account);
   result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
   return result;
+}
+
+PlannedRoutes planRoutes(const ExperimentPlan& plan) {
+  Run run(nullptr);
+  run.session.setRouting(plan.routing);
+  loadNetwork(run, plan);
+  PlannedRoutes routes;
+  routes.nodeCount = run.session.nodeCount();
+  std::size_t index = 0;
+  for (const SourcePlan& source : plan.sources) addSource(run, source, index++);
+  const calls::NetworkState& network = run.session.network();
+  for (std::size_t i = 0; i < network.liveTable.size(); ++i) {
+    const network::Link& live = network.liveTable[i];
+    const std::int32_t loaded =
+        i < network.loadedTable.size() ? network.loadedTable[i].regenerators : live.regenerators;
+    routes.links.push_back(
+        {live.from, live.to, std::min(live.regenerators, loaded), live.counterArray});
+  }
+  for (const calls::CallSource& source : network.callSources) {
+    routes.firstPaths.push_back(source.paths.empty() ? std::vector<std::int32_t>{}
+                                                     : source.paths.front().path);
+  }
+  return routes;
 }
 
 }  // namespace lab

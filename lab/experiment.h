@@ -12,9 +12,11 @@
 
 #include "base/config.h"
 #include "calls/run_loop.h"
+#include "lab/candidate_paths.h"
 #include "lab/run_account.h"
 #include "lab/traffic_matrix.h"
 #include "lab/traffic_model.h"
+#include "session/session.h"
 
 namespace lab {
 
@@ -48,6 +50,8 @@ struct ExperimentPlan {
   // Calls started before this tick run and load the network but are left out of the
   // counts, and so are the ticks before it.
   std::int64_t warmup = 0;
+  // How the sources' candidate paths are found.
+  session::Routing routing = session::Routing::kConsole;
 };
 
 struct ExperimentResult {
@@ -64,6 +68,8 @@ struct ExperimentResult {
   // The same counts per ordered pair with a source, and per link of the network.
   std::vector<PairAccount> pairs;
   std::vector<LinkAccount> links;
+  // What the candidate search gave each pair with a source, in the order of `pairs`.
+  std::vector<PairPaths> candidates;
   // Ticks from the warm-up to the run's end.
   std::int64_t countedTicks = 0;
   // Mean over the generated sources of the load their calls offer; none without them.
@@ -80,5 +86,28 @@ struct ExperimentResult {
 // entries), runs, and answers the key wait. The trace and the report go to `trace` when
 // given. Throws ExperimentError for a fault of the plan.
 ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace = nullptr);
+
+struct PlannedLink {
+  std::int32_t from = 0;
+  std::int32_t to = 0;
+  // The lower of the counts the running network and the file give this direction.
+  std::int32_t regenerators = 0;
+  // Links with the same group share their fibres (the two directions of a link).
+  std::int32_t fibreGroup = 0;
+};
+
+struct PlannedRoutes {
+  std::int32_t nodeCount = 0;
+  // Every link of the network, in table order.
+  std::vector<PlannedLink> links;
+  // Per listed source, in order: the first candidate path as a run would search it (nodes,
+  // origin first); empty when the pair has none.
+  std::vector<std::vector<std::int32_t>> firstPaths;
+};
+
+// Loads the topology and adds the plan's listed sources as runExperiment does (their calls
+// are not read; their paths found by the plan's routing), without running. Throws ExperimentError
+// as runExperiment does.
+PlannedRoutes planRoutes(const ExperimentPlan& plan);
 
 }  // namespace lab

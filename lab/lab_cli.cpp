@@ -6,6 +6,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "lab/draw_command.h"
+#include "lab/routing_choice.h"
+#include "lab/theory_command.h"
 #include "lab/topology_command.h"
 #include "lab/version.h"
 #include "session/limits.h"
@@ -110,6 +113,20 @@ void addNetworkOptions(CLI::App& command, base::Config& config) {
       ->capture_default_str();
 }
 
+void addRoutingOption(CLI::App& command, std::string& routing) {
+  command
+      .add_option("--routing", routing,
+                  "How candidate paths are found: console (the console's own breadth-first "
+                  "search) or k-shortest (simple paths by hop count, ties in node order)")
+      ->check(CLI::Validator(
+          [](std::string& text) -> std::string {
+            if (routingFromName(text)) return {};
+            return "a routing is console or k-shortest, not '" + text + "'";
+          },
+          ""))
+      ->capture_default_str();
+}
+
 void addGen(CLI::App& app, GenOptions& options) {
   CLI::App* gen = app.add_subcommand("gen", "Write a call file from a traffic model");
   gen->add_option("--mean-gap", options.meanGap, "Mean gap between call starts in ticks")
@@ -128,6 +145,7 @@ void addRun(CLI::App& app, RunOptions& options) {
                   "Topology file: .con, or .gml, .graphml, .txt/.sndlib, .xml, .csv (converted)")
       ->required();
   addNetworkOptions(*run, options.config);
+  addRoutingOption(*run, options.routing);
   run->add_option(
          "--policy", options.config.pathPolicy,
          "Path policy, as the console's menu: 1 Aleatorio (random), 2 Balanceado (in turn), "
@@ -170,6 +188,7 @@ void addSweep(CLI::App& app, SweepOptions& options) {
                    "Topology file: .con, or .gml, .graphml, .txt/.sndlib, .xml, .csv (converted)")
       ->required();
   addNetworkOptions(*sweep, options.config);
+  addRoutingOption(*sweep, options.routing);
   sweep->add_option("--loads", options.loads, "Offered loads per pair in Erlang")
       ->required()
       ->delimiter(',')
@@ -215,6 +234,8 @@ void addSweep(CLI::App& app, SweepOptions& options) {
                     "Traffic pattern over the pairs from a CSV of origin,destination,load, scaled "
                     "at each point to a mean of that point's load per pair");
   sweep->add_option("--runs-csv", options.runsCsv, "CSV output with one row per run (every seed)");
+  sweep->add_option("--reference", options.reference,
+                    "Theory's curve beside the measured one: efp, exact or erlang (one link)");
   sweep->add_option("--records", options.recordsDir,
                     "Write each run's whole record (as run --json) to this folder");
   sweep->add_option("--svg-causes", options.causesSvg,
@@ -238,6 +259,42 @@ void addCollect(CLI::App& app, CollectOptions& options) {
                       "CSV output with one row per run (every seed)");
 }
 
+void addDraw(CLI::App& app, DrawOptions& options) {
+  CLI::App* draw = app.add_subcommand("draw", "Draw a network, and where a run blocked, as SVG");
+  draw->add_option("--topology", options.topology, "Topology file")->required();
+  draw->add_option("--result", options.result, "A 'run --json' record of a run on it");
+  draw->add_option("--color-by", options.colourBy,
+                   "What colours the links: blocking (events) or occupancy (mean)")
+      ->capture_default_str();
+  draw->add_option("--layout", options.layout,
+                   "auto (coordinates when there are any, else circle), coordinates, circle "
+                   "or force")
+      ->capture_default_str();
+  draw->add_option("--title", options.title, "Title (the topology's file name if absent)");
+  draw->add_option("-o,--output", options.output, "SVG output")->required();
+}
+
+void addTheory(CLI::App& app, TheoryOptions& options) {
+  CLI::App* theory = app.add_subcommand(
+      "theory", "Blocking by the Erlang fixed point (and exactly) on the routes a run would use");
+  theory->add_option("--topology", options.topology, "Topology file (.con)")->required();
+  addNetworkOptions(*theory, options.config);
+  theory->add_option("--policy", options.config.pathPolicy, "Path policy (as in run)")
+      ->check(wholeNumber(1, 4, "a policy"))
+      ->capture_default_str();
+  theory->add_option("--interval", options.config.updateInterval, "Ticks between view refreshes")
+      ->check(wholeNumber(0, 2'000'000'000, "an interval"))
+      ->capture_default_str();
+  theory->add_option("--load", options.load, "Offered load per ordered pair in Erlang")
+      ->check(kLoad)
+      ->each([&options](const std::string&) { options.loadGiven = true; });
+  theory->add_option("--traffic", options.trafficFile,
+                     "Load per pair from a CSV of origin,destination,load (Erlang)");
+  theory->add_flag("--exact", options.exact, "Also the exact product-form blocking");
+  theory->add_flag("--json", options.json, "Print the result as JSON");
+  addRoutingOption(*theory, options.routing);
+}
+
 }  // namespace
 
 int runLab(int argc, const char* const* argv, LabIo& io) {
@@ -254,19 +311,24 @@ int runLab(int argc, const char* const* argv, LabIo& io) {
   RunOptions run;
   SweepOptions sweep;
   CollectOptions collect;
+  DrawOptions draw;
   if (argc > 0) sweep.program = argv[0];
   addGen(app, gen);
   addRun(app, run);
   addSweep(app, sweep);
   addCollect(app, collect);
+  addDraw(app, draw);
+  TheoryOptions theory;
+  addTheory(app, theory);
   ConvertOptions convert;
   bool converting = false;
   addTopologyCommand(app, convert, converting);
   const std::string first = argc > 1 ? argv[1] : "";
   if (!first.empty() && first[0] != '-' && first != "gen" && first != "run" && first != "sweep" &&
-      first != "collect" && first != "topology") {
+      first != "collect" && first != "draw" && first != "theory" && first != "topology") {
     io.err << "wrnsim-lab: unknown command '" << argv[1]
-           << "': the commands are gen, run, sweep, collect and topology (--help for more)\n";
+           << "': the commands are gen, run, sweep, collect, draw, theory and topology (--help for "
+              "more)\n";
     return kUsageStatus;
   }
   try {
@@ -287,6 +349,10 @@ int runLab(int argc, const char* const* argv, LabIo& io) {
       status = runCommand(run, io);
     } else if (app.got_subcommand("sweep")) {
       status = sweepCommand(sweep, io);
+    } else if (app.got_subcommand("draw")) {
+      status = drawCommand(draw, io);
+    } else if (app.got_subcommand("theory")) {
+      status = theoryCommand(theory, io);
     } else if (converting) {
       status = convertCommand(convert, io);
     } else {

@@ -1,8 +1,10 @@
 #include "lab/run_record.h"
 
+#include <algorithm>
 #include <ctime>
 #include <stdexcept>
 
+#include "lab/routing_choice.h"
 #include "lab/version.h"
 
 namespace lab {
@@ -35,11 +37,24 @@ nlohmann::json countsToJson(const CallCounts& counts) {
           {"blocked_by_cause", causesToJson(counts.causes)}};
 }
 
-nlohmann::json pairsToJson(const std::vector<PairAccount>& pairs) {
+nlohmann::json pairsToJson(const std::vector<PairAccount>& pairs,
+                           const std::vector<PairPaths>& candidates) {
   nlohmann::json list = nlohmann::json::array();
   for (const PairAccount& pair : pairs) {
     nlohmann::json entry = {{"origin", pair.origin}, {"destination", pair.destination}};
     entry.update(countsToJson(pair.calls));
+    // Both lists are ordered by origin, then destination.
+    const auto found = std::lower_bound(
+        candidates.begin(), candidates.end(), std::pair(pair.origin, pair.destination),
+        [](const PairPaths& c, const std::pair<std::int32_t, std::int32_t>& key) {
+          return std::pair(c.origin, c.destination) < key;
+        });
+    if (found != candidates.end() && found->origin == pair.origin &&
+        found->destination == pair.destination) {
+      entry["candidate_paths"] = found->paths;
+      entry["distinct_candidate_paths"] = found->distinctPaths;
+      entry["search_limited"] = found->limited;
+    }
     list.push_back(std::move(entry));
   }
   return list;
@@ -55,6 +70,14 @@ nlohmann::json linksToJson(const std::vector<LinkAccount>& links) {
                     {"mean_occupancy", link.meanOccupancy}});
   }
   return list;
+}
+
+nlohmann::json candidatesToJson(const std::vector<PairPaths>& candidates, std::int32_t asked) {
+  const CandidateSummary summary = summariseCandidates(candidates, asked);
+  return {{"pairs", summary.pairs},
+          {"fewer_than_asked", summary.fewerThanAsked},
+          {"search_limited", summary.limited},
+          {"without_path", summary.withoutPath}};
 }
 
 nlohmann::json probabilityToJson(const std::optional<double>& probability) {
@@ -108,7 +131,8 @@ nlohmann::json runToJson(const ExperimentPlan& plan, const RunLabel& label,
         {"paths", config.pathCount},
         {"max_shared", config.maxCoincidences},
         {"policy", config.pathPolicy},
-        {"interval", config.updateInterval}}},
+        {"interval", config.updateInterval},
+        {"routing", routingName(plan.routing)}}},
       {"traffic", trafficToJson(label)},
       {"calls",
        {{"read", result.summary.callsRead},
@@ -120,7 +144,8 @@ nlohmann::json runToJson(const ExperimentPlan& plan, const RunLabel& label,
       {"ticks", result.summary.ticks},
       {"warmup", plan.warmup},
       {"counted_ticks", result.countedTicks},
-      {"pairs", pairsToJson(result.pairs)},
+      {"candidate_paths", candidatesToJson(result.candidates, config.pathCount)},
+      {"pairs", pairsToJson(result.pairs, result.candidates)},
       {"links", linksToJson(result.links)},
       {"run_seconds", result.seconds},
   };
@@ -144,6 +169,10 @@ RunIdentity identityFromJson(const nlohmann::json& document) {
     identity.settings = document["settings"];
     identity.settings.erase("policy");
     identity.settings.erase("interval");
+    // Records from before the choice was offered were all made with the console's search.
+    if (!identity.settings.contains("routing")) {
+      identity.settings["routing"] = routingName(session::Routing::kConsole);
+    }
   }
   if (document.contains("traffic") && document["traffic"].is_object()) {
     identity.traffic = document["traffic"];

@@ -35,7 +35,7 @@ nlohmann::json runToJson(const ExperimentPlan& plan, const RunLabel& label,
 struct RunIdentity {
   // The network as loaded; empty for records from before it was kept.
   std::string network;
-  nlohmann::json settings;  // lambdas, fibres, paths, max_shared
+  nlohmann::json settings;  // lambdas, fibres, paths, max_shared, routing
   nlohmann::json traffic;   // the model without its load and seed
   std::int64_t warmup = 0;
 };

@@ -45,9 +45,17 @@ double niceStep(double range) {
   return 10.0 * magnitude;
 }
 
-Scale scaleOf(const std::vector<CurvePoint>& points) {
+Scale scaleOf(const std::vector<CurvePoint>& points, const ReferenceCurve* reference) {
   Scale scale;
   double loadMax = 0, low = std::numeric_limits<double>::max(), high = 0;
+  if (reference != nullptr) {
+    for (const auto& [load, blocking] : reference->points) {
+      loadMax = std::max(loadMax, load);
+      if (blocking <= 0) continue;
+      low = std::min(low, blocking);
+      high = std::max(high, blocking);
+    }
+  }
   for (const CurvePoint& point : points) {
     loadMax = std::max(loadMax, point.key.load);
     if (!point.measured || point.meanBlocking <= 0) continue;
@@ -179,6 +187,20 @@ void drawSeries(std::ostringstream& svg, const Scale& scale,
   svg << "</g>\n";
 }
 
+constexpr const char* kReferenceColour = "#333";
+constexpr const char* kReferenceDashes = "5,4";
+
+// Blocking of 0 has no place on a log scale: the line runs between the others.
+void drawReference(std::ostringstream& svg, const Scale& scale, const ReferenceCurve& reference) {
+  std::string line;
+  for (const auto& [load, blocking] : reference.points) {
+    if (blocking <= 0) continue;
+    line += number(scale.x(load)) + "," + number(scale.y(blocking)) + " ";
+  }
+  svg << "<polyline points=\"" << line << "\" fill=\"none\" stroke=\"" << kReferenceColour
+      << "\" stroke-width=\"1.5\" stroke-dasharray=\"" << kReferenceDashes << "\"/>\n";
+}
+
 std::string policyName(std::int32_t policy) {
   switch (policy) {
     case 1:
@@ -202,8 +224,8 @@ std::string refreshName(std::int32_t interval) {
 }  // namespace
 
 std::string blockingChartSvg(const std::vector<CurvePoint>& points, const std::string& title,
-                             const std::string& caption) {
-  const Scale scale = scaleOf(points);
+                             const std::string& caption, const ReferenceCurve* reference) {
+  const Scale scale = scaleOf(points, reference);
   Series series;
   std::vector<std::string> unplotted;
   bool intervals = false;
@@ -237,6 +259,16 @@ std::string blockingChartSvg(const std::vector<CurvePoint>& points, const std::s
         << policyName(key.first) << "</text>\n<text x=\"" << kRight + 52 << "\" y=\"" << y + 18
         << "\" font-size=\"11\" fill=\"#444\">" << refreshName(key.second) << "</text>\n";
     ++index;
+  }
+  if (reference != nullptr) {
+    drawReference(svg, scale, *reference);
+    const double y = kTop + 10 + 36.0 * static_cast<double>(index);
+    svg << "<line x1=\"" << kRight + 12 << "\" x2=\"" << kRight + 46 << "\" y1=\"" << y
+        << "\" y2=\"" << y << "\" stroke=\"" << kReferenceColour
+        << "\" stroke-width=\"1.5\" stroke-dasharray=\"" << kReferenceDashes << "\"/>\n<text x=\""
+        << kRight + 52 << "\" y=\"" << y + 4 << "\" font-size=\"12\">" << escaped(reference->name)
+        << "</text>\n<text x=\"" << kRight + 52 << "\" y=\"" << y + 18
+        << "\" font-size=\"11\" fill=\"#444\">theory</text>\n";
   }
   double noteY = kBottom + 72;
   if (!caption.empty()) {

@@ -7,6 +7,8 @@
 #include <mutex>
 #include <thread>
 
+#include "lab/routing_choice.h"
+
 namespace lab {
 
 namespace {
@@ -55,6 +57,7 @@ ExperimentPlan experimentOf(const SweepPlan& plan, const SweepTask& task) {
     experiment.allPairs = traffic;
   }
   experiment.warmup = plan.warmup;
+  experiment.routing = plan.routing;
   return experiment;
 }
 
@@ -134,6 +137,8 @@ std::string jobLine(const SweepPlan& plan, const SweepTask& task, std::size_t in
       std::to_string(config.pathCount),
       "--max-shared",
       std::to_string(config.maxCoincidences),
+      "--routing",
+      routingName(plan.routing),
       "--policy",
       std::to_string(task.key.policy),
       "--interval",

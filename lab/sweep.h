@@ -33,6 +33,7 @@ struct SweepPlan {
   std::vector<PairLoad> matrix;
   std::string matrixPath;
   std::string matrixSha256;
+  session::Routing routing = session::Routing::kConsole;
 };
 
 struct SweepTask {

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "network/topology_reader.h"
+#include "routing/k_shortest_paths.h"
 #include "routing/path.h"
 
 namespace session {
@@ -93,14 +94,41 @@ void Session::findCandidatePaths(calls::CallSource& source) {
   io_.output.write("\nCreando SPF...");
   // Straight into the new source's (empty) set: a set of its own would cost an allocation
   // that no code reports.
-  const routing::SearchOutcome outcome = routing::searchCandidatePaths(
-      source.paths, network_->loadedTable, network_->nodeList, source.origin, source.destination,
-      config_.maxCoincidences, config_.pathCount, io_.keys, io_.reporter, searchLimits_);
+  const routing::SearchOutcome outcome =
+      routing_ == Routing::kKShortest
+          ? findKShortestPaths(source)
+          : routing::searchCandidatePaths(source.paths, network_->loadedTable, network_->nodeList,
+                                          source.origin, source.destination,
+                                          config_.maxCoincidences, config_.pathCount, io_.keys,
+                                          io_.reporter, searchLimits_);
+  source.searchLimited = outcome.stoppedAtLimit();
   routing::printSearchLimitNotice(outcome, io_.output);
   io_.output.write("\n");
   routing::printPathSet(source.paths, io_.output);
   routing::addPairRoutes(routeTable_, source.paths, source.origin, source.destination,
                          io_.reporter);
+}
+
+// Into the source's set, as the console's search fills it.
+routing::SearchOutcome Session::findKShortestPaths(calls::CallSource& source) {
+  std::vector<routing::Path> paths;
+  routing::KShortestOutcome found;
+  try {
+    found = routing::kShortestPaths(paths, network_->loadedTable, source.origin, source.destination,
+                                    config_.maxCoincidences, config_.pathCount);
+  } catch (const std::bad_alloc&) {
+    io_.reporter.reportError(140);
+    return routing::SearchOutcome{routing::SearchEnd::kAllocationFailure};
+  }
+  routing::SearchOutcome outcome{found.end};
+  for (const routing::Path& path : paths) {
+    if (routing::copyPath(source.paths, path, io_.reporter) == nullptr) {
+      outcome.end = routing::SearchEnd::kAllocationFailure;
+      break;
+    }
+    ++outcome.accepted;
+  }
+  return outcome;
 }
 
 calls::RunResources Session::runResources() {

@@ -22,6 +22,10 @@
 
 namespace session {
 
+// How a source's candidate paths are found: the console's breadth-first search (the only
+// one the console uses), or simple paths in order of hop count (routing/k_shortest_paths.h).
+enum class Routing { kConsole, kKShortest };
+
 // What the session talks to; everything must outlive it. Without keys nobody is asked:
 // searches run to their end and the run does not wait after its report.
 struct Surroundings {
@@ -58,7 +62,8 @@ class Session {
   bool pairInRange(std::int32_t origin, std::int32_t destination) const;
 
   // A call source on an in-range pair reading the named call file, with its pair's view,
-  // its candidate paths (printed after "\nCreando SPF...") and their route entries. When the
+  // its candidate paths (printed after "\nCreando SPF..."; the source tells whether the
+  // search ended at its limit) and their route entries. When the
   // file cannot be opened, prints "Dato introducido erroneo. File error.", reports 301 and
   // returns none; when the view or the source cannot be made, returns none with nothing
   // left half-made.
@@ -78,6 +83,10 @@ class Session {
   std::int32_t nodeCount() const { return network_ ? network_->nodeCount : 0; }
   std::size_t sourceCount() const { return network_ ? network_->callSources.size() : 0; }
 
+  // The routing of the sources added from now on; the console's search until set.
+  void setRouting(Routing routing) { routing_ = routing; }
+  Routing routing() const { return routing_; }
+
   // The loop that steps the runs: the program's own when none is given. Tests give the
   // plain tick-by-tick loop to check the program's against.
   void setRunDriver(calls::RunDriver driver) { runDriver_ = driver; }
@@ -93,6 +102,7 @@ class Session {
   calls::RunResources runResources();
   network::LinkStateView* viewOfPair(std::int32_t origin, std::int32_t destination, bool& created);
   void findCandidatePaths(calls::CallSource& source);
+  routing::SearchOutcome findKShortestPaths(calls::CallSource& source);
   void releaseNetwork();
 
   Surroundings io_;
@@ -105,6 +115,7 @@ class Session {
   calls::RandomGenerator random_;
   calls::RunDriver runDriver_ = nullptr;
   calls::RunObserver* runObserver_ = nullptr;
+  Routing routing_ = Routing::kConsole;
 };
 
 }  // namespace session

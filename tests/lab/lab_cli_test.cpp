@@ -17,7 +17,7 @@ const std::string kRing =
     "Anillo\n*tabla: ;\n*- 0 - - 0;\n*0 - 0 - -;\n*- 0 - 0 -;\n*- - 0 - 0;\n*0 - - 0 -;\n";
 
 TEST(LabCli, HelpOfEachCommandEndsWell) {
-  for (const char* command : {"gen", "run", "sweep", "collect"}) {
+  for (const char* command : {"gen", "run", "sweep", "collect", "theory"}) {
     const auto outcome = runLab({command, "--help"});
     EXPECT_EQ(outcome.status, 0) << command;
     EXPECT_NE(outcome.out.find("--"), std::string::npos) << command;

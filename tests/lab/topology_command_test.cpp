@@ -113,6 +113,26 @@ TEST(TopologyCommandTest, RunRecordsCarryNamesAndStillCollect) {
   EXPECT_NE(text.out.find("swiss.gml (gml, 3 nodes"), std::string::npos) << text.out;
 }
 
+// Every command with --topology takes the formats and says what the conversion did.
+TEST(TopologyCommandTest, DrawAndTheoryTakeTheFormats) {
+  ScratchDirectory dir("other-commands");
+  const std::string input = dir.write("swiss.gml", kGml);
+  const auto draw = runLab({"draw", "--topology", input, "-o", dir.file("m.svg")});
+  ASSERT_EQ(draw.status, 0) << draw.err;
+  EXPECT_NE(draw.err.find("swiss.gml (gml): 3 nodes"), std::string::npos) << draw.err;
+  EXPECT_NE(ScratchDirectory::read(dir.file("m.svg")).find("Gen\u00e8ve"), std::string::npos);
+  // The theory asks for full conversion: regenerators from the file.
+  const std::string line = dir.write(
+      "line.gml",
+      "graph [ node [ id 0 ] node [ id 1 ] node [ id 2 ]\n"
+      "  edge [ source 0 target 1 regenerators 40 ] edge [ source 1 target 2 regenerators 40 ] ]");
+  const auto theory =
+      runLab({"theory", "--topology", line, "--load", "0.1", "--paths", "1", "--json"});
+  ASSERT_EQ(theory.status, 0) << theory.err;
+  EXPECT_EQ(nlohmann::json::parse(theory.out)["topology"]["sha256"],
+            sha256Hex(ScratchDirectory::read(line)));
+}
+
 TEST(TopologyCommandTest, SweepRecordsCarryNames) {
   ScratchDirectory dir("sweep-named");
   const std::string input = dir.write("swiss.gml", kGml);

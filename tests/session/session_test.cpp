@@ -123,5 +123,72 @@ TEST(Session, ClosingANetworkDropsItsUnrunSourcesAndAnotherMayBeOpened) {
   EXPECT_TRUE(f.session.openNetwork(base::Config{}));
 }
 
+// A ring of six nodes, links both ways.
+const std::string kRing =
+    "anillo\n"
+    "*tabla: ;\n"
+    "*- 0 - - - 0;\n"
+    "*0 - 0 - - -;\n"
+    "*- 0 - 0 - -;\n"
+    "*- - 0 - 0 -;\n"
+    "*- - - 0 - 0;\n"
+    "*0 - - - 0 -;\n";
+
+struct RingFixture {
+  explicit RingFixture(const routing::SearchLimits& limits = {})
+      : reporter(console, nullptr), session({console, nullptr, reporter, files}, limits) {
+    files.add("anillo.con", kRing);
+    files.add("llamadas.txt", "0\t5\n1\t3\n0\t4\n");
+    config.pathCount = 4;
+    config.maxCoincidences = 0;
+  }
+  TestConsole console;
+  base::ErrorReporter reporter;
+  base::MemoryFileSystem files;
+  Session session;
+  base::Config config;
+};
+
+std::vector<routing::Path> pathsOf(const calls::CallSource& source) {
+  std::vector<routing::Path> paths;
+  for (const routing::PathSetItem& item : source.paths) paths.push_back(item.path);
+  return paths;
+}
+
+TEST(Session, KShortestRoutingFillsTheSourceAndRunsAsTheConsolesDoes) {
+  RingFixture f;
+  f.session.setRouting(Routing::kKShortest);
+  ASSERT_TRUE(f.session.openNetwork(f.config));
+  ASSERT_EQ(f.session.loadNetwork("anillo"), 6);
+  const calls::CallSource* source = f.session.addSource(0, 3, "llamadas.txt");
+  ASSERT_NE(source, nullptr);
+  EXPECT_EQ(pathsOf(*source), (std::vector<routing::Path>{{0, 1, 2, 3}, {0, 5, 4, 3}}));
+  EXPECT_FALSE(source->searchLimited);
+  EXPECT_EQ(f.console.takeOutput(), "\nCreando SPF...\n\t0  1  2  3  \n\t0  5  4  3  \n\t");
+  const calls::RunSummary summary = f.session.run();
+  EXPECT_EQ(summary.callsStarted, 3);
+  EXPECT_EQ(summary.callsWithoutPath, 0);
+}
+
+TEST(Session, TheSourceTellsWhetherItsSearchEndedAtItsLimit) {
+  // No two ring paths but the two ways round share no link, so the console's search never
+  // reaches four paths and runs until its limit.
+  RingFixture console(routing::SearchLimits{50, 4'000'000, 200'000, 50'000'000});
+  ASSERT_TRUE(console.session.openNetwork(console.config));
+  ASSERT_EQ(console.session.loadNetwork("anillo"), 6);
+  const calls::CallSource* limited = console.session.addSource(0, 3, "llamadas.txt");
+  ASSERT_NE(limited, nullptr);
+  EXPECT_TRUE(limited->searchLimited);
+  EXPECT_EQ(limited->paths.size(), 2U);
+
+  RingFixture kShortest;
+  kShortest.session.setRouting(Routing::kKShortest);
+  ASSERT_TRUE(kShortest.session.openNetwork(kShortest.config));
+  ASSERT_EQ(kShortest.session.loadNetwork("anillo"), 6);
+  const calls::CallSource* exhausted = kShortest.session.addSource(0, 3, "llamadas.txt");
+  ASSERT_NE(exhausted, nullptr);
+  EXPECT_FALSE(exhausted->searchLimited);
+}
+
 }  // namespace
 }  // namespace session

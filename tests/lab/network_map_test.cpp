@@ -1,0 +1,239 @@
+// The network map and the draw command: an element per node and per link, the colour scale
+// against known counts, where nodes go, names thinned, and bad inputs refused.
+#include "lab/network_map.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <regex>
+
+#include "lab_test_support.h"
+
+namespace {
+
+using lab_testing::runLab;
+using lab_testing::ScratchDirectory;
+
+// A ring of six nodes with a chord 0-3.
+const std::string kRing =
+    "Anillo\n*tabla: ;\n*-  0  -  0  -  0;\n*0  -  0  -  -  -;\n*-  0  -  0  -  -;\n"
+    "*0  -  0  -  0  -;\n*-  -  -  0  -  0;\n*0  -  -  -  0  -;\n";
+// A line 0-1-2.
+const std::string kLine = "linea\n*tabla: ;\n*- 0 -;\n*0 - 0;\n*- 0 -;\n";
+
+std::size_t countOf(const std::string& text, const std::string& what) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+// The stroke of the line drawn for the link a-b.
+std::string linkStroke(const std::string& svg, int a, int b) {
+  const std::regex line("<line class=\"link\" data-from=\"" + std::to_string(a) + "\" data-to=\"" +
+                        std::to_string(b) + "\"[^>]* stroke=\"(#[0-9a-f]{6})\"");
+  std::smatch match;
+  return std::regex_search(svg, match, line) ? match[1].str() : "";
+}
+
+// A run record on the line: 10 blocking events at 0->1, 3 at 1->0, 2 at 1->2 (so the pair
+// 0-1 holds 13 and 1-2 holds 2); node 0 blocks 4 of its 8 calls, node 2 2 of 8, node 1 none.
+nlohmann::json lineResult() {
+  auto link = [](int from, int to, int events, double occupancy) {
+    return nlohmann::json{{"from", from},
+                          {"to", to},
+                          {"blocking_events",
+                           {{"no_wavelength", events},
+                            {"no_regenerator", 0},
+                            {"no_wavelength_no_regenerator", 0},
+                            {"no_wavelength_with_regenerator", 0}}},
+                          {"mean_occupancy", occupancy}};
+  };
+  auto pair = [](int origin, int destination, int offered, int blocked, int distinct,
+                 bool limited) {
+    return nlohmann::json{{"origin", origin},
+                          {"destination", destination},
+                          {"offered", offered},
+                          {"blocked", blocked},
+                          {"candidate_paths", distinct},
+                          {"distinct_candidate_paths", distinct},
+                          {"search_limited", limited}};
+  };
+  return {{"nodes", 3},
+          {"settings", {{"paths", 2}, {"routing", "k-shortest"}}},
+          {"links",
+           {link(0, 1, 10, 0.5), link(1, 0, 3, 0.5), link(1, 2, 2, 0.25), link(2, 1, 0, 0.25)}},
+          {"pairs",
+           {pair(0, 2, 8, 4, 1, false), pair(2, 0, 8, 2, 1, true), pair(1, 2, 0, 0, 2, false)}}};
+}
+
+TEST(NetworkMap, TheScaleRunsFromLightYellowToDarkRed) {
+  EXPECT_EQ(lab::scaleColour(0.0), "#fed976");
+  EXPECT_EQ(lab::scaleColour(0.5), "#fd8d3c");
+  EXPECT_EQ(lab::scaleColour(1.0), "#bd0026");
+  EXPECT_EQ(lab::scaleColour(7.0), "#bd0026");
+  EXPECT_EQ(lab::scaleColour(-1.0), "#fed976");
+  EXPECT_EQ(lab::scaleColour(std::nan("")), "#fed976");
+}
+
+TEST(NetworkMap, DrawsAnElementPerNodeAndPerLinkedPair) {
+  ScratchDirectory dir("lab-draw-ring");
+  const std::string ring = dir.write("ring.con", kRing);
+  const auto drawn = runLab({"draw", "--topology", ring, "-o", dir.file("ring.svg")});
+  ASSERT_EQ(drawn.status, 0) << drawn.err;
+  const std::string svg = ScratchDirectory::read(dir.file("ring.svg"));
+  EXPECT_EQ(countOf(svg, "<circle class=\"node"), 6U);
+  // Seven pairs linked both ways, each one line.
+  EXPECT_EQ(countOf(svg, "<line class=\"link\""), 7U);
+  EXPECT_EQ(countOf(svg, "<text class=\"label\""), 6U);
+  for (int n = 0; n < 6; ++n)
+    EXPECT_NE(svg.find("id=\"node-" + std::to_string(n) + "\""), svg.npos);
+  EXPECT_NE(svg.find("nodes on a circle"), svg.npos);
+  EXPECT_NE(drawn.err.find("6 nodes and 7 links"), std::string::npos);
+}
+
+TEST(NetworkMap, ColoursLinksAndNodesByAKnownResult) {
+  ScratchDirectory dir("lab-draw-result");
+  const std::string line = dir.write("line.con", kLine);
+  const std::string result = dir.write("run.json", lineResult().dump());
+  const auto drawn =
+      runLab({"draw", "--topology", line, "--result", result, "-o", dir.file("line.svg")});
+  ASSERT_EQ(drawn.status, 0) << drawn.err;
+  const std::string svg = ScratchDirectory::read(dir.file("line.svg"));
+  EXPECT_EQ(linkStroke(svg, 0, 1), lab::scaleColour(1.0));
+  EXPECT_EQ(linkStroke(svg, 1, 2), lab::scaleColour(2.0 / 13.0));
+  // Nodes: 50% is the largest; 25% half of it; node 1 offered nothing.
+  EXPECT_NE(svg.find("id=\"node-0\" cx=\""), svg.npos);
+  const std::regex nodeFill("id=\"node-([0-9])\"[^>]* fill=\"([^\"]+)\"");
+  std::map<std::string, std::string> fills;
+  for (auto it = std::sregex_iterator(svg.begin(), svg.end(), nodeFill);
+       it != std::sregex_iterator(); ++it) {
+    fills[(*it)[1]] = (*it)[2];
+  }
+  EXPECT_EQ(fills["0"], lab::scaleColour(1.0));
+  EXPECT_EQ(fills["2"], lab::scaleColour(0.5));
+  EXPECT_EQ(fills["1"], "white");
+  // Nodes 0 and 2 each have a pair short of paths; 2-0 also stopped at the limit.
+  EXPECT_EQ(countOf(svg, "class=\"node marked\""), 2U);
+  // The legend's largest values, and what the caption says.
+  EXPECT_NE(svg.find(">13</text>"), svg.npos);
+  EXPECT_NE(svg.find(">50%</text>"), svg.npos);
+  EXPECT_NE(svg.find("k-shortest routing"), svg.npos);
+  EXPECT_NE(svg.find("2 pair(s) with fewer than 2 distinct candidate paths, 1 whose search"),
+            svg.npos);
+
+  // Nothing blocked: every link grey, and the legend says so instead of a scale of zeros.
+  nlohmann::json quiet = lineResult();
+  for (nlohmann::json& link : quiet["links"]) link["blocking_events"]["no_wavelength"] = 0;
+  const std::string quietResult = dir.write("quiet.json", quiet.dump());
+  ASSERT_EQ(
+      runLab({"draw", "--topology", line, "--result", quietResult, "-o", dir.file("q.svg")}).status,
+      0);
+  const std::string calm = ScratchDirectory::read(dir.file("q.svg"));
+  EXPECT_EQ(linkStroke(calm, 0, 1), "#b8b8b8");
+  EXPECT_EQ(linkStroke(calm, 1, 2), "#b8b8b8");
+  EXPECT_NE(calm.find(">0 (all)</text>"), calm.npos);
+
+  const auto occupancy = runLab({"draw", "--topology", line, "--result", result, "--color-by",
+                                 "occupancy", "-o", dir.file("occupancy.svg")});
+  ASSERT_EQ(occupancy.status, 0) << occupancy.err;
+  const std::string busy = ScratchDirectory::read(dir.file("occupancy.svg"));
+  EXPECT_EQ(linkStroke(busy, 0, 1), lab::scaleColour(1.0));
+  EXPECT_EQ(linkStroke(busy, 1, 2), lab::scaleColour(0.5));
+}
+
+TEST(NetworkMap, PlacesNodesByCoordinatesNorthUp) {
+  std::vector<topology::NodePlace> places = {
+      {"Oslo", 10.75, 59.91}, {"Roma", 12.5, 41.9}, {"Madrid", -3.7, 40.4}, {"Nowhere", {}, {}}};
+  const lab::Frame frame{0, 0, 800, 600};
+  const lab::Placement placement = lab::placeNodes(places, 4, {}, lab::Layout::kAuto, frame);
+  EXPECT_EQ(placement.layout, lab::Layout::kCoordinates);
+  EXPECT_EQ(placement.unplaced, (std::vector<int>{3}));
+  const auto& p = placement.points;
+  EXPECT_LT(p[0].y, p[1].y);  // Oslo above Roma
+  EXPECT_LT(p[2].x, p[1].x);  // Madrid left of Roma
+  // The map keeps its proportions: 14.45 degrees of longitude squeezed by cos(47.4) against
+  // 19.5 of latitude, fitted to the height left above the row.
+  const double height = p[2].y - p[0].y;
+  const double width = p[1].x - p[2].x;
+  EXPECT_NEAR(width / height, 16.2 * std::cos(47.4 * 3.14159265 / 180) / 19.5, 0.01);
+  EXPECT_NEAR(p[3].y, 600, 1e-9);
+  for (const lab::Point& point : p) {
+    EXPECT_GE(point.x, 0);
+    EXPECT_LE(point.x, 800);
+  }
+  EXPECT_THROW(lab::placeNodes({}, 3, {}, lab::Layout::kCoordinates, frame), std::invalid_argument);
+
+  // The spring layout: the same picture every time, inside the frame.
+  const std::vector<std::pair<int, int>> ring = {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 0}};
+  const lab::Placement once = lab::placeNodes({}, 5, ring, lab::Layout::kForce, frame);
+  const lab::Placement again = lab::placeNodes({}, 5, ring, lab::Layout::kForce, frame);
+  for (std::size_t n = 0; n < 5; ++n) {
+    EXPECT_EQ(once.points[n].x, again.points[n].x);
+    EXPECT_GE(once.points[n].y, 0);
+    EXPECT_LE(once.points[n].y, 600);
+  }
+}
+
+TEST(NetworkMap, LeavesOutNamesThatWouldOverlap) {
+  lab::NetworkMap map;
+  map.title = "crowd";
+  // Six nodes in a tight cluster with long names, and one far away.
+  for (int n = 0; n < 6; ++n) {
+    map.names.push_back("Estacion numero " + std::to_string(n));
+    map.places.push_back({map.names.back(), 10.0 + 0.001 * n, 50.0});
+  }
+  map.names.push_back("Lejos");
+  map.places.push_back({"Lejos", 20.0, 40.0});
+  map.links = {{0, 6}, {1, 2}};
+  const std::string svg = lab::networkMapSvg(map, lab::Layout::kAuto);
+  EXPECT_EQ(countOf(svg, "<circle class=\"node"), 7U);
+  EXPECT_EQ(countOf(svg, "<text class=\"label\""), 2U);
+  // The busiest of the cluster is named; the others keep their names in tooltips.
+  EXPECT_NE(svg.find(">Estacion numero 0</text>\n"), svg.npos);
+  EXPECT_NE(svg.find("<title>3: Estacion numero 3</title>"), svg.npos);
+  EXPECT_NE(svg.find("2 of 7 names shown"), svg.npos);
+}
+
+TEST(NetworkMap, RefusesInputsItCannotDraw) {
+  ScratchDirectory dir("lab-draw-bad");
+  const std::string line = dir.write("line.con", kLine);
+  const std::string ring = dir.write("ring.con", kRing);
+  const std::string result = dir.write("run.json", lineResult().dump());
+  nlohmann::json stranger = lineResult();
+  stranger["links"][0]["to"] = 2;
+  const std::string strangerLink = dir.write("stranger.json", stranger.dump());
+  nlohmann::json noLinks = lineResult();
+  noLinks.erase("links");
+  const std::string partial = dir.write("partial.json", noLinks.dump());
+  nlohmann::json huge = lineResult();
+  huge["links"][0]["from"] = 1e300;
+  const std::string hugeNode = dir.write("huge.json", huge.dump());
+  const std::string notJson = dir.write("not.json", "{\"nodes\": 3,");
+  const std::string empty = dir.write("empty.con", "vacio\n*tabla: ;\n");
+  const std::string out = dir.file("out.svg");
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"--topology", ring, "--result", result}, "network of 3 nodes, and the topology has 6"},
+      {{"--topology", line, "--result", strangerLink}, "counts a link 0-2"},
+      {{"--topology", line, "--result", partial}, "not a run record: key 'links' not found"},
+      {{"--topology", line, "--result", notJson}, "not a run record: it is not JSON"},
+      {{"--topology", line, "--result", hugeNode}, "'from' is 1e+300, not a whole number"},
+      {{"--topology", line, "--result", dir.file("none.json")}, "none.json"},
+      {{"--topology", dir.file("none.con")}, "none.con"},
+      {{"--topology", empty}, "no node to draw"},
+      {{"--topology", line, "--layout", "coordinates"}, "no node of the network has coordinates"},
+      {{"--topology", line, "--layout", "spiral"}, "--layout is auto, coordinates"},
+      {{"--topology", line, "--result", result, "--color-by", "heat"}, "--color-by is blocking"},
+  };
+  for (const auto& [words, message] : cases) {
+    std::vector<std::string> command = {"draw", "-o", out};
+    command.insert(command.end(), words.begin(), words.end());
+    const auto outcome = runLab(command);
+    EXPECT_EQ(outcome.status, 2) << message;
+    EXPECT_NE(outcome.err.find(message), std::string::npos) << outcome.err;
+    EXPECT_FALSE(std::filesystem::exists(out)) << message;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,170 @@
+// The theory command and sweep --reference as a user meets them: the routes a run would use,
+// the figures, and a clear refusal wherever the theory does not hold.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "lab/statistics.h"
+#include "lab/theory.h"
+#include "lab_test_support.h"
+
+namespace {
+
+using lab_testing::runLab;
+using lab_testing::ScratchDirectory;
+
+const std::string kLine = "Linea\n*tabla: ;\n*- 4 -;\n*4 - 4;\n*- 4 -;\n";
+const std::string kLineTraffic = "origin,destination,load\n0,1,1.5\n1,2,2.5\n0,2,1.0\n";
+const std::string kOneLink = "Un enlace\n*tabla: ;\n*- 0;\n*0 -;\n";
+
+std::vector<std::string> lineTheory(const ScratchDirectory& dir) {
+  return {"theory",
+          "--topology",
+          dir.write("linea.con", kLine),
+          "--lambdas",
+          "4",
+          "--fibres",
+          "1",
+          "--paths",
+          "1",
+          "--traffic",
+          dir.write("linea.csv", kLineTraffic)};
+}
+
+TEST(TheoryNetwork, BothDirectionsOfALinkShareItsCircuits) {
+  base::Config config;
+  config.lambdaCount = 2;
+  config.fiberCount = 2;
+  config.pathCount = 1;
+  const lab::TheoryNetwork theory =
+      lab::theoryNetwork(kLine, config, lab::allPairLoads(kLine, config, 1.0));
+  ASSERT_EQ(theory.routes.size(), 6u);
+  ASSERT_EQ(theory.links.size(), 2u);
+  EXPECT_EQ(theory.network.capacities, (std::vector<std::int32_t>{4, 4}));
+  // (0,1), (0,2), (1,0), (1,2), (2,0), (2,1): 0-1 and 1-0 on one link, 2-0 over both.
+  EXPECT_EQ(theory.network.routes[0].links, theory.network.routes[2].links);
+  EXPECT_EQ(theory.routes[4].path, (std::vector<std::int32_t>{2, 1, 0}));
+  EXPECT_EQ(theory.network.routes[4].links.size(), 2u);
+}
+
+// The theory's routes are those of the routing asked for: on a ring the two routings take
+// different halves for a pair across it, and a reference curve must not mix them.
+TEST(TheoryNetwork, TakesTheRoutesOfTheRoutingAskedFor) {
+  const std::string ring = "Anillo\n*tabla: ;\n*- 8 - 8;\n*8 - 8 -;\n*- 8 - 8;\n*8 - 8 -;\n";
+  base::Config config;
+  config.lambdaCount = 4;
+  config.fiberCount = 2;
+  config.pathCount = 1;
+  const std::vector<lab::PairLoad> pairs = {{0, 2, 1.0}};
+  const auto pathOf = [&](session::Routing routing) {
+    return lab::theoryNetwork(ring, config, pairs, routing).routes.at(0).path;
+  };
+  EXPECT_EQ(pathOf(session::Routing::kKShortest), (std::vector<std::int32_t>{0, 1, 2}));
+  EXPECT_EQ(pathOf(session::Routing::kConsole), (std::vector<std::int32_t>{0, 3, 2}));
+}
+
+TEST(TheoryCommand, PrintsEachRouteWithItsPathAndBothTheories) {
+  ScratchDirectory dir("theory-text");
+  auto args = lineTheory(dir);
+  args.push_back("--exact");
+  const auto outcome = runLab(args);
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_NE(outcome.out.find("exact blocking        0.226046 (55 states)"), std::string::npos)
+      << outcome.out;
+  EXPECT_NE(outcome.out.find("fixed point blocking  0.228256"), std::string::npos);
+  EXPECT_NE(outcome.out.find("0-2               1     0.339425     0.327335  0 1 2\n"),
+            std::string::npos)
+      << outcome.out;
+
+  args.push_back("--json");
+  const auto json = runLab(args);
+  ASSERT_EQ(json.status, 0) << json.err;
+  const nlohmann::json document = nlohmann::json::parse(json.out);
+  EXPECT_NEAR(document["exact"]["blocking"].get<double>(), 0.226046, 1e-6);
+  EXPECT_TRUE(document["fixed_point"]["converged"].get<bool>());
+  ASSERT_EQ(document["routes"].size(), 3u);
+  EXPECT_EQ(document["routes"][2]["path"], nlohmann::json({0, 1, 2}));
+  EXPECT_NEAR(document["routes"][1]["exact"].get<double>(), 0.248342, 1e-6);
+  EXPECT_EQ(document["links"].size(), 2u);
+}
+
+TEST(TheoryCommand, RefusesWhereTheTheoryDoesNotHold) {
+  ScratchDirectory dir("theory-refusals");
+  const std::string star16 = dir.write(
+      "estrella.con", "Estrella\n*tabla: ;\n*- 16 16 16;\n*16 - - -;\n*16 - - -;\n*16 - - -;\n");
+  const std::string ring =
+      dir.write("anillo.con", "Anillo\n*tabla: ;\n*- 0 - 0;\n*0 - 0 -;\n*- 0 - 0;\n*0 - 0 -;\n");
+  const std::string line = dir.write("linea.con", kLine);
+  const std::string traffic = dir.write("linea.csv", kLineTraffic);
+  struct Refusal {
+    std::string topology;
+    std::string lambdas;
+    std::string paths;
+    std::string interval;
+    // Every pair offered this load; the line's traffic file when empty.
+    std::string load;
+    std::string message;
+  };
+  const std::vector<Refusal> refusals = {
+      {line, "4", "2", "0", "", "--paths 2: the theory holds for fixed routes"},
+      {line, "4", "1", "5", "", "--interval 5: the theory holds for views refreshed at every call"},
+      {line, "8", "1", "0", "", "link 1-2 has 4 regenerators, hop 2 of the route of pair 0-2"},
+      {ring, "4", "1", "0", "1", "has 0 regenerators, hop 2 of the route of pair 0-2"},
+      {star16, "16", "1", "0", "1", "at most 10000000; this network has more"},
+  };
+  for (const Refusal& refusal : refusals) {
+    const auto outcome =
+        runLab({"theory", "--topology", refusal.topology, "--lambdas", refusal.lambdas, "--fibres",
+                "1", "--paths", refusal.paths, "--interval", refusal.interval, "--exact",
+                refusal.load.empty() ? "--traffic" : "--load",
+                refusal.load.empty() ? traffic : refusal.load});
+    EXPECT_EQ(outcome.status, 2) << refusal.message;
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_NE(outcome.err.find(refusal.message), std::string::npos) << outcome.err;
+  }
+  // Without a load there is nothing to compute; a load of 0 is not a load.
+  auto bare = lineTheory(dir);
+  bare.resize(bare.size() - 2);
+  EXPECT_EQ(runLab(bare).status, 2);
+  bare.insert(bare.end(), {"--load", "0"});
+  EXPECT_EQ(runLab(bare).status, 2);
+}
+
+TEST(SweepReference, ErlangBColumnAndDashedLineOnOneLink) {
+  ScratchDirectory dir("sweep-reference");
+  const std::string csv = dir.file("curva.csv");
+  const std::string svg = dir.file("curva.svg");
+  const auto outcome = runLab({"sweep",       "--topology", dir.write("uno.con", kOneLink),
+                               "--lambdas",   "4",          "--fibres",
+                               "1",           "--paths",    "1",
+                               "--loads",     "0.5,1",      "--seeds",
+                               "2",           "--calls",    "200",
+                               "--reference", "erlang",     "--csv",
+                               csv,           "--svg",      svg,
+                               "-j",          "1"});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  const std::string table = ScratchDirectory::read(csv);
+  EXPECT_NE(table.find(",without_path,erlang\n"), std::string::npos) << table;
+  // Both directions of the one link: twice the load per pair on 4 circuits.
+  std::ostringstream half;
+  half.precision(10);
+  half << lab::erlangB(1.0, 4) << '\n';
+  EXPECT_NE(table.find(half.str()), std::string::npos) << table;
+  const std::string chart = ScratchDirectory::read(svg);
+  EXPECT_NE(chart.find(">Erlang B</text>"), std::string::npos);
+  EXPECT_NE(chart.find("stroke-dasharray=\"5,4\""), std::string::npos);
+
+  // Refused before any run, and nothing written.
+  const std::string other = dir.file("otra.csv");
+  const auto refused = runLab({"sweep", "--topology", dir.write("linea.con", kLine), "--lambdas",
+                               "4", "--fibres", "1", "--paths", "1", "--loads", "1", "--reference",
+                               "erlang", "--csv", other, "--svg", dir.file("otra.svg")});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find("Erlang B is the blocking of a network of one link; this one has 2"),
+            std::string::npos)
+      << refused.err;
+  EXPECT_FALSE(std::filesystem::exists(other));
+}
+
+}  // namespace
