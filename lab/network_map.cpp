@@ -47,9 +47,15 @@ std::string number(double value) {
 }
 
 // Up to four significant digits, as a legend shows a scale's values.
+// Four significant digits, but whole numbers of thousands and more as they are: a count of
+// 14052 reads better than 1.405e+04.
 std::string shortNumber(double value) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.4g", value);
+  if (std::fabs(value) >= 1000.0 && std::fabs(value) < 1e15) {
+    std::snprintf(text, sizeof text, "%.0f", value);
+  } else {
+    std::snprintf(text, sizeof text, "%.4g", value);
+  }
   return text;
 }
 
