@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "topology/text_encoding.h"
+#include "topology/text_lines.h"
 
 namespace topology {
 
@@ -95,16 +96,10 @@ Graph readEdgeList(std::string_view text) {
       graph.nodes.push_back(std::move(node));
     }
   };
-  int lineNumber = 0;
   bool first = true;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
-    start = end + 1;
-    ++lineNumber;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  TextLines lines(text);
+  for (std::string_view line; lines.next(line);) {
+    const int lineNumber = lines.number();
     if (trimmed(line).empty() || trimmed(line).front() == '#') continue;
     const std::vector<std::string> fields = splitFields(toUtf8(line), lineNumber);
     if (first && isHeader(fields)) {

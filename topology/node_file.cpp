@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "topology/graph.h"
+#include "topology/text_lines.h"
 
 namespace topology {
 
@@ -54,14 +55,11 @@ std::optional<double> readDegrees(std::string_view field, double limit, const ch
 
 std::string formatNodeFile(const std::vector<NodePlace>& nodes, std::string_view comment) {
   std::string text;
-  std::size_t start = 0;
-  while (start < comment.size()) {
-    std::size_t end = comment.find('\n', start);
-    if (end == std::string_view::npos) end = comment.size();
+  TextLines comments(comment);
+  for (std::string_view line; comments.next(line);) {
     text += "# ";
-    text += comment.substr(start, end - start);
+    text += line;
     text += '\n';
-    start = end + 1;
   }
   for (std::size_t i = 0; i < nodes.size(); ++i) {
     const NodePlace& node = nodes[i];
@@ -79,15 +77,9 @@ std::string formatNodeFile(const std::vector<NodePlace>& nodes, std::string_view
 
 std::vector<NodePlace> parseNodeFile(std::string_view text) {
   std::vector<NodePlace> nodes;
-  int lineNumber = 0;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
-    start = end + 1;
-    ++lineNumber;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  TextLines lines(text);
+  for (std::string_view line; lines.next(line);) {
+    const int lineNumber = lines.number();
     if (line.empty() || line.front() == '#') continue;
     const std::vector<std::string_view> fields = splitTabs(line);
     if (fields.size() != 4) {

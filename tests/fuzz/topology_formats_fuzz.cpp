@@ -6,34 +6,20 @@
 #include <string>
 #include <unordered_set>
 
-#include "base/console.h"
 #include "base/error_reporter.h"
 #include "base/input_file.h"
 #include "network/link_table.h"
 #include "network/node_list.h"
 #include "network/topology_reader.h"
+#include "quiet_console.h"
 #include "topology/network_builder.h"
 #include "topology/node_file.h"
 #include "topology/topology_format.h"
 
 namespace {
 
-class QuietConsole : public base::Console {
- public:
-  void clearScreen() override {}
-  int readKey() override { return '\r'; }
-  bool keyWaiting() override { return false; }
-  void discardPending() override {}
-  bool readNumber(std::int32_t&) override { return false; }
-  bool readWord(std::string&) override { return false; }
-
- protected:
-  bool emit(std::string_view) override { return true; }
-};
-
-void check(bool condition) {
-  if (!condition) __builtin_trap();
-}
+using fuzzing::check;
+using fuzzing::QuietConsole;
 
 void checkLoads(const topology::ConsoleNetwork& network) {
   static QuietConsole console;

@@ -3,32 +3,17 @@
 #include <cstdint>
 #include <string>
 
-#include "base/console.h"
 #include "base/error_reporter.h"
 #include "base/input_file.h"
 #include "network/link_table.h"
 #include "network/node_list.h"
 #include "network/topology_reader.h"
+#include "quiet_console.h"
 
 namespace {
 
-// Error reports get an Enter key at once; output is dropped.
-class QuietConsole : public base::Console {
- public:
-  void clearScreen() override {}
-  int readKey() override { return '\r'; }
-  bool keyWaiting() override { return false; }
-  void discardPending() override {}
-  bool readNumber(std::int32_t&) override { return false; }
-  bool readWord(std::string&) override { return false; }
-
- protected:
-  bool emit(std::string_view) override { return true; }
-};
-
-void check(bool condition) {
-  if (!condition) __builtin_trap();
-}
+using fuzzing::check;
+using fuzzing::QuietConsole;
 
 void checkInvariants(int count, const network::LinkTable& table, const network::NodeList& nodes) {
   if (count == -1) {

@@ -2,16 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "fault_line.h"
+
 namespace topology {
 namespace {
 
 int lineOfFault(std::string_view text) {
-  try {
-    readEdgeList(text);
-  } catch (const FormatError& error) {
-    return error.line;
-  }
-  return -1;
+  return faultLine(readEdgeList, text);
 }
 
 TEST(EdgeListReaderTest, ReadsNamesInOrderOfFirstUse) {

@@ -4,16 +4,13 @@
 
 #include <string>
 
+#include "fault_line.h"
+
 namespace topology {
 namespace {
 
 int lineOfFault(std::string_view text) {
-  try {
-    readGml(text);
-  } catch (const FormatError& error) {
-    return error.line;
-  }
-  return -1;
+  return faultLine(readGml, text);
 }
 
 TEST(GmlReaderTest, ReadsWhatTopologyZooFilesHold) {

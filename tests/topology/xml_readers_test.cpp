@@ -1,21 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "fault_line.h"
 #include "topology/graphml_reader.h"
 #include "topology/sndlib_xml_reader.h"
 
 namespace topology {
 namespace {
-
-// The line a reader's fault names; 0 when it reads the text without one.
-template <typename Reader>
-int faultLine(Reader read, std::string_view text) {
-  try {
-    read(text);
-  } catch (const FormatError& error) {
-    return error.line;
-  }
-  return 0;
-}
 
 const char* const kGraphml = R"(<?xml version="1.0" encoding="utf-8"?>
 <graphml xmlns="http://graphml.graphdrawing.org/xmlns">
