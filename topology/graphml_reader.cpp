@@ -62,14 +62,10 @@ const std::string* valueOf(const std::map<std::string, std::string>& values,
 }
 
 std::optional<double> degrees(const std::map<std::string, std::string>& values,
-                              std::string_view name, double limit, int line) {
+                              std::string_view name, int line) {
   const std::string* text = valueOf(values, name);
   if (text == nullptr) return std::nullopt;
-  const std::optional<double> value = readNumber(*text);
-  if (!value || std::fabs(*value) > limit) {
-    throw FormatError(std::string(name) + " '" + *text + "' is not a number of degrees", line);
-  }
-  return value;
+  return requireNumber(*text, name, line);
 }
 
 bool isDirected(std::string_view text, int line) {
@@ -111,8 +107,8 @@ Graph readGraphml(std::string_view text) {
       } else if (const std::string* other = valueOf(values, "name")) {
         node.name = *other;
       }
-      node.longitude = degrees(values, "longitude", 180.0, line);
-      node.latitude = degrees(values, "latitude", 90.0, line);
+      node.longitude = degrees(values, "longitude", line);
+      node.latitude = degrees(values, "latitude", line);
       if (const std::string* mark = valueOf(values, "hyperedge")) {
         const std::optional<double> flag = readNumber(*mark);
         node.hyperedge = !flag || *flag != 0.0;

@@ -1,6 +1,5 @@
 #include "topology/sndlib_xml_reader.h"
 
-#include <cmath>
 #include <set>
 
 #include "topology/xml_input.h"
@@ -9,17 +8,10 @@ namespace topology {
 
 namespace {
 
-std::optional<double> coordinate(pugi::xml_node coordinates, std::string_view axis, double limit,
-                                 int line) {
+std::optional<double> coordinate(pugi::xml_node coordinates, std::string_view axis, int line) {
   const pugi::xml_node element = childNamed(coordinates, axis);
   if (!element) return std::nullopt;
-  const std::string text = trimmedText(element);
-  const std::optional<double> value = readNumber(text);
-  if (!value || std::fabs(*value) > limit) {
-    throw FormatError(
-        "coordinate " + std::string(axis) + " '" + text + "' is not a number of degrees", line);
-  }
-  return value;
+  return requireNumber(trimmedText(element), "coordinate " + std::string(axis), line);
 }
 
 }  // namespace
@@ -47,8 +39,8 @@ Graph readSndlibXml(std::string_view text) {
     node.name = node.id;
     if (const pugi::xml_node coordinates = childNamed(element, "coordinates");
         coordinates && geographical) {
-      node.longitude = coordinate(coordinates, "x", 180.0, input.lineOf(coordinates));
-      node.latitude = coordinate(coordinates, "y", 90.0, input.lineOf(coordinates));
+      node.longitude = coordinate(coordinates, "x", input.lineOf(coordinates));
+      node.latitude = coordinate(coordinates, "y", input.lineOf(coordinates));
     }
     graph.nodes.push_back(std::move(node));
   }

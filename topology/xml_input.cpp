@@ -82,4 +82,12 @@ std::optional<double> readNumber(std::string_view text) {
   return value;
 }
 
+double requireNumber(std::string_view text, std::string_view what, int line) {
+  const std::optional<double> value = readNumber(text);
+  if (!value) {
+    throw FormatError(std::string(what) + " '" + std::string(text) + "' is not a number", line);
+  }
+  return *value;
+}
+
 }  // namespace topology

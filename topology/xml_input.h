@@ -43,4 +43,7 @@ std::string trimmedText(pugi::xml_node node);
 // The text as a finite number; none when it is not one.
 std::optional<double> readNumber(std::string_view text);
 
+// The text as a finite number; FormatError on the line, naming `what`, when it is not one.
+double requireNumber(std::string_view text, std::string_view what, int line);
+
 }  // namespace topology
