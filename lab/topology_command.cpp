@@ -66,12 +66,15 @@ int convertCommand(const ConvertOptions& options, LabIo& io) {
     throw UsageError("-o takes NAME.con, the file the console loads as NAME, not '" +
                      options.output + "'");
   }
+  std::filesystem::path nodesPath = output;
+  nodesPath.replace_extension(".nodes");
+  // Said of the files asked for, not of the temporaries they are written through.
+  checkWritable(options.output);
+  checkWritable(nodesPath.string());
   const TopologyInput topology = readTopology(options.input, options.topology);
   if (topology.format == "con") {
     throw UsageError("'" + options.input + "' is already in the console's format");
   }
-  std::filesystem::path nodesPath = output;
-  nodesPath.replace_extension(".nodes");
   const std::string comment =
       "Nodes of " + output.filename().string() + ", converted from " +
       std::filesystem::path(options.input).filename().string() +

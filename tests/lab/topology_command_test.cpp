@@ -70,6 +70,9 @@ TEST(TopologyCommandTest, BadInputFailsWithStatusTwoAndWritesNothing) {
   EXPECT_NE(outcome.err.find("NAME.con"), std::string::npos);
   outcome = runLab({"topology", "convert", good, "-o", dir.file("no/such/dir/out.con")});
   EXPECT_EQ(outcome.status, 2);
+  // The message names the file asked for, not a temporary.
+  EXPECT_NE(outcome.err.find("out.con'"), std::string::npos) << outcome.err;
+  EXPECT_EQ(outcome.err.find(".part"), std::string::npos) << outcome.err;
   outcome = runLab({"topology", "convert", good, "-o", output, "--regenerators", "-1"});
   EXPECT_EQ(outcome.status, 2);
   nothingWritten(1);
