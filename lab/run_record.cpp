@@ -89,13 +89,16 @@ nlohmann::json trafficToJson(const RunLabel& label) {
   if (!label.traffic) return nullptr;
   const TrafficModel& model = *label.traffic;
   if (!label.trafficFile.empty()) {
-    return {{"pairs", "matrix"},
-            {"file", label.trafficFile},
-            {"file_sha256", label.trafficSha256},
-            {"calls_busiest_pair", model.count},
-            {"holding", std::string(holdingName(model.holding))},
-            {"mean_holding", model.meanHolding},
-            {"seed", model.seed}};
+    nlohmann::json traffic = {{"pairs", "matrix"},
+                              {"file", label.trafficFile},
+                              {"file_sha256", label.trafficSha256},
+                              {"calls_busiest_pair", model.count},
+                              {"holding", std::string(holdingName(model.holding))},
+                              {"mean_holding", model.meanHolding},
+                              {"seed", model.seed}};
+    // The mean the matrix was scaled to: collect plots the run there.
+    if (label.load) traffic["load"] = *label.load;
+    return traffic;
   }
   nlohmann::json traffic = {{"pairs", "all"},
                             {"calls_per_pair", model.count},
@@ -203,7 +206,9 @@ SeedRun seedRunFromJson(const nlohmann::json& document) {
   try {
     const nlohmann::json& traffic = document.at("traffic");
     if (traffic.is_null() || !traffic.contains("load")) {
-      throw std::runtime_error("a run without generated traffic has no load to plot");
+      throw std::runtime_error(
+          "a run without a load has no place on the curve: it needs --all-pairs --load L, or "
+          "--traffic FILE scaled with --load L");
     }
     SeedRun run;
     run.key.load = traffic.at("load").get<double>();

@@ -137,31 +137,38 @@ TEST(Sweep, JobLinesRunSeparatelyAndCollectedGiveTheSameCsv) {
   EXPECT_NE(direct.find(" sha256 "), std::string::npos) << direct;
 }
 
+// Traffic for every pair alike, and from a matrix scaled to each load.
 TEST(Sweep, RecordsKeepEveryRunWholeAndCollectGivesTheSameRows) {
   ScratchDirectory dir("lab-sweep-records");
   const std::string ring = dir.write("ring.con", kRing);
-  std::filesystem::create_directories(dir.file("records"));
-  std::vector<std::string> args = {"sweep",           "--topology",      ring,
-                                   "--csv",           dir.file("s.csv"), "--svg",
-                                   dir.file("s.svg"), "--records",       dir.file("records")};
-  args.insert(args.end(), kGrid.begin(), kGrid.end());
-  const auto outcome = runLab(args);
-  ASSERT_EQ(outcome.status, 0) << outcome.err;
-  std::vector<std::string> collect = {"collect", "--csv", dir.file("c.csv"), "--svg",
-                                      dir.file("c.svg")};
-  std::size_t records = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(dir.file("records"))) {
-    const std::string text = ScratchDirectory::read(entry.path().string());
-    EXPECT_NE(text.find("\"pairs\""), std::string::npos);
-    EXPECT_NE(text.find("\"mean_occupancy\""), std::string::npos);
-    collect.push_back(entry.path().string());
-    ++records;
+  const std::string matrix = dir.write("matrix.csv", "0,3,1.0\n1,4,0.5\n4,2,2.0\n");
+  for (const bool fromMatrix : {false, true}) {
+    SCOPED_TRACE(fromMatrix ? "matrix" : "all pairs");
+    const std::string records = dir.file(fromMatrix ? "matrix-records" : "records");
+    std::filesystem::create_directories(records);
+    std::vector<std::string> args = {"sweep",           "--topology",      ring,
+                                     "--csv",           dir.file("s.csv"), "--svg",
+                                     dir.file("s.svg"), "--records",       records};
+    args.insert(args.end(), kGrid.begin(), kGrid.end());
+    if (fromMatrix) args.insert(args.end(), {"--traffic", matrix});
+    const auto outcome = runLab(args);
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    std::vector<std::string> collect = {"collect", "--csv", dir.file("c.csv"), "--svg",
+                                        dir.file("c.svg")};
+    std::size_t count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(records)) {
+      const std::string text = ScratchDirectory::read(entry.path().string());
+      EXPECT_NE(text.find("\"pairs\""), std::string::npos);
+      EXPECT_NE(text.find("\"mean_occupancy\""), std::string::npos);
+      collect.push_back(entry.path().string());
+      ++count;
+    }
+    EXPECT_EQ(count, 12u);
+    const auto collected = runLab(collect);
+    ASSERT_EQ(collected.status, 0) << collected.err;
+    EXPECT_EQ(csvRows(ScratchDirectory::read(dir.file("c.csv"))),
+              csvRows(ScratchDirectory::read(dir.file("s.csv"))));
   }
-  EXPECT_EQ(records, 12u);
-  const auto collected = runLab(collect);
-  ASSERT_EQ(collected.status, 0) << collected.err;
-  EXPECT_EQ(csvRows(ScratchDirectory::read(dir.file("c.csv"))),
-            csvRows(ScratchDirectory::read(dir.file("s.csv"))));
 }
 
 TEST(Sweep, CausesChartHasAPanelPerCauseThatBlockedAnyCall) {
