@@ -104,6 +104,10 @@ struct CollectOptions {
   std::string svg = "sweep.svg";
   std::string title = "Blocking probability";
   std::string runsCsv;
+  // As sweep's, on the network and traffic file the records were made from, given again.
+  std::string reference;
+  std::string topology;
+  std::string trafficFile;
 };
 
 // Each returns the exit status; a UsageError escapes for the caller to print.

@@ -7,6 +7,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -74,32 +75,102 @@ void writeCurve(const std::vector<SeedRun>& runs, const std::string& csvPath,
   writeFile(svgPath, blockingChartSvg(points, title, caption, reference));
 }
 
-// Computed before any run, so that a sweep the theory does not cover is refused at once.
-std::optional<ReferenceCurve> sweepReference(const SweepOptions& options, const SweepPlan& plan) {
-  if (options.reference.empty()) return std::nullopt;
+// Theory's curve named by `name` on the runs' network, settings, routing and loads; none
+// without a name. Throws UsageError where the theory does not cover the runs.
+std::optional<ReferenceCurve> theoryReference(const std::string& name, const std::string& topology,
+                                              base::Config config,
+                                              const std::vector<std::int32_t>& intervals,
+                                              const std::vector<double>& loads,
+                                              const std::vector<PairLoad>& pattern,
+                                              session::Routing routing) {
+  if (name.empty()) return std::nullopt;
   ReferenceKind kind{};
-  if (!parseReference(options.reference, kind)) {
-    throw UsageError("--reference must be efp, exact or erlang, not '" + options.reference + "'");
+  if (!parseReference(name, kind)) {
+    throw UsageError("--reference must be efp, exact or erlang, not '" + name + "'");
   }
-  if (!options.jobsFile.empty()) {
-    throw UsageError(
-        "--reference is drawn on the chart sweep writes; with --jobs-file, collect "
-        "writes the chart, without it");
-  }
-  if (std::any_of(plan.intervals.begin(), plan.intervals.end(),
+  if (std::any_of(intervals.begin(), intervals.end(),
                   [](std::int32_t interval) { return interval != 0; })) {
-    throw UsageError("--reference " + options.reference +
+    throw UsageError("--reference " + name +
                      ": the theory holds for views refreshed at every call (--intervals 0)");
   }
-  base::Config config = plan.config;
   config.updateInterval = 0;
   try {
-    return referenceCurve(kind, plan.topologyText, config, plan.loads, plan.matrix, plan.routing);
+    return referenceCurve(kind, topology, config, loads, pattern, routing);
   } catch (const TheoryError& error) {
-    throw UsageError("--reference " + options.reference + ": " + error.what());
+    throw UsageError("--reference " + name + ": " + error.what());
   } catch (const ExperimentError& error) {
     throw UsageError(error.what());
   }
+}
+
+// Computed before any run, so that a sweep the theory does not cover is refused at once.
+std::optional<ReferenceCurve> sweepReference(const SweepOptions& options, const SweepPlan& plan) {
+  if (!options.reference.empty() && !options.jobsFile.empty()) {
+    throw UsageError(
+        "--reference is drawn on the chart sweep writes; with --jobs-file, give it to collect "
+        "with the topology (and traffic) file");
+  }
+  return theoryReference(options.reference, plan.topologyText, plan.config, plan.intervals,
+                         plan.loads, plan.matrix, plan.routing);
+}
+
+// The reference for merged records: the files they were made from must be given again, and
+// be the same files.
+std::optional<ReferenceCurve> collectReference(const CollectOptions& options,
+                                               const nlohmann::json& record,
+                                               const std::vector<SeedRun>& runs) {
+  if (options.reference.empty()) {
+    if (!options.topology.empty() || !options.trafficFile.empty()) {
+      throw UsageError("--topology and --traffic serve --reference: give it too, or neither");
+    }
+    return std::nullopt;
+  }
+  if (options.topology.empty()) {
+    throw UsageError("--reference needs the topology file the runs were made on: --topology FILE");
+  }
+  const TopologyInput topology = readTopology(options.topology);
+  const nlohmann::json provenance = record.value("provenance", nlohmann::json::object());
+  const std::string made = provenance.value("topology_sha256", std::string());
+  if (!made.empty() && made != topology.sha256) {
+    throw UsageError("'" + options.topology + "' is not the topology file the runs were made on (" +
+                     provenance.value("topology_file", std::string()) + ", sha256 " + made + ")");
+  }
+  const nlohmann::json& traffic = record.at("traffic");
+  std::vector<PairLoad> pattern;
+  if (traffic.value("pairs", std::string()) == "matrix") {
+    if (options.trafficFile.empty()) {
+      throw UsageError("the runs' traffic came from " + traffic.value("file", std::string()) +
+                       ": give it with --traffic FILE");
+    }
+    const TrafficFile file = readTrafficMatrix(options.trafficFile);
+    if (file.sha256 != traffic.value("file_sha256", std::string())) {
+      throw UsageError("'" + options.trafficFile +
+                       "' is not the traffic file the runs were made "
+                       "with (" +
+                       traffic.value("file", std::string()) + ")");
+    }
+    pattern = file.pairs;
+  } else if (!options.trafficFile.empty()) {
+    throw UsageError("the runs offered every pair the same load: they had no traffic file");
+  }
+  const nlohmann::json& settings = record.at("settings");
+  base::Config config;
+  config.lambdaCount = settings.at("lambdas").get<std::int32_t>();
+  config.fiberCount = settings.at("fibres").get<std::int32_t>();
+  config.pathCount = settings.at("paths").get<std::int32_t>();
+  config.maxCoincidences = settings.at("max_shared").get<std::int32_t>();
+  const session::Routing routing =
+      routingFromName(settings.value("routing", std::string("console")))
+          .value_or(session::Routing::kConsole);
+  std::set<double> loads;
+  std::set<std::int32_t> intervals;
+  for (const SeedRun& run : runs) {
+    loads.insert(run.key.load);
+    intervals.insert(run.key.interval);
+  }
+  return theoryReference(options.reference, topology.conText, config,
+                         {intervals.begin(), intervals.end()}, {loads.begin(), loads.end()},
+                         pattern, routing);
 }
 
 }  // namespace
@@ -241,13 +312,17 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
 int collectCommand(const CollectOptions& options, LabIo& io) {
   std::vector<SeedRun> runs;
   std::optional<RunIdentity> first;
+  nlohmann::json firstRecord;
   std::map<std::pair<PointKey, std::uint64_t>, std::string> seen;
   for (const std::string& path : options.files) {
     try {
       const nlohmann::json document = nlohmann::json::parse(readFile(path, "result file"));
       runs.push_back(seedRunFromJson(document));
       const RunIdentity identity = identityFromJson(document);
-      if (!first) first = identity;
+      if (!first) {
+        first = identity;
+        firstRecord = document;
+      }
       if (const std::string mismatch = identityMismatch(*first, identity); !mismatch.empty()) {
         throw UsageError("'" + options.files.front() + "' and '" + path +
                          "' cannot be merged into one curve: " + mismatch);
@@ -269,13 +344,14 @@ int collectCommand(const CollectOptions& options, LabIo& io) {
   for (const std::string* path : {&options.csv, &options.svg, &options.runsCsv}) {
     checkWritable(*path);
   }
+  const std::optional<ReferenceCurve> reference = collectReference(options, firstRecord, runs);
   // Merged runs share their routing: the identity holds it.
   const std::string routing = first->settings.value("routing", std::string("console"));
   writeCurve(runs, options.csv, options.svg, options.title, options.runsCsv,
              provenanceLines(
                  io, !first->network.empty() ? "network (as loaded) sha256 " + first->network : "",
                  routing),
-             routing + " routing");
+             routing + " routing", reference ? &*reference : nullptr);
   io.err << runs.size() << " runs collected into " << options.csv << " and " << options.svg
          << (options.runsCsv.empty() ? "" : " (every run in " + options.runsCsv + ")") << '\n';
   return 0;

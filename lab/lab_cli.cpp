@@ -257,6 +257,12 @@ void addCollect(CLI::App& app, CollectOptions& options) {
   collect->add_option("--title", options.title, "Chart title")->capture_default_str();
   collect->add_option("--runs-csv", options.runsCsv,
                       "CSV output with one row per run (every seed)");
+  collect->add_option("--reference", options.reference,
+                      "Theory's curve beside the measured one, as in sweep: efp, exact or erlang");
+  collect->add_option("--topology", options.topology,
+                      "With --reference: the topology file the runs were made on");
+  collect->add_option("--traffic", options.trafficFile,
+                      "With --reference: the traffic file the runs were made with, if any");
 }
 
 void addDraw(CLI::App& app, DrawOptions& options) {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "lab/statistics.h"
 #include "lab/theory.h"
@@ -165,6 +166,82 @@ TEST(SweepReference, ErlangBColumnAndDashedLineOnOneLink) {
             std::string::npos)
       << refused.err;
   EXPECT_FALSE(std::filesystem::exists(other));
+}
+
+// Runs made apart (a jobs file on a cluster) get the same reference from collect as sweep
+// draws, once their topology and traffic files are given again, and only those files.
+TEST(CollectReference, MatchesSweepsOnTheSameRunsFromTheSameFiles) {
+  ScratchDirectory dir("collect-reference");
+  const std::string line = dir.write("linea.con", kLine);
+  const std::string traffic = dir.write("linea.csv", kLineTraffic);
+  std::filesystem::create_directories(dir.file("records"));
+  const auto swept = runLab({"sweep",
+                             "--topology",
+                             line,
+                             "--lambdas",
+                             "4",
+                             "--fibres",
+                             "1",
+                             "--paths",
+                             "1",
+                             "--loads",
+                             "1,2",
+                             "--policies",
+                             "1",
+                             "--seeds",
+                             "2",
+                             "--calls",
+                             "200",
+                             "--traffic",
+                             traffic,
+                             "--reference",
+                             "exact",
+                             "--records",
+                             dir.file("records"),
+                             "--csv",
+                             dir.file("s.csv"),
+                             "--svg",
+                             dir.file("s.svg"),
+                             "-j",
+                             "1"});
+  ASSERT_EQ(swept.status, 0) << swept.err;
+  std::vector<std::string> collect = {
+      "collect", "--csv", dir.file("c.csv"), "--svg", dir.file("c.svg"), "--reference", "exact"};
+  for (const auto& entry : std::filesystem::directory_iterator(dir.file("records"))) {
+    collect.push_back(entry.path().string());
+  }
+  const auto withFiles = [&](std::vector<std::string> files) {
+    std::vector<std::string> args = collect;
+    args.insert(args.end(), files.begin(), files.end());
+    return runLab(args);
+  };
+  const auto collected = withFiles({"--topology", line, "--traffic", traffic});
+  ASSERT_EQ(collected.status, 0) << collected.err;
+  const auto rows = [](const std::string& text) {
+    std::string kept;
+    std::istringstream lines(text);
+    for (std::string row; std::getline(lines, row);) {
+      if (!row.starts_with("#")) kept += row + "\n";
+    }
+    return kept;
+  };
+  const std::string table = rows(ScratchDirectory::read(dir.file("c.csv")));
+  EXPECT_NE(table.find(",exact\n"), std::string::npos) << table;
+  EXPECT_EQ(table, rows(ScratchDirectory::read(dir.file("s.csv"))));
+  EXPECT_NE(ScratchDirectory::read(dir.file("c.svg")).find(">Exact (product form)</text>"),
+            std::string::npos);
+
+  const std::string other = dir.write("otra.con", kOneLink);
+  const std::string otherTraffic = dir.write("otra.csv", "0,1,1.0\n");
+  for (const auto& [files, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{}, "--topology FILE"},
+           {{"--topology", line}, "give it with --traffic FILE"},
+           {{"--topology", other, "--traffic", traffic}, "is not the topology file"},
+           {{"--topology", line, "--traffic", otherTraffic}, "is not the traffic file"}}) {
+    const auto refused = withFiles(files);
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find(message), std::string::npos) << refused.err;
+  }
 }
 
 }  // namespace
