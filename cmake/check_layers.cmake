@@ -8,9 +8,11 @@ set(allowed_calls    base network routing calls)
 set(allowed_session  base network routing calls session)
 set(allowed_shell    base network routing calls session shell)
 set(allowed_topology base topology)
-set(allowed_lab      base network routing calls session topology lab)
-set(layers base network routing calls session shell topology lab)
-# The lab's tests compare its results with the console's.
+set(allowed_experiment base network routing calls session experiment)
+set(allowed_lab      base network routing calls session topology experiment lab)
+set(layers base network routing calls session shell topology experiment lab)
+# The experiments' tests compare their results with the console's.
+set(allowed_tests_experiment ${allowed_experiment} shell)
 set(allowed_tests_lab ${allowed_lab} shell)
 
 set(violations "")

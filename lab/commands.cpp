@@ -12,17 +12,17 @@
 #include <sstream>
 #include <thread>
 
-#include "lab/blocking_curve.h"
-#include "lab/experiment.h"
+#include "experiment/blocking_curve.h"
+#include "experiment/experiment.h"
+#include "experiment/precision.h"
+#include "experiment/routing_choice.h"
+#include "experiment/sha256.h"
+#include "experiment/sweep.h"
 #include "lab/lab_files.h"
 #include "lab/named_results.h"
-#include "lab/precision.h"
 #include "lab/progress_bar.h"
-#include "lab/routing_choice.h"
 #include "lab/run_record.h"
-#include "lab/sha256.h"
 #include "lab/svg_chart.h"
-#include "lab/sweep.h"
 #include "lab/topology_input.h"
 #include "lab/traffic_options.h"
 #include "lab/version.h"
@@ -31,10 +31,10 @@ namespace lab {
 
 namespace {
 
-std::vector<SourcePlan> listedSources(const std::vector<std::string>& words) {
-  std::vector<SourcePlan> sources;
+std::vector<experiment::SourcePlan> listedSources(const std::vector<std::string>& words) {
+  std::vector<experiment::SourcePlan> sources;
   for (std::size_t i = 0; i + 2 < words.size(); i += 3) {
-    SourcePlan source;
+    experiment::SourcePlan source;
     try {
       std::size_t used = 0;
       source.origin = std::stoi(words[i], &used);
@@ -56,8 +56,9 @@ std::vector<SourcePlan> listedSources(const std::vector<std::string>& words) {
 }
 
 void printCandidateSummary(std::ostream& out, const RunOptions& options,
-                           const ExperimentResult& r) {
-  const CandidateSummary paths = summariseCandidates(r.candidates, options.config.pathCount);
+                           const experiment::ExperimentResult& r) {
+  const experiment::CandidateSummary paths =
+      experiment::summariseCandidates(r.candidates, options.config.pathCount);
   out << "routing               " << options.routing << '\n'
       << "candidate paths       " << paths.pairs << (paths.pairs == 1 ? " pair: " : " pairs: ")
       << paths.fewerThanAsked << " with fewer than " << options.config.pathCount << " distinct, "
@@ -66,7 +67,7 @@ void printCandidateSummary(std::ostream& out, const RunOptions& options,
 }
 
 void printSummary(std::ostream& out, const RunOptions& options, const TopologyInput& topology,
-                  const ExperimentResult& r) {
+                  const experiment::ExperimentResult& r) {
   const auto& totals = r.summary.blockingTotals;
   const std::string format = topology.format == "con" ? "" : topology.format + ", ";
   out << "topology              " << options.topology << " (" << format << r.nodeCount << " nodes, "
@@ -99,11 +100,11 @@ void printSummary(std::ostream& out, const RunOptions& options, const TopologyIn
 }  // namespace
 
 int genCommand(const GenOptions& options, LabIo& io) {
-  TrafficModel model = trafficModel(options.traffic);
+  experiment::TrafficModel model = trafficModel(options.traffic);
   model.meanGap = options.meanGap;
   model.seed = options.seed;
   checkWritable(options.output);
-  const std::string text = callFileText(generateCalls(model));
+  const std::string text = experiment::callFileText(experiment::generateCalls(model));
   if (options.output.empty()) {
     writeOut(io, text);
   } else {
@@ -132,20 +133,20 @@ int runCommand(const RunOptions& options, LabIo& io) {
     throw UsageError("--trace and --json both write to standard output: add --output FILE");
   }
   checkWritable(options.output);
-  ExperimentPlan plan;
+  experiment::ExperimentPlan plan;
   const TopologyInput topology = readTopology(options.topology);
   io.err << conversionSummary(options.topology, topology);
   plan.topology = topology.conText;
   plan.config = options.config;
   plan.sources = listedSources(options.pairs);
   plan.warmup = options.warmup;
-  plan.routing = routingFromName(options.routing).value_or(session::Routing::kConsole);
+  plan.routing = experiment::routingFromName(options.routing).value_or(session::Routing::kConsole);
   RunLabel label;
   label.topology = options.topology;
   label.topologySha256 = topology.sha256;
   label.commandLine = io.commandLine;
   if (options.allPairs) {
-    TrafficModel model = trafficForLoad(options.traffic, options.load);
+    experiment::TrafficModel model = trafficForLoad(options.traffic, options.load);
     model.seed = options.seed;
     plan.allPairs = model;
     label.load = options.load;
@@ -155,10 +156,10 @@ int runCommand(const RunOptions& options, LabIo& io) {
     const TrafficFile file = readTrafficMatrix(options.trafficFile);
     plan.matrix = file.pairs;
     if (options.loadGiven) {
-      plan.matrix = scaledToMean(plan.matrix, options.load);
+      plan.matrix = experiment::scaledToMean(plan.matrix, options.load);
       label.load = options.load;
     }
-    for (const PairLoad& pair : plan.matrix) {
+    for (const experiment::PairLoad& pair : plan.matrix) {
       if (pair.load > 0.0) trafficForLoad(options.traffic, pair.load);
     }
     plan.matrixTraffic = trafficModel(options.traffic);
@@ -167,11 +168,11 @@ int runCommand(const RunOptions& options, LabIo& io) {
     label.trafficFile = options.trafficFile;
     label.trafficSha256 = file.sha256;
   }
-  ExperimentResult result;
+  experiment::ExperimentResult result;
   try {
     errno = 0;
-    result = runExperiment(plan, options.trace ? &io.out : nullptr);
-  } catch (const ExperimentError& error) {
+    result = experiment::runExperiment(plan, options.trace ? &io.out : nullptr);
+  } catch (const experiment::ExperimentError& error) {
     throw UsageError(error.what());
   }
   if (options.trace) checkOut(io);

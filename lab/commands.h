@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "base/config.h"
-#include "lab/traffic_model.h"
+#include "experiment/traffic_model.h"
 
 namespace lab {
 

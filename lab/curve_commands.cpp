@@ -11,20 +11,20 @@
 #include <sstream>
 #include <thread>
 
-#include "lab/blocking_curve.h"
+#include "experiment/blocking_curve.h"
+#include "experiment/experiment.h"
+#include "experiment/precision.h"
+#include "experiment/reference_curve.h"
+#include "experiment/routing_choice.h"
+#include "experiment/sha256.h"
+#include "experiment/sweep.h"
+#include "experiment/theory.h"
 #include "lab/commands.h"
-#include "lab/experiment.h"
 #include "lab/lab_files.h"
 #include "lab/named_results.h"
-#include "lab/precision.h"
 #include "lab/progress_bar.h"
-#include "lab/reference_curve.h"
-#include "lab/routing_choice.h"
 #include "lab/run_record.h"
-#include "lab/sha256.h"
 #include "lab/svg_chart.h"
-#include "lab/sweep.h"
-#include "lab/theory.h"
 #include "lab/topology_input.h"
 #include "lab/traffic_options.h"
 #include "lab/version.h"
@@ -57,35 +57,33 @@ std::string provenanceLines(const LabIo& io, const std::string& network,
          "# made: " + utcNow() + "\n";
 }
 
-void writeCurve(const std::vector<SeedRun>& runs, const std::string& csvPath,
+void writeCurve(const std::vector<experiment::SeedRun>& runs, const std::string& csvPath,
                 const std::string& svgPath, const std::string& title,
                 const std::string& runsCsvPath, const std::string& provenance,
-                const std::string& caption, const ReferenceCurve* reference = nullptr) {
+                const std::string& caption, const experiment::ReferenceCurve* reference = nullptr) {
   if (!runsCsvPath.empty()) {
     std::ostringstream rows;
     rows << provenance;
-    writeRunsCsv(rows, runs);
+    experiment::writeRunsCsv(rows, runs);
     writeFile(runsCsvPath, rows.str());
   }
-  const std::vector<CurvePoint> points = curvePoints(runs);
+  const std::vector<experiment::CurvePoint> points = experiment::curvePoints(runs);
   std::ostringstream csv;
   csv << provenance;
-  writeCurveCsv(csv, points, reference);
+  experiment::writeCurveCsv(csv, points, reference);
   writeFile(csvPath, csv.str());
   writeFile(svgPath, blockingChartSvg(points, title, caption, reference));
 }
 
 // Theory's curve named by `name` on the runs' network, settings, routing and loads; none
 // without a name. Throws UsageError where the theory does not cover the runs.
-std::optional<ReferenceCurve> theoryReference(const std::string& name, const std::string& topology,
-                                              base::Config config,
-                                              const std::vector<std::int32_t>& intervals,
-                                              const std::vector<double>& loads,
-                                              const std::vector<PairLoad>& pattern,
-                                              session::Routing routing) {
+std::optional<experiment::ReferenceCurve> theoryReference(
+    const std::string& name, const std::string& topology, base::Config config,
+    const std::vector<std::int32_t>& intervals, const std::vector<double>& loads,
+    const std::vector<experiment::PairLoad>& pattern, session::Routing routing) {
   if (name.empty()) return std::nullopt;
-  ReferenceKind kind{};
-  if (!parseReference(name, kind)) {
+  experiment::ReferenceKind kind{};
+  if (!experiment::parseReference(name, kind)) {
     throw UsageError("--reference must be efp, exact or erlang, not '" + name + "'");
   }
   if (std::any_of(intervals.begin(), intervals.end(),
@@ -95,16 +93,17 @@ std::optional<ReferenceCurve> theoryReference(const std::string& name, const std
   }
   config.updateInterval = 0;
   try {
-    return referenceCurve(kind, topology, config, loads, pattern, routing);
-  } catch (const TheoryError& error) {
+    return experiment::referenceCurve(kind, topology, config, loads, pattern, routing);
+  } catch (const experiment::TheoryError& error) {
     throw UsageError("--reference " + name + ": " + error.what());
-  } catch (const ExperimentError& error) {
+  } catch (const experiment::ExperimentError& error) {
     throw UsageError(error.what());
   }
 }
 
 // Computed before any run, so that a sweep the theory does not cover is refused at once.
-std::optional<ReferenceCurve> sweepReference(const SweepOptions& options, const SweepPlan& plan) {
+std::optional<experiment::ReferenceCurve> sweepReference(const SweepOptions& options,
+                                                         const experiment::SweepPlan& plan) {
   if (!options.reference.empty() && !options.jobsFile.empty()) {
     throw UsageError(
         "--reference is drawn on the chart sweep writes; with --jobs-file, give it to collect "
@@ -116,9 +115,9 @@ std::optional<ReferenceCurve> sweepReference(const SweepOptions& options, const 
 
 // The reference for merged records: the files they were made from must be given again, and
 // be the same files.
-std::optional<ReferenceCurve> collectReference(const CollectOptions& options,
-                                               const nlohmann::json& record,
-                                               const std::vector<SeedRun>& runs) {
+std::optional<experiment::ReferenceCurve> collectReference(
+    const CollectOptions& options, const nlohmann::json& record,
+    const std::vector<experiment::SeedRun>& runs) {
   if (options.reference.empty()) {
     if (!options.topology.empty() || !options.trafficFile.empty()) {
       throw UsageError("--topology and --traffic serve --reference: give it too, or neither");
@@ -136,7 +135,7 @@ std::optional<ReferenceCurve> collectReference(const CollectOptions& options,
                      provenance.value("topology_file", std::string()) + ", sha256 " + made + ")");
   }
   const nlohmann::json& traffic = record.at("traffic");
-  std::vector<PairLoad> pattern;
+  std::vector<experiment::PairLoad> pattern;
   if (traffic.value("pairs", std::string()) == "matrix") {
     if (options.trafficFile.empty()) {
       throw UsageError("the runs' traffic came from " + traffic.value("file", std::string()) +
@@ -160,11 +159,11 @@ std::optional<ReferenceCurve> collectReference(const CollectOptions& options,
   config.pathCount = settings.at("paths").get<std::int32_t>();
   config.maxCoincidences = settings.at("max_shared").get<std::int32_t>();
   const session::Routing routing =
-      routingFromName(settings.value("routing", std::string("console")))
+      experiment::routingFromName(settings.value("routing", std::string("console")))
           .value_or(session::Routing::kConsole);
   std::set<double> loads;
   std::set<std::int32_t> intervals;
-  for (const SeedRun& run : runs) {
+  for (const experiment::SeedRun& run : runs) {
     loads.insert(run.key.load);
     intervals.insert(run.key.interval);
   }
@@ -176,7 +175,7 @@ std::optional<ReferenceCurve> collectReference(const CollectOptions& options,
 }  // namespace
 
 int sweepCommand(const SweepOptions& options, LabIo& io) {
-  SweepPlan plan;
+  experiment::SweepPlan plan;
   plan.topologyPath = options.topology;
   const TopologyInput topology = readTopology(options.topology);
   io.err << conversionSummary(options.topology, topology);
@@ -190,7 +189,7 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   }
   plan.traffic = trafficModel(options.traffic);
   plan.warmup = options.warmup;
-  plan.routing = routingFromName(options.routing).value_or(session::Routing::kConsole);
+  plan.routing = experiment::routingFromName(options.routing).value_or(session::Routing::kConsole);
   if (!options.trafficFile.empty()) {
     const TrafficFile file = readTrafficMatrix(options.trafficFile);
     plan.matrix = file.pairs;
@@ -202,7 +201,7 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
       trafficForLoad(options.traffic, load);
       continue;
     }
-    for (const PairLoad& pair : scaledToMean(plan.matrix, load)) {
+    for (const experiment::PairLoad& pair : experiment::scaledToMean(plan.matrix, load)) {
       if (pair.load > 0.0) trafficForLoad(options.traffic, pair.load);
     }
   }
@@ -218,8 +217,8 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
     throw UsageError("--min-seeds " + std::to_string(options.minSeeds) + " is above --max-seeds " +
                      std::to_string(options.maxSeeds));
   }
-  const std::optional<ReferenceCurve> reference = sweepReference(options, plan);
-  const std::vector<SweepTask> tasks = sweepTasks(plan);
+  const std::optional<experiment::ReferenceCurve> reference = sweepReference(options, plan);
+  const std::vector<experiment::SweepTask> tasks = experiment::sweepTasks(plan);
   for (const std::string* path :
        {&options.csv, &options.svg, &options.runsCsv, &options.jobsFile, &options.causesSvg}) {
     checkWritable(*path);
@@ -227,7 +226,7 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   if (!options.jobsFile.empty()) {
     std::string lines;
     for (std::size_t i = 0; i < tasks.size(); ++i) {
-      lines += jobLine(plan, tasks[i], i, options.program, options.resultsDir) + "\n";
+      lines += experiment::jobLine(plan, tasks[i], i, options.program, options.resultsDir) + "\n";
     }
     writeFile(options.jobsFile, lines);
     io.err << tasks.size() << " command lines written to " << options.jobsFile << '\n';
@@ -235,10 +234,10 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   }
   const unsigned threads =
       options.threads > 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
-  std::vector<SeedRun> runs;
+  std::vector<experiment::SeedRun> runs;
   // Each run's record, named by its point and seed.
-  const std::vector<PointKey> points = sweepPoints(plan);
-  ResultSink keepRecord;
+  const std::vector<experiment::PointKey> points = experiment::sweepPoints(plan);
+  experiment::ResultSink keepRecord;
   if (!options.recordsDir.empty()) {
     std::error_code error;
     if (!std::filesystem::is_directory(options.recordsDir, error)) {
@@ -252,8 +251,9 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
     common.commandLine = io.commandLine;
     common.trafficFile = plan.matrixPath;
     common.trafficSha256 = plan.matrixSha256;
-    keepRecord = [&, common](const SweepTask& task, const ExperimentPlan& experiment,
-                             const ExperimentResult& result) {
+    keepRecord = [&, common](const experiment::SweepTask& task,
+                             const experiment::ExperimentPlan& experiment,
+                             const experiment::ExperimentResult& result) {
       RunLabel label = common;
       label.load = task.key.load;
       label.traffic = experiment.allPairs ? *experiment.allPairs : experiment.matrixTraffic;
@@ -266,30 +266,30 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
     };
   }
   // A round of tasks with its own progress bar.
-  auto runRound = [&](const std::vector<SweepTask>& round) {
+  auto runRound = [&](const std::vector<experiment::SweepTask>& round) {
     ProgressBar bar(io.err, io.errIsTerminal, round.size());
     try {
-      std::vector<SeedRun> done = runTasks(
+      std::vector<experiment::SeedRun> done = experiment::runTasks(
           plan, round, threads, [&bar] { bar.advance(); }, keepRecord);
       bar.finish();
       return done;
-    } catch (const ExperimentError& error) {
+    } catch (const experiment::ExperimentError& error) {
       bar.finish();
       throw UsageError(error.what());
     }
   };
   if (options.targetCi > 0.0) {
-    const PrecisionGoal goal{options.targetCi, options.minSeeds, options.maxSeeds};
-    const PrecisionOutcome outcome =
-        runToPrecision(sweepPoints(plan), options.firstSeed, goal, runRound);
+    const experiment::PrecisionGoal goal{options.targetCi, options.minSeeds, options.maxSeeds};
+    const experiment::PrecisionOutcome outcome = experiment::runToPrecision(
+        experiment::sweepPoints(plan), options.firstSeed, goal, runRound);
     runs = outcome.runs;
-    for (const PointKey& point : outcome.unreached) {
+    for (const experiment::PointKey& point : outcome.unreached) {
       io.err << "policy " << point.policy << ", interval " << point.interval << ", load "
              << point.load << ": not within +-" << options.targetCi << " x its mean after "
              << std::max(options.minSeeds, options.maxSeeds) << " seeds\n";
     }
     if (!outcome.unreached.empty()) {
-      io.err << outcome.unreached.size() << " of " << sweepPoints(plan).size()
+      io.err << outcome.unreached.size() << " of " << experiment::sweepPoints(plan).size()
              << " points did not reach the target; the others did\n";
     }
   } else {
@@ -301,7 +301,7 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
              chartCaption(options), reference ? &*reference : nullptr);
   if (!options.causesSvg.empty()) {
     writeFile(options.causesSvg,
-              causesChartSvg(curvePoints(runs), options.title, chartCaption(options)));
+              causesChartSvg(experiment::curvePoints(runs), options.title, chartCaption(options)));
   }
   io.err << runs.size() << " runs written to " << options.csv << " and " << options.svg
          << (options.causesSvg.empty() ? "" : ", causes in " + options.causesSvg)
@@ -310,10 +310,10 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
 }
 
 int collectCommand(const CollectOptions& options, LabIo& io) {
-  std::vector<SeedRun> runs;
+  std::vector<experiment::SeedRun> runs;
   std::optional<RunIdentity> first;
   nlohmann::json firstRecord;
-  std::map<std::pair<PointKey, std::uint64_t>, std::string> seen;
+  std::map<std::pair<experiment::PointKey, std::uint64_t>, std::string> seen;
   for (const std::string& path : options.files) {
     try {
       const nlohmann::json document = nlohmann::json::parse(readFile(path, "result file"));
@@ -344,7 +344,8 @@ int collectCommand(const CollectOptions& options, LabIo& io) {
   for (const std::string* path : {&options.csv, &options.svg, &options.runsCsv}) {
     checkWritable(*path);
   }
-  const std::optional<ReferenceCurve> reference = collectReference(options, firstRecord, runs);
+  const std::optional<experiment::ReferenceCurve> reference =
+      collectReference(options, firstRecord, runs);
   // Merged runs share their routing: the identity holds it.
   const std::string routing = first->settings.value("routing", std::string("console"));
   writeCurve(runs, options.csv, options.svg, options.title, options.runsCsv,

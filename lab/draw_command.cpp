@@ -9,10 +9,10 @@
 
 #include "base/error_reporter.h"
 #include "base/input_file.h"
+#include "experiment/trace_output.h"
 #include "lab/lab_files.h"
 #include "lab/network_map.h"
 #include "lab/topology_input.h"
-#include "lab/trace_output.h"
 #include "session/session.h"
 
 namespace lab {
@@ -28,7 +28,7 @@ struct LoadedNetwork {
 
 // The network as the console would load it.
 LoadedNetwork loadNetwork(const TopologyInput& topology, const std::string& path) {
-  TraceOutput output;
+  experiment::TraceOutput output;
   base::ErrorReporter reporter(output, nullptr);
   base::MemoryFileSystem files;
   session::Session session({output, nullptr, reporter, files});

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "experiment/routing_choice.h"
 #include "lab/draw_command.h"
-#include "lab/routing_choice.h"
 #include "lab/theory_command.h"
 #include "lab/topology_command.h"
 #include "lab/version.h"
@@ -120,7 +120,7 @@ void addRoutingOption(CLI::App& command, std::string& routing) {
                   "search) or k-shortest (simple paths by hop count, ties in node order)")
       ->check(CLI::Validator(
           [](std::string& text) -> std::string {
-            if (routingFromName(text)) return {};
+            if (experiment::routingFromName(text)) return {};
             return "a routing is console or k-shortest, not '" + text + "'";
           },
           ""))

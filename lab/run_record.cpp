@@ -4,7 +4,7 @@
 #include <ctime>
 #include <stdexcept>
 
-#include "lab/routing_choice.h"
+#include "experiment/routing_choice.h"
 #include "lab/version.h"
 
 namespace lab {
@@ -21,7 +21,7 @@ nlohmann::json assignmentCausesToJson(const std::array<std::int64_t, 4>& counts)
   };
 }
 
-nlohmann::json causesToJson(const CauseCounts& causes) {
+nlohmann::json causesToJson(const experiment::CauseCounts& causes) {
   nlohmann::json json = assignmentCausesToJson(causes.assignment);
   json["assignment_without_cause"] = causes.assignmentUnrecorded;
   json["update_error"] = causes.updateErrorCalls;
@@ -30,23 +30,23 @@ nlohmann::json causesToJson(const CauseCounts& causes) {
   return json;
 }
 
-nlohmann::json countsToJson(const CallCounts& counts) {
+nlohmann::json countsToJson(const experiment::CallCounts& counts) {
   return {{"offered", counts.offered},
           {"carried", counts.carried},
           {"blocked", counts.blocked},
           {"blocked_by_cause", causesToJson(counts.causes)}};
 }
 
-nlohmann::json pairsToJson(const std::vector<PairAccount>& pairs,
-                           const std::vector<PairPaths>& candidates) {
+nlohmann::json pairsToJson(const std::vector<experiment::PairAccount>& pairs,
+                           const std::vector<experiment::PairPaths>& candidates) {
   nlohmann::json list = nlohmann::json::array();
-  for (const PairAccount& pair : pairs) {
+  for (const experiment::PairAccount& pair : pairs) {
     nlohmann::json entry = {{"origin", pair.origin}, {"destination", pair.destination}};
     entry.update(countsToJson(pair.calls));
     // Both lists are ordered by origin, then destination.
     const auto found = std::lower_bound(
         candidates.begin(), candidates.end(), std::pair(pair.origin, pair.destination),
-        [](const PairPaths& c, const std::pair<std::int32_t, std::int32_t>& key) {
+        [](const experiment::PairPaths& c, const std::pair<std::int32_t, std::int32_t>& key) {
           return std::pair(c.origin, c.destination) < key;
         });
     if (found != candidates.end() && found->origin == pair.origin &&
@@ -60,9 +60,9 @@ nlohmann::json pairsToJson(const std::vector<PairAccount>& pairs,
   return list;
 }
 
-nlohmann::json linksToJson(const std::vector<LinkAccount>& links) {
+nlohmann::json linksToJson(const std::vector<experiment::LinkAccount>& links) {
   nlohmann::json list = nlohmann::json::array();
-  for (const LinkAccount& link : links) {
+  for (const experiment::LinkAccount& link : links) {
     list.push_back({{"from", link.from},
                     {"to", link.to},
                     {"blocking_events", assignmentCausesToJson(link.blockingEvents)},
@@ -72,8 +72,9 @@ nlohmann::json linksToJson(const std::vector<LinkAccount>& links) {
   return list;
 }
 
-nlohmann::json candidatesToJson(const std::vector<PairPaths>& candidates, std::int32_t asked) {
-  const CandidateSummary summary = summariseCandidates(candidates, asked);
+nlohmann::json candidatesToJson(const std::vector<experiment::PairPaths>& candidates,
+                                std::int32_t asked) {
+  const experiment::CandidateSummary summary = experiment::summariseCandidates(candidates, asked);
   return {{"pairs", summary.pairs},
           {"fewer_than_asked", summary.fewerThanAsked},
           {"search_limited", summary.limited},
@@ -87,13 +88,13 @@ nlohmann::json probabilityToJson(const std::optional<double>& probability) {
 
 nlohmann::json trafficToJson(const RunLabel& label) {
   if (!label.traffic) return nullptr;
-  const TrafficModel& model = *label.traffic;
+  const experiment::TrafficModel& model = *label.traffic;
   if (!label.trafficFile.empty()) {
     nlohmann::json traffic = {{"pairs", "matrix"},
                               {"file", label.trafficFile},
                               {"file_sha256", label.trafficSha256},
                               {"calls_busiest_pair", model.count},
-                              {"holding", std::string(holdingName(model.holding))},
+                              {"holding", std::string(experiment::holdingName(model.holding))},
                               {"mean_holding", model.meanHolding},
                               {"seed", model.seed}};
     // The mean the matrix was scaled to: collect plots the run there.
@@ -102,7 +103,7 @@ nlohmann::json trafficToJson(const RunLabel& label) {
   }
   nlohmann::json traffic = {{"pairs", "all"},
                             {"calls_per_pair", model.count},
-                            {"holding", std::string(holdingName(model.holding))},
+                            {"holding", std::string(experiment::holdingName(model.holding))},
                             {"mean_holding", model.meanHolding},
                             {"mean_gap", model.meanGap},
                             {"seed", model.seed}};
@@ -121,8 +122,8 @@ std::string utcNow() {
   return text;
 }
 
-nlohmann::json runToJson(const ExperimentPlan& plan, const RunLabel& label,
-                         const ExperimentResult& result) {
+nlohmann::json runToJson(const experiment::ExperimentPlan& plan, const RunLabel& label,
+                         const experiment::ExperimentResult& result) {
   const base::Config& config = plan.config;
   nlohmann::json document = {
       {"topology", label.topology},
@@ -135,7 +136,7 @@ nlohmann::json runToJson(const ExperimentPlan& plan, const RunLabel& label,
         {"max_shared", config.maxCoincidences},
         {"policy", config.pathPolicy},
         {"interval", config.updateInterval},
-        {"routing", routingName(plan.routing)}}},
+        {"routing", experiment::routingName(plan.routing)}}},
       {"traffic", trafficToJson(label)},
       {"calls",
        {{"read", result.summary.callsRead},
@@ -174,7 +175,7 @@ RunIdentity identityFromJson(const nlohmann::json& document) {
     identity.settings.erase("interval");
     // Records from before the choice was offered were all made with the console's search.
     if (!identity.settings.contains("routing")) {
-      identity.settings["routing"] = routingName(session::Routing::kConsole);
+      identity.settings["routing"] = experiment::routingName(session::Routing::kConsole);
     }
   }
   if (document.contains("traffic") && document["traffic"].is_object()) {
@@ -202,7 +203,7 @@ std::string identityMismatch(const RunIdentity& a, const RunIdentity& b) {
   return {};
 }
 
-SeedRun seedRunFromJson(const nlohmann::json& document) {
+experiment::SeedRun seedRunFromJson(const nlohmann::json& document) {
   try {
     const nlohmann::json& traffic = document.at("traffic");
     if (traffic.is_null() || !traffic.contains("load")) {
@@ -210,7 +211,7 @@ SeedRun seedRunFromJson(const nlohmann::json& document) {
           "a run without a load has no place on the curve: it needs --all-pairs --load L, or "
           "--traffic FILE scaled with --load L");
     }
-    SeedRun run;
+    experiment::SeedRun run;
     run.key.load = traffic.at("load").get<double>();
     run.key.policy = document.at("settings").at("policy").get<std::int32_t>();
     run.key.interval = document.at("settings").at("interval").get<std::int32_t>();
@@ -224,7 +225,7 @@ SeedRun seedRunFromJson(const nlohmann::json& document) {
     // Records from before the causes were kept read as none.
     const nlohmann::json causes = calls.value("blocked_by_cause", nlohmann::json::object());
     for (std::size_t type = 0; type < 4; ++type) {
-      run.causes.assignment[type] = causes.value(kCauseNames[type], std::int64_t{0});
+      run.causes.assignment[type] = causes.value(experiment::kCauseNames[type], std::int64_t{0});
     }
     run.causes.assignmentUnrecorded = causes.value("assignment_without_cause", std::int64_t{0});
     run.causes.updateErrorCalls = causes.value("update_error", std::int64_t{0});

@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "lab/blocking_curve.h"
-#include "lab/experiment.h"
+#include "experiment/blocking_curve.h"
+#include "experiment/experiment.h"
 
 namespace lab {
 
@@ -19,7 +19,7 @@ struct RunLabel {
   std::string commandLine;
   // Present for generated all-pairs traffic.
   std::optional<double> load;
-  std::optional<TrafficModel> traffic;
+  std::optional<experiment::TrafficModel> traffic;
   // For traffic from a matrix: its file and the file's SHA-256.
   std::string trafficFile;
   std::string trafficSha256;
@@ -28,8 +28,8 @@ struct RunLabel {
 // The moment, in UTC, as 2026-12-07T23:31:00Z.
 std::string utcNow();
 
-nlohmann::json runToJson(const ExperimentPlan& plan, const RunLabel& label,
-                         const ExperimentResult& result);
+nlohmann::json runToJson(const experiment::ExperimentPlan& plan, const RunLabel& label,
+                         const experiment::ExperimentResult& result);
 
 // What must be the same of runs merged into one curve, besides the grid point.
 struct RunIdentity {
@@ -47,6 +47,6 @@ std::string identityMismatch(const RunIdentity& a, const RunIdentity& b);
 
 // The grid point and counts of a run printed by runToJson. Throws std::runtime_error (with
 // what is missing) for a document that is not such a run or has no load.
-SeedRun seedRunFromJson(const nlohmann::json& document);
+experiment::SeedRun seedRunFromJson(const nlohmann::json& document);
 
 }  // namespace lab

@@ -24,7 +24,8 @@ constexpr std::array<const char*, 8> kColours = {"#1f77b4", "#d62728", "#2ca02c"
 constexpr std::array<const char*, 4> kDashes = {"", "8,4", "2,3", "10,3,2,3"};
 constexpr std::size_t kMarkers = 5;
 
-using Series = std::map<std::pair<std::int32_t, std::int32_t>, std::vector<const CurvePoint*>>;
+using Series =
+    std::map<std::pair<std::int32_t, std::int32_t>, std::vector<const experiment::CurvePoint*>>;
 
 struct Scale {
   double xMin = 0, xMax = 1, xStep = 1;
@@ -45,7 +46,8 @@ double niceStep(double range) {
   return 10.0 * magnitude;
 }
 
-Scale scaleOf(const std::vector<CurvePoint>& points, const ReferenceCurve* reference) {
+Scale scaleOf(const std::vector<experiment::CurvePoint>& points,
+              const experiment::ReferenceCurve* reference) {
   Scale scale;
   double loadMax = 0, low = std::numeric_limits<double>::max(), high = 0;
   if (reference != nullptr) {
@@ -56,7 +58,7 @@ Scale scaleOf(const std::vector<CurvePoint>& points, const ReferenceCurve* refer
       high = std::max(high, blocking);
     }
   }
-  for (const CurvePoint& point : points) {
+  for (const experiment::CurvePoint& point : points) {
     loadMax = std::max(loadMax, point.key.load);
     if (!point.measured || point.meanBlocking <= 0) continue;
     const double spread = point.halfWidth.value_or(0.0);
@@ -152,18 +154,18 @@ void drawMarker(std::ostringstream& svg, std::size_t kind, double x, double y) {
 }
 
 void drawSeries(std::ostringstream& svg, const Scale& scale,
-                const std::vector<const CurvePoint*>& members, std::size_t index) {
+                const std::vector<const experiment::CurvePoint*>& members, std::size_t index) {
   const char* colour = kColours[index % kColours.size()];
   const char* dashes = kDashes[index % kDashes.size()];
   std::string line;
-  for (const CurvePoint* point : members) {
+  for (const experiment::CurvePoint* point : members) {
     if (!point->measured || point->meanBlocking <= 0) continue;
     line += number(scale.x(point->key.load)) + "," + number(scale.y(point->meanBlocking)) + " ";
   }
   svg << "<g stroke=\"" << colour << "\" fill=\"" << colour << "\">\n<polyline points=\"" << line
       << "\" fill=\"none\" stroke-width=\"2\""
       << (*dashes != '\0' ? std::string(" stroke-dasharray=\"") + dashes + "\"" : "") << "/>\n";
-  for (const CurvePoint* point : members) {
+  for (const experiment::CurvePoint* point : members) {
     if (!point->measured || point->meanBlocking <= 0) continue;
     const double x = scale.x(point->key.load);
     const double y = scale.y(point->meanBlocking);
@@ -191,7 +193,8 @@ constexpr const char* kReferenceColour = "#333";
 constexpr const char* kReferenceDashes = "5,4";
 
 // Blocking of 0 has no place on a log scale: the line runs between the others.
-void drawReference(std::ostringstream& svg, const Scale& scale, const ReferenceCurve& reference) {
+void drawReference(std::ostringstream& svg, const Scale& scale,
+                   const experiment::ReferenceCurve& reference) {
   std::string line;
   for (const auto& [load, blocking] : reference.points) {
     if (blocking <= 0) continue;
@@ -223,13 +226,14 @@ std::string refreshName(std::int32_t interval) {
 
 }  // namespace
 
-std::string blockingChartSvg(const std::vector<CurvePoint>& points, const std::string& title,
-                             const std::string& caption, const ReferenceCurve* reference) {
+std::string blockingChartSvg(const std::vector<experiment::CurvePoint>& points,
+                             const std::string& title, const std::string& caption,
+                             const experiment::ReferenceCurve* reference) {
   const Scale scale = scaleOf(points, reference);
   Series series;
   std::vector<std::string> unplotted;
   bool intervals = false;
-  for (const CurvePoint& point : points) {
+  for (const experiment::CurvePoint& point : points) {
     series[{point.key.policy, point.key.interval}].push_back(&point);
     if (!point.measured || point.meanBlocking <= 0) {
       unplotted.push_back(policyName(point.key.policy) + " at " + number(point.key.load));
@@ -297,20 +301,21 @@ std::string blockingChartSvg(const std::vector<CurvePoint>& points, const std::s
   return svg.str();
 }
 
-std::string causesChartSvg(const std::vector<CurvePoint>& points, const std::string& title,
-                           const std::string& caption) {
-  static constexpr const char* kTitles[kCauseColumns] = {"No hay Lamdas (type 0)",
-                                                         "Faltan Regeneradores (type 1)",
-                                                         "Faltan Lamdas & Regeneradores (type 2)",
-                                                         "Faltan Lamdas; Si Regeneradores (type 3)",
-                                                         "Assignment without a recorded cause",
-                                                         "Error Actualizacion (type 4: calls)",
-                                                         "Without a path"};
+std::string causesChartSvg(const std::vector<experiment::CurvePoint>& points,
+                           const std::string& title, const std::string& caption) {
+  static constexpr const char* kTitles[experiment::kCauseColumns] = {
+      "No hay Lamdas (type 0)",
+      "Faltan Regeneradores (type 1)",
+      "Faltan Lamdas & Regeneradores (type 2)",
+      "Faltan Lamdas; Si Regeneradores (type 3)",
+      "Assignment without a recorded cause",
+      "Error Actualizacion (type 4: calls)",
+      "Without a path"};
   std::vector<std::string> panels;
-  for (std::size_t cause = 0; cause < kCauseColumns; ++cause) {
-    std::vector<CurvePoint> shares = points;
+  for (std::size_t cause = 0; cause < experiment::kCauseColumns; ++cause) {
+    std::vector<experiment::CurvePoint> shares = points;
     bool any = false;
-    for (CurvePoint& point : shares) {
+    for (experiment::CurvePoint& point : shares) {
       point.meanBlocking = point.meanCauseShares[cause];
       point.halfWidth.reset();
       any = any || (point.measured && point.meanBlocking > 0);

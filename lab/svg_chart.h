@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "lab/blocking_curve.h"
+#include "experiment/blocking_curve.h"
 
 namespace lab {
 
@@ -15,14 +15,14 @@ namespace lab {
 // the chart names them); an interval reaching 0 or below is drawn cut. `caption`, when not
 // empty, is printed under the chart. A reference, when given, is drawn as a thin dashed line
 // without markers, named last in the legend.
-std::string blockingChartSvg(const std::vector<CurvePoint>& points, const std::string& title,
-                             const std::string& caption = {},
-                             const ReferenceCurve* reference = nullptr);
+std::string blockingChartSvg(const std::vector<experiment::CurvePoint>& points,
+                             const std::string& title, const std::string& caption = {},
+                             const experiment::ReferenceCurve* reference = nullptr);
 
 // Blocking by cause against load: one panel, drawn as above, per cause that blocked any call
 // (the mean share of offered calls it blocked), one above the other; a single panel saying
 // so when nothing was blocked.
-std::string causesChartSvg(const std::vector<CurvePoint>& points, const std::string& title,
-                           const std::string& caption = {});
+std::string causesChartSvg(const std::vector<experiment::CurvePoint>& points,
+                           const std::string& title, const std::string& caption = {});
 
 }  // namespace lab

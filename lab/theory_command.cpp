@@ -5,11 +5,11 @@
 #include <optional>
 #include <sstream>
 
-#include "lab/experiment.h"
+#include "experiment/experiment.h"
+#include "experiment/loss_network.h"
+#include "experiment/routing_choice.h"
+#include "experiment/theory.h"
 #include "lab/lab_files.h"
-#include "lab/loss_network.h"
-#include "lab/routing_choice.h"
-#include "lab/theory.h"
 #include "lab/topology_input.h"
 #include "lab/traffic_options.h"
 
@@ -23,14 +23,14 @@ std::string pathText(const std::vector<std::int32_t>& path) {
   return text.str();
 }
 
-std::string pairText(const TheoryRoute& route) {
+std::string pairText(const experiment::TheoryRoute& route) {
   return std::to_string(route.origin) + "-" + std::to_string(route.destination);
 }
 
 struct Answer {
-  TheoryNetwork theory;
-  FixedPoint fixedPoint;
-  std::optional<ExactBlocking> exact;
+  experiment::TheoryNetwork theory;
+  experiment::FixedPoint fixedPoint;
+  std::optional<experiment::ExactBlocking> exact;
 };
 
 nlohmann::json answerJson(const TheoryOptions& options, const std::string& topologySha256,
@@ -54,12 +54,12 @@ nlohmann::json answerJson(const TheoryOptions& options, const std::string& topol
   if (answer.exact) {
     document["exact"] = {{"blocking", answer.exact->totalBlocking},
                          {"states", answer.exact->states},
-                         {"state_limit", kMostExactStates}};
+                         {"state_limit", experiment::kMostExactStates}};
   } else {
     document["exact"] = nullptr;
   }
   nlohmann::json routes = nlohmann::json::array();
-  const TheoryNetwork& theory = answer.theory;
+  const experiment::TheoryNetwork& theory = answer.theory;
   for (std::size_t r = 0; r < theory.routes.size(); ++r) {
     nlohmann::json route = {{"origin", theory.routes[r].origin},
                             {"destination", theory.routes[r].destination},
@@ -83,7 +83,7 @@ nlohmann::json answerJson(const TheoryOptions& options, const std::string& topol
 }
 
 void printAnswer(std::ostream& out, const TheoryOptions& options, const Answer& answer) {
-  const TheoryNetwork& theory = answer.theory;
+  const experiment::TheoryNetwork& theory = answer.theory;
   out << "topology              " << options.topology << " (" << theory.nodeCount << " nodes, "
       << theory.routes.size() << (theory.routes.size() == 1 ? " route on " : " routes on ")
       << theory.links.size() << (theory.links.size() == 1 ? " link of " : " links of ")
@@ -128,28 +128,29 @@ int theoryCommand(const TheoryOptions& options, LabIo& io) {
   const TopologyInput input = readTopology(options.topology);
   io.err << conversionSummary(options.topology, input);
   const std::string& topology = input.conText;
-  std::vector<PairLoad> pairs;
+  std::vector<experiment::PairLoad> pairs;
   try {
     if (options.trafficFile.empty()) {
-      pairs = allPairLoads(topology, options.config, options.load);
+      pairs = experiment::allPairLoads(topology, options.config, options.load);
     } else {
       pairs = readTrafficMatrix(options.trafficFile).pairs;
-      if (options.loadGiven) pairs = scaledToMean(pairs, options.load);
+      if (options.loadGiven) pairs = experiment::scaledToMean(pairs, options.load);
     }
     const session::Routing routing =
-        routingFromName(options.routing).value_or(session::Routing::kConsole);
-    Answer answer{theoryNetwork(topology, options.config, pairs, routing), {}, std::nullopt};
+        experiment::routingFromName(options.routing).value_or(session::Routing::kConsole);
+    Answer answer{
+        experiment::theoryNetwork(topology, options.config, pairs, routing), {}, std::nullopt};
     if (options.exact) {
-      answer.exact = exactBlocking(answer.theory.network);
+      answer.exact = experiment::exactBlocking(answer.theory.network);
       if (!answer.exact) {
         std::ostringstream message;
         message << "--exact sums over every feasible state of the network, at most "
-                << kMostExactStates
+                << experiment::kMostExactStates
                 << "; this network has more: leave out --exact for the fixed point alone";
         throw UsageError(message.str());
       }
     }
-    answer.fixedPoint = erlangFixedPoint(answer.theory.network);
+    answer.fixedPoint = experiment::erlangFixedPoint(answer.theory.network);
     std::ostringstream text;
     if (options.json) {
       text << answerJson(options, input.sha256, answer).dump(2) << '\n';
@@ -158,9 +159,9 @@ int theoryCommand(const TheoryOptions& options, LabIo& io) {
     }
     writeOut(io, text.str());
     return answer.fixedPoint.converged ? 0 : 1;
-  } catch (const TheoryError& error) {
+  } catch (const experiment::TheoryError& error) {
     throw UsageError(error.what());
-  } catch (const ExperimentError& error) {
+  } catch (const experiment::ExperimentError& error) {
     throw UsageError(error.what());
   }
 }

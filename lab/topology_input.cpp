@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "experiment/sha256.h"
 #include "lab/lab_files.h"
-#include "lab/sha256.h"
 #include "topology/graph.h"
 #include "topology/network_builder.h"
 #include "topology/topology_format.h"
@@ -67,10 +67,10 @@ TopologyInput readTopology(const std::string& path, const TopologyOptions& optio
   if (options.format.empty() && topology::formatOfPath(path) == topology::Format::kCon) {
     topology.format = "con";
     topology.conText = readFile(path, "topology file");
-    topology.sha256 = sha256Hex(topology.conText);
+    topology.sha256 = experiment::sha256Hex(topology.conText);
   } else {
     const std::string text = readBounded(path);
-    topology.sha256 = sha256Hex(text);
+    topology.sha256 = experiment::sha256Hex(text);
     const topology::Format format = formatOf(path, options, text);
     topology.format = std::string(topology::formatName(format));
     if (format == topology::Format::kCon) {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <sstream>
 
+#include "experiment/sha256.h"
 #include "lab/lab_files.h"
-#include "lab/sha256.h"
 
 namespace lab {
 
@@ -12,21 +12,21 @@ TrafficFile readTrafficMatrix(const std::string& path) {
   const std::string text = readFile(path, "traffic file");
   TrafficFile file;
   try {
-    file.pairs = parseTrafficMatrix(text);
-  } catch (const TrafficMatrixError& error) {
+    file.pairs = experiment::parseTrafficMatrix(text);
+  } catch (const experiment::TrafficMatrixError& error) {
     throw UsageError("traffic file '" + path + "', " + error.what());
   }
   if (std::none_of(file.pairs.begin(), file.pairs.end(),
-                   [](const PairLoad& pair) { return pair.load > 0.0; })) {
+                   [](const experiment::PairLoad& pair) { return pair.load > 0.0; })) {
     throw UsageError("traffic file '" + path + "' gives no pair a load above 0");
   }
-  file.sha256 = sha256Hex(text);
+  file.sha256 = experiment::sha256Hex(text);
   return file;
 }
 
-TrafficModel trafficModel(const TrafficOptions& options) {
-  TrafficModel model;
-  if (!parseHolding(options.holding, model.holding)) {
+experiment::TrafficModel trafficModel(const TrafficOptions& options) {
+  experiment::TrafficModel model;
+  if (!experiment::parseHolding(options.holding, model.holding)) {
     throw UsageError("--holding must be exp, fixed or uniform, not '" + options.holding + "'");
   }
   model.meanHolding = options.meanHolding;
@@ -36,9 +36,9 @@ TrafficModel trafficModel(const TrafficOptions& options) {
 
 // A source reads one line per tick, so gaps shorter than a tick on average would be
 // stretched by the reading and the load would not be the one asked for.
-TrafficModel trafficForLoad(const TrafficOptions& options, double load) {
-  TrafficModel model = trafficModel(options);
-  model.meanGap = meanGapForLoad(load, model.meanHolding);
+experiment::TrafficModel trafficForLoad(const TrafficOptions& options, double load) {
+  experiment::TrafficModel model = trafficModel(options);
+  model.meanGap = experiment::meanGapForLoad(load, model.meanHolding);
   if (!(model.meanGap >= 1.0)) {
     std::ostringstream message;
     message << "--load " << load << " needs a mean gap of " << model.meanGap

@@ -5,21 +5,21 @@
 #include <string>
 #include <vector>
 
+#include "experiment/traffic_matrix.h"
+#include "experiment/traffic_model.h"
 #include "lab/commands.h"
-#include "lab/traffic_matrix.h"
-#include "lab/traffic_model.h"
 
 namespace lab {
 
 // The holding kind, mean and call count of the options.
-TrafficModel trafficModel(const TrafficOptions& options);
+experiment::TrafficModel trafficModel(const TrafficOptions& options);
 
 // The same with the mean gap that offers `load` Erlang per pair; refused when a source,
 // which reads one line per tick, could not offer it.
-TrafficModel trafficForLoad(const TrafficOptions& options, double load);
+experiment::TrafficModel trafficForLoad(const TrafficOptions& options, double load);
 
 struct TrafficFile {
-  std::vector<PairLoad> pairs;
+  std::vector<experiment::PairLoad> pairs;
   // The file's SHA-256, for the records.
   std::string sha256;
 };

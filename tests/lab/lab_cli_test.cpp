@@ -4,7 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "lab/sha256.h"
+#include "experiment/sha256.h"
 #include "lab/version.h"
 #include "lab_test_support.h"
 
@@ -120,7 +120,7 @@ TEST(LabCli, ResultsSayWhichProgramCommandAndNetworkMadeThem) {
   EXPECT_EQ(provenance.at("program"), "wrnsim-lab");
   EXPECT_EQ(provenance.at("version"), lab::kVersion);
   EXPECT_EQ(provenance.at("topology_file"), ring);
-  EXPECT_EQ(provenance.at("topology_sha256"), lab::sha256Hex(kRing));
+  EXPECT_EQ(provenance.at("topology_sha256"), experiment::sha256Hex(kRing));
   EXPECT_EQ(provenance.at("network_sha256").get<std::string>().size(), 64u);
   EXPECT_NE(provenance.at("command_line").get<std::string>().find("--load 0.3"), std::string::npos);
   EXPECT_EQ(provenance.at("made").get<std::string>().size(), 20u);

@@ -4,7 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "lab/candidate_paths.h"
+#include "experiment/candidate_paths.h"
 #include "lab_test_support.h"
 
 namespace {
@@ -148,14 +148,14 @@ TEST(CandidatePaths, RepeatsCountAsEntriesButNotAsDistinctPaths) {
   // A second source of the pair shows the first's search, not its own.
   sources[2].origin = 2;
   sources[2].destination = 0;
-  const std::vector<lab::PairPaths> pairs = lab::candidatePathsOf(sources);
+  const std::vector<experiment::PairPaths> pairs = experiment::candidatePathsOf(sources);
   ASSERT_EQ(pairs.size(), 2U);
   EXPECT_EQ(pairs[0].origin, 0);
   EXPECT_EQ(pairs[0].paths, 0);
   EXPECT_EQ(pairs[1].paths, 3);
   EXPECT_EQ(pairs[1].distinctPaths, 2);
   EXPECT_TRUE(pairs[1].limited);
-  const lab::CandidateSummary summary = lab::summariseCandidates(pairs, 2);
+  const experiment::CandidateSummary summary = experiment::summariseCandidates(pairs, 2);
   EXPECT_EQ(summary.pairs, 2);
   EXPECT_EQ(summary.fewerThanAsked, 1);
   EXPECT_EQ(summary.limited, 1);

@@ -1,6 +1,6 @@
 // A small sweep: its CSV columns and intervals against runs made one by one, and the same
 // CSV from job lines run separately and collected.
-#include "lab/sweep.h"
+#include "experiment/sweep.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <sstream>
 
-#include "lab/statistics.h"
+#include "experiment/statistics.h"
 #include "lab_test_support.h"
 
 namespace lab {
@@ -55,7 +55,7 @@ TEST(Sweep, CsvHasOneRowPerPointWithTheMeanAndIntervalOverSeeds) {
                 "ci95_low", "ci95_high", "runs_without_offered", "no_wavelength", "no_regenerator",
                 "no_wavelength_no_regenerator", "no_wavelength_with_regenerator",
                 "assignment_without_cause", "update_error", "without_path"}));
-  SweepPlan plan;
+  experiment::SweepPlan plan;
   plan.topologyText = kRing;
   plan.config.lambdaCount = 2;
   plan.config.fiberCount = 1;
@@ -71,10 +71,12 @@ TEST(Sweep, CsvHasOneRowPerPointWithTheMeanAndIntervalOverSeeds) {
     EXPECT_NEAR(shares, std::stod(row[6]), 1e-9);
     std::vector<double> blocking;
     for (std::uint64_t seed = 1; seed <= 3; ++seed) {
-      const SweepTask task{{std::stod(row[2]), std::stoi(row[0]), std::stoi(row[1])}, seed};
-      blocking.push_back(runExperiment(experimentOf(plan, task)).blockingProbability.value());
+      const experiment::SweepTask task{{std::stod(row[2]), std::stoi(row[0]), std::stoi(row[1])},
+                                       seed};
+      blocking.push_back(experiment::runExperiment(experiment::experimentOf(plan, task))
+                             .blockingProbability.value());
     }
-    const SampleMean expected = meanWithInterval(blocking);
+    const experiment::SampleMean expected = experiment::meanWithInterval(blocking);
     EXPECT_EQ(row[3], "3");
     EXPECT_NEAR(std::stod(row[6]), expected.mean, 1e-9);
     EXPECT_NEAR(std::stod(row[7]), expected.mean - *expected.halfWidth, 1e-9);

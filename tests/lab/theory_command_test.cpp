@@ -6,8 +6,8 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "lab/statistics.h"
-#include "lab/theory.h"
+#include "experiment/statistics.h"
+#include "experiment/theory.h"
 #include "lab_test_support.h"
 
 namespace {
@@ -38,8 +38,8 @@ TEST(TheoryNetwork, BothDirectionsOfALinkShareItsCircuits) {
   config.lambdaCount = 2;
   config.fiberCount = 2;
   config.pathCount = 1;
-  const lab::TheoryNetwork theory =
-      lab::theoryNetwork(kLine, config, lab::allPairLoads(kLine, config, 1.0));
+  const experiment::TheoryNetwork theory =
+      experiment::theoryNetwork(kLine, config, experiment::allPairLoads(kLine, config, 1.0));
   ASSERT_EQ(theory.routes.size(), 6u);
   ASSERT_EQ(theory.links.size(), 2u);
   EXPECT_EQ(theory.network.capacities, (std::vector<std::int32_t>{4, 4}));
@@ -57,9 +57,9 @@ TEST(TheoryNetwork, TakesTheRoutesOfTheRoutingAskedFor) {
   config.lambdaCount = 4;
   config.fiberCount = 2;
   config.pathCount = 1;
-  const std::vector<lab::PairLoad> pairs = {{0, 2, 1.0}};
+  const std::vector<experiment::PairLoad> pairs = {{0, 2, 1.0}};
   const auto pathOf = [&](session::Routing routing) {
-    return lab::theoryNetwork(ring, config, pairs, routing).routes.at(0).path;
+    return experiment::theoryNetwork(ring, config, pairs, routing).routes.at(0).path;
   };
   EXPECT_EQ(pathOf(session::Routing::kKShortest), (std::vector<std::int32_t>{0, 1, 2}));
   EXPECT_EQ(pathOf(session::Routing::kConsole), (std::vector<std::int32_t>{0, 3, 2}));
@@ -150,7 +150,7 @@ TEST(SweepReference, ErlangBColumnAndDashedLineOnOneLink) {
   // Both directions of the one link: twice the load per pair on 4 circuits.
   std::ostringstream half;
   half.precision(10);
-  half << lab::erlangB(1.0, 4) << '\n';
+  half << experiment::erlangB(1.0, 4) << '\n';
   EXPECT_NE(table.find(half.str()), std::string::npos) << table;
   const std::string chart = ScratchDirectory::read(svg);
   EXPECT_NE(chart.find(">Erlang B</text>"), std::string::npos);

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "experiment/sha256.h"
 #include "lab/lab_test_support.h"
-#include "lab/sha256.h"
 #include "topology/node_file.h"
 
 namespace lab {
@@ -93,7 +93,7 @@ TEST(TopologyCommandTest, RunRecordsCarryNamesAndStillCollect) {
   const auto record = nlohmann::json::parse(ScratchDirectory::read(dir.file("run.json")));
   EXPECT_EQ(record["topology_format"], "gml");
   // The digest is of the file the user gave, so that sha256sum on it agrees.
-  EXPECT_EQ(record["provenance"]["topology_sha256"], sha256Hex(kGml));
+  EXPECT_EQ(record["provenance"]["topology_sha256"], experiment::sha256Hex(kGml));
   bool named = false;
   for (const auto& pair : record["pairs"]) {
     if (pair["origin"] == 0) {
@@ -133,7 +133,7 @@ TEST(TopologyCommandTest, DrawAndTheoryTakeTheFormats) {
       runLab({"theory", "--topology", line, "--load", "0.1", "--paths", "1", "--json"});
   ASSERT_EQ(theory.status, 0) << theory.err;
   EXPECT_EQ(nlohmann::json::parse(theory.out)["topology"]["sha256"],
-            sha256Hex(ScratchDirectory::read(line)));
+            experiment::sha256Hex(ScratchDirectory::read(line)));
 }
 
 TEST(TopologyCommandTest, SweepRecordsCarryNames) {
@@ -148,7 +148,7 @@ TEST(TopologyCommandTest, SweepRecordsCarryNames) {
   const auto record =
       nlohmann::json::parse(ScratchDirectory::read(dir.file("records/point-0-seed-1.json")));
   EXPECT_EQ(record["links"].at(0)["from_name"], "Z\u00fcrich");
-  EXPECT_EQ(record["provenance"]["topology_sha256"], sha256Hex(kGml));
+  EXPECT_EQ(record["provenance"]["topology_sha256"], experiment::sha256Hex(kGml));
 }
 
 }  // namespace

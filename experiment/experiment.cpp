@@ -1,0 +1,186 @@
+#include "experiment/experiment.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <memory>
+#include <tuple>
+
+#include "base/error_reporter.h"
+#include "base/input_file.h"
+#include "experiment/sha256.h"
+#include "experiment/trace_output.h"
+#include "session/session.h"
+
+namespace experiment {
+
+namespace {
+
+// Everything one run owns; nothing is shared with another run.
+struct Run {
+  explicit Run(std::ostream* trace)
+      : output(trace), reporter(output, nullptr), session({output, nullptr, reporter, files}) {}
+  TraceOutput output;
+  base::ErrorReporter reporter;
+  base::MemoryFileSystem files;
+  session::Session session;
+};
+
+void loadNetwork(Run& run, const ExperimentPlan& plan) {
+  const std::int32_t lambdas = plan.config.lambdaCount;
+  if (lambdas < 1 || lambdas > session::kMaxWavelengths) {
+    throw ExperimentError("the wavelength count must be 1 to " +
+                          std::to_string(session::kMaxWavelengths));
+  }
+  if (!run.session.openNetwork(plan.config)) {
+    throw ExperimentError("the network's records could not be made");
+  }
+  run.files.add("topologia.con", plan.topology);
+  const int nodes = run.session.loadNetwork("topologia");
+  if (nodes == -1) throw ExperimentError("the topology file holds no \"tabla\" section");
+  if (nodes < 0) throw ExperimentError("the network's live table could not be made");
+  if (nodes < 2) {
+    throw ExperimentError("the network has " + std::to_string(nodes) +
+                          " node(s): a simulation needs at least 2");
+  }
+}
+
+void addSource(Run& run, const SourcePlan& source, std::size_t index) {
+  if (!run.session.pairInRange(source.origin, source.destination)) {
+    throw ExperimentError("pair " + std::to_string(source.origin) + "-" +
+                          std::to_string(source.destination) + " is outside nodes 0 to " +
+                          std::to_string(run.session.nodeCount() - 1));
+  }
+  const std::string name = "llamadas" + std::to_string(index) + ".txt";
+  run.files.add(name, source.calls);
+  if (run.session.addSource(source.origin, source.destination, name) == nullptr) {
+    throw ExperimentError("the call source could not be made");
+  }
+}
+
+// The generated sources of every ordered pair; returns the mean load they offer.
+double addAllPairs(Run& run, const ExperimentPlan& plan, std::size_t& index) {
+  const TrafficModel& base = *plan.allPairs;
+  double loads = 0.0;
+  std::uint64_t stream = 0;
+  const std::int32_t nodes = run.session.nodeCount();
+  for (std::int32_t origin = 0; origin < nodes; ++origin) {
+    for (std::int32_t destination = 0; destination < nodes; ++destination) {
+      if (origin == destination) continue;
+      TrafficModel model = base;
+      model.seed = streamSeed(base.seed, stream++);
+      const std::vector<GeneratedCall> calls = generateCalls(model);
+      loads += offeredLoad(calls);
+      addSource(run, SourcePlan{origin, destination, callFileText(calls)}, index++);
+    }
+  }
+  return stream == 0 ? 0.0 : loads / static_cast<double>(stream);
+}
+
+// The matrix's sources; returns the mean load they offer per pair.
+double addMatrixPairs(Run& run, const ExperimentPlan& plan, std::size_t& index) {
+  double busiest = 0.0;
+  for (const PairLoad& pair : plan.matrix) busiest = std::max(busiest, pair.load);
+  double loads = 0.0;
+  std::uint64_t stream = 0;
+  for (const PairLoad& pair : plan.matrix) {
+    if (!(pair.load > 0.0)) continue;
+    TrafficModel model = plan.matrixTraffic;
+    model.meanGap = meanGapForLoad(pair.load, model.meanHolding);
+    model.count = std::max<std::int64_t>(
+        1, std::llround(static_cast<double>(plan.matrixTraffic.count) * pair.load / busiest));
+    model.seed = streamSeed(plan.matrixTraffic.seed, stream++);
+    const std::vector<GeneratedCall> calls = generateCalls(model);
+    loads += offeredLoad(calls);
+    addSource(run, SourcePlan{pair.origin, pair.destination, callFileText(calls)}, index++);
+  }
+  return stream == 0 ? 0.0 : loads / static_cast<double>(stream);
+}
+
+void count(ExperimentResult& result, const RunAccount& account) {
+  const CallCounts& totals = account.totals();
+  result.offered = totals.offered;
+  result.carried = totals.carried;
+  result.blocked = totals.blocked;
+  result.causes = totals.causes;
+  if (result.offered > 0) {
+    result.blockingProbability =
+        static_cast<double>(result.blocked) / static_cast<double>(result.offered);
+  }
+  result.pairs = account.pairs();
+  result.links = account.links();
+  result.countedTicks = account.countedTicks();
+}
+
+std::string networkFingerprint(const session::Session& session) {
+  const calls::NetworkState& network = session.network();
+  std::vector<std::tuple<std::int32_t, std::int32_t, std::int32_t>> links;
+  for (const network::Link& link : network.loadedTable.links()) {
+    links.emplace_back(link.from, link.to, link.regenerators);
+  }
+  std::sort(links.begin(), links.end());
+  std::string text = "nodes " + std::to_string(network.nodeCount) + "\n";
+  for (const auto& [from, to, regenerators] : links) {
+    text +=
+        std::to_string(from) + " " + std::to_string(to) + " " + std::to_string(regenerators) + "\n";
+  }
+  return sha256Hex(text);
+}
+
+std::vector<std::pair<std::int32_t, std::int32_t>> sourcePairs(const session::Session& session) {
+  std::vector<std::pair<std::int32_t, std::int32_t>> pairs;
+  for (const calls::CallSource& source : session.network().callSources) {
+    pairs.emplace_back(source.origin, source.destination);
+  }
+  return pairs;
+}
+
+}  // namespace
+
+ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace) {
+  const auto began = std::chrono::steady_clock::now();
+  Run run(trace);
+  run.session.setRouting(plan.routing);
+  loadNetwork(run, plan);
+  ExperimentResult result;
+  result.nodeCount = run.session.nodeCount();
+  result.networkSha256 = networkFingerprint(run.session);
+  std::size_t index = 0;
+  for (const SourcePlan& source : plan.sources) addSource(run, source, index++);
+  if (plan.allPairs) result.generatedLoad = addAllPairs(run, plan, index);
+  if (!plan.matrix.empty()) result.generatedLoad = addMatrixPairs(run, plan, index);
+  result.sourceCount = static_cast<std::int64_t>(index);
+  if (index == 0) throw ExperimentError("no call source: give pairs or all ordered pairs");
+  result.candidates = candidatePathsOf(run.session.network().callSources);
+  RunAccount account(sourcePairs(run.session), run.session.network().liveTable, plan.warmup);
+  run.session.setRunObserver(&account);
+  result.summary = run.session.run();
+  count(result, account);
+  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+  return result;
+}
+
+PlannedRoutes planRoutes(const ExperimentPlan& plan) {
+  Run run(nullptr);
+  run.session.setRouting(plan.routing);
+  loadNetwork(run, plan);
+  PlannedRoutes routes;
+  routes.nodeCount = run.session.nodeCount();
+  std::size_t index = 0;
+  for (const SourcePlan& source : plan.sources) addSource(run, source, index++);
+  const calls::NetworkState& network = run.session.network();
+  for (std::size_t i = 0; i < network.liveTable.size(); ++i) {
+    const network::Link& live = network.liveTable[i];
+    const std::int32_t loaded =
+        i < network.loadedTable.size() ? network.loadedTable[i].regenerators : live.regenerators;
+    routes.links.push_back(
+        {live.from, live.to, std::min(live.regenerators, loaded), live.counterArray});
+  }
+  for (const calls::CallSource& source : network.callSources) {
+    routes.firstPaths.push_back(source.paths.empty() ? std::vector<std::int32_t>{}
+                                                     : source.paths.front().path);
+  }
+  return routes;
+}
+
+}  // namespace experiment

@@ -1,0 +1,113 @@
+// One run without menus: a topology, the six settings and the call sources, simulated by
+// the same run loop as the console's, counted into a summary.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "base/config.h"
+#include "calls/run_loop.h"
+#include "experiment/candidate_paths.h"
+#include "experiment/run_account.h"
+#include "experiment/traffic_matrix.h"
+#include "experiment/traffic_model.h"
+#include "session/session.h"
+
+namespace experiment {
+
+// A fault of the experiment's description (a topology without a table, a pair out of
+// range, no source): nothing was run.
+struct ExperimentError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+struct SourcePlan {
+  std::int32_t origin = 0;
+  std::int32_t destination = 0;
+  // The call file's content.
+  std::string calls;
+};
+
+struct ExperimentPlan {
+  // The text of a topology file.
+  std::string topology;
+  base::Config config;
+  std::vector<SourcePlan> sources;
+  // When set, a source for every ordered pair of distinct nodes, after the listed ones, in
+  // the order (0,1), (0,2), ..., each with calls from this model and a seed of its own.
+  std::optional<TrafficModel> allPairs;
+  // When set, calls from `matrixTraffic` (its gap set per pair from the pair's load) on every
+  // pair of the matrix with a load above 0, after the listed sources, in the matrix's
+  // order; the busiest pair gets the model's count of calls, the others in proportion to
+  // their load, so that all cover about the same time.
+  std::vector<PairLoad> matrix;
+  TrafficModel matrixTraffic;
+  // Calls started before this tick run and load the network but are left out of the
+  // counts, and so are the ticks before it.
+  std::int64_t warmup = 0;
+  // How the sources' candidate paths are found.
+  session::Routing routing = session::Routing::kConsole;
+};
+
+struct ExperimentResult {
+  calls::RunSummary summary;
+  // Offered: the calls the run started from the warm-up on. Carried: those that hold a
+  // wavelength on every hop. Blocked: the rest (assignment blocked them, the live network
+  // refused a hop, or they had no path), by cause in `causes`.
+  std::int64_t offered = 0;
+  std::int64_t carried = 0;
+  std::int64_t blocked = 0;
+  CauseCounts causes;
+  // blocked / offered; none when nothing was offered.
+  std::optional<double> blockingProbability;
+  // The same counts per ordered pair with a source, and per link of the network.
+  std::vector<PairAccount> pairs;
+  std::vector<LinkAccount> links;
+  // What the candidate search gave each pair with a source, in the order of `pairs`.
+  std::vector<PairPaths> candidates;
+  // Ticks from the warm-up to the run's end.
+  std::int64_t countedTicks = 0;
+  // Mean over the generated sources of the load their calls offer; none without them.
+  std::optional<double> generatedLoad;
+  std::int32_t nodeCount = 0;
+  std::int64_t sourceCount = 0;
+  // The network as loaded, whatever file it came from: its node count and its links with
+  // their regenerators, in order.
+  std::string networkSha256;
+  double seconds = 0.0;
+};
+
+// Loads the topology, adds the sources as the console does (views, candidate paths, route
+// entries), runs, and answers the key wait. The trace and the report go to `trace` when
+// given. Throws ExperimentError for a fault of the plan.
+ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace = nullptr);
+
+struct PlannedLink {
+  std::int32_t from = 0;
+  std::int32_t to = 0;
+  // The lower of the counts the running network and the file give this direction.
+  std::int32_t regenerators = 0;
+  // Links with the same group share their fibres (the two directions of a link).
+  std::int32_t fibreGroup = 0;
+};
+
+struct PlannedRoutes {
+  std::int32_t nodeCount = 0;
+  // Every link of the network, in table order.
+  std::vector<PlannedLink> links;
+  // Per listed source, in order: the first candidate path as a run would search it (nodes,
+  // origin first); empty when the pair has none.
+  std::vector<std::vector<std::int32_t>> firstPaths;
+};
+
+// Loads the topology and adds the plan's listed sources as runExperiment does (their calls
+// are not read; their paths found by the plan's routing), without running. Throws ExperimentError
+// as runExperiment does.
+PlannedRoutes planRoutes(const ExperimentPlan& plan);
+
+}  // namespace experiment

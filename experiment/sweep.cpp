@@ -1,0 +1,178 @@
+#include "experiment/sweep.h"
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <exception>
+#include <mutex>
+#include <thread>
+
+#include "experiment/routing_choice.h"
+
+namespace experiment {
+
+namespace {
+
+// The shortest text that reads back as the same value.
+std::string shortest(double value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
+std::string shellQuoted(const std::string& word) {
+  const bool plain = !word.empty() && std::all_of(word.begin(), word.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) ||
+           std::string_view("-_./=:,+").find(c) != std::string_view::npos;
+  });
+  if (plain) return word;
+  std::string quoted = "'";
+  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+}  // namespace
+
+std::vector<SweepTask> sweepTasks(const SweepPlan& plan) {
+  std::vector<SweepTask> tasks;
+  for (const PointKey& point : sweepPoints(plan)) {
+    for (std::uint64_t seed : plan.seeds) tasks.push_back({point, seed});
+  }
+  return tasks;
+}
+
+ExperimentPlan experimentOf(const SweepPlan& plan, const SweepTask& task) {
+  ExperimentPlan experiment;
+  experiment.topology = plan.topologyText;
+  experiment.config = plan.config;
+  experiment.config.pathPolicy = task.key.policy;
+  experiment.config.updateInterval = task.key.interval;
+  TrafficModel traffic = plan.traffic;
+  traffic.seed = task.seed;
+  if (!plan.matrix.empty()) {
+    experiment.matrix = scaledToMean(plan.matrix, task.key.load);
+    experiment.matrixTraffic = traffic;
+  } else {
+    traffic.meanGap = meanGapForLoad(task.key.load, traffic.meanHolding);
+    experiment.allPairs = traffic;
+  }
+  experiment.warmup = plan.warmup;
+  experiment.routing = plan.routing;
+  return experiment;
+}
+
+std::vector<PointKey> sweepPoints(const SweepPlan& plan) {
+  std::vector<PointKey> points;
+  for (double load : plan.loads) {
+    for (std::int32_t policy : plan.policies) {
+      for (std::int32_t interval : plan.intervals) points.push_back({load, policy, interval});
+    }
+  }
+  return points;
+}
+
+std::vector<SeedRun> runSweep(const SweepPlan& plan, unsigned threads,
+                              const std::function<void()>& done) {
+  return runTasks(plan, sweepTasks(plan), threads, done);
+}
+
+std::vector<SeedRun> runTasks(const SweepPlan& plan, const std::vector<SweepTask>& tasks,
+                              unsigned threads, const std::function<void()>& done,
+                              const ResultSink& sink) {
+  std::vector<SeedRun> runs(tasks.size());
+  std::atomic<std::size_t> next{0};
+  std::atomic<bool> failed{false};
+  std::exception_ptr firstError;
+  std::mutex mutex;
+  auto work = [&] {
+    for (std::size_t i = next++; i < tasks.size() && !failed; i = next++) {
+      try {
+        const ExperimentPlan experiment = experimentOf(plan, tasks[i]);
+        const ExperimentResult result = runExperiment(experiment);
+        if (sink) {
+          std::lock_guard lock(mutex);
+          sink(tasks[i], experiment, result);
+        }
+        runs[i] = SeedRun{tasks[i].key,
+                          tasks[i].seed,
+                          result.offered,
+                          result.carried,
+                          result.blockingProbability,
+                          result.seconds,
+                          result.blocked,
+                          result.causes};
+      } catch (...) {
+        std::lock_guard lock(mutex);
+        if (!firstError) firstError = std::current_exception();
+        failed = true;
+        return;
+      }
+      std::lock_guard lock(mutex);
+      if (done) done();
+    }
+  };
+  std::vector<std::jthread> pool;
+  const unsigned count =
+      std::max(1u, std::min<unsigned>(threads, static_cast<unsigned>(tasks.size())));
+  for (unsigned t = 0; t < count; ++t) pool.emplace_back(work);
+  pool.clear();
+  if (firstError) std::rethrow_exception(firstError);
+  return runs;
+}
+
+std::string jobLine(const SweepPlan& plan, const SweepTask& task, std::size_t index,
+                    const std::string& program, const std::string& resultsDir) {
+  const base::Config& config = plan.config;
+  const TrafficModel& traffic = plan.traffic;
+  const std::vector<std::string> words = {
+      program,
+      "run",
+      "--topology",
+      plan.topologyPath,
+      "--lambdas",
+      std::to_string(config.lambdaCount),
+      "--fibres",
+      std::to_string(config.fiberCount),
+      "--paths",
+      std::to_string(config.pathCount),
+      "--max-shared",
+      std::to_string(config.maxCoincidences),
+      "--routing",
+      routingName(plan.routing),
+      "--policy",
+      std::to_string(task.key.policy),
+      "--interval",
+      std::to_string(task.key.interval),
+      "--load",
+      shortest(task.key.load),
+      "--holding",
+      std::string(holdingName(traffic.holding)),
+      "--mean-holding",
+      shortest(traffic.meanHolding),
+      "--calls",
+      std::to_string(traffic.count),
+      "--seed",
+      std::to_string(task.seed),
+      "--warmup",
+      std::to_string(plan.warmup),
+      "--json",
+      "--output",
+      resultsDir + "/point-" + std::to_string(index) + ".json",
+  };
+  std::vector<std::string> all = words;
+  // The traffic's source goes before the load.
+  const auto load = std::find(all.begin(), all.end(), "--load");
+  if (plan.matrix.empty()) {
+    all.insert(load, "--all-pairs");
+  } else {
+    all.insert(load, {"--traffic", plan.matrixPath});
+  }
+  std::string line;
+  for (const std::string& word : all) {
+    if (!line.empty()) line += ' ';
+    line += shellQuoted(word);
+  }
+  return line;
+}
+
+}  // namespace experiment
