@@ -113,7 +113,7 @@ void count(ExperimentResult& result, const RunAccount& account) {
 }
 
 std::string networkFingerprint(const session::Session& session) {
-  const calls::NetworkState& network = session.network();
+  const run::NetworkState& network = session.network();
   std::vector<std::tuple<std::int32_t, std::int32_t, std::int32_t>> links;
   for (const network::Link& link : network.loadedTable.links()) {
     links.emplace_back(link.from, link.to, link.regenerators);
@@ -168,7 +168,7 @@ PlannedRoutes planRoutes(const ExperimentPlan& plan) {
   routes.nodeCount = run.session.nodeCount();
   std::size_t index = 0;
   for (const SourcePlan& source : plan.sources) addSource(run, source, index++);
-  const calls::NetworkState& network = run.session.network();
+  const run::NetworkState& network = run.session.network();
   for (std::size_t i = 0; i < network.liveTable.size(); ++i) {
     const network::Link& live = network.liveTable[i];
     const std::int32_t loaded =

@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "base/config.h"
-#include "calls/run_loop.h"
 #include "experiment/candidate_paths.h"
 #include "experiment/run_account.h"
 #include "experiment/traffic_matrix.h"
 #include "experiment/traffic_model.h"
+#include "run/run_loop.h"
 #include "session/session.h"
 
 namespace experiment {
@@ -55,7 +55,7 @@ struct ExperimentPlan {
 };
 
 struct ExperimentResult {
-  calls::RunSummary summary;
+  run::RunSummary summary;
   // Offered: the calls the run started from the warm-up on. Carried: those that hold a
   // wavelength on every hop. Blocked: the rest (assignment blocked them, the live network
   // refused a hop, or they had no path), by cause in `causes`.

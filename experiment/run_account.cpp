@@ -24,7 +24,7 @@ RunAccount::RunAccount(const std::vector<std::pair<std::int32_t, std::int32_t>>&
 }
 
 void RunAccount::callStarted(std::size_t source, std::int64_t tick,
-                             const calls::CallOutcome& outcome) {
+                             const run::CallOutcome& outcome) {
   if (tick < warmup_) return;
   CallCounts& pair = pairs_[pairOfSource_[source]].calls;
   for (CallCounts* counts : {&totals_, &pair}) {

@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "calls/run_observer.h"
-#include "calls/run_setup.h"
 #include "experiment/cause_counts.h"
 #include "network/link_table.h"
+#include "run/run_observer.h"
+#include "run/run_setup.h"
 
 namespace experiment {
 
@@ -44,15 +44,14 @@ struct LinkAccount {
 
 // Counts the calls started from `warmup` on (earlier ones still run and load the network)
 // and the ticks from `warmup` to the run's end.
-class RunAccount : public calls::RunObserver {
+class RunAccount : public run::RunObserver {
  public:
   // `sourcePairs` gives (origin, destination) of each source in run order; `live` is the
   // run's live table, which must keep its links until the run ends.
   RunAccount(const std::vector<std::pair<std::int32_t, std::int32_t>>& sourcePairs,
              const network::LinkTable& live, std::int64_t warmup);
 
-  void callStarted(std::size_t source, std::int64_t tick,
-                   const calls::CallOutcome& outcome) override;
+  void callStarted(std::size_t source, std::int64_t tick, const run::CallOutcome& outcome) override;
   void hopRefused(std::size_t liveLink, std::int64_t tick, int kind) override;
   void fibresChanged(std::size_t liveLink, int taken, std::int64_t tick) override;
   void runEnded(std::int64_t ticks) override;

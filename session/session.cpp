@@ -34,7 +34,7 @@ bool Session::openNetwork(const base::Config& config) {
 }
 
 int Session::loadNetwork(const std::string& name) {
-  calls::NetworkState& net = *network_;
+  run::NetworkState& net = *network_;
   const int nodes =
       network::loadTopology(name, net.loadedTable, net.nodeList, io_.files, io_.reporter);
   if (nodes == -1) return -1;
@@ -131,21 +131,21 @@ routing::SearchOutcome Session::findKShortestPaths(calls::CallSource& source) {
   return outcome;
 }
 
-calls::RunResources Session::runResources() {
-  return calls::RunResources{io_.output,  io_.keys,       io_.reporter, views_,
-                             routeTable_, blockingTypes_, random_,      runObserver_};
+run::RunResources Session::runResources() {
+  return run::RunResources{io_.output,  io_.keys,       io_.reporter, views_,
+                           routeTable_, blockingTypes_, random_,      runObserver_};
 }
 
-calls::RunSummary Session::run() {
-  calls::RunResources resources = runResources();
-  const calls::RunSettings settings{config_.pathPolicy, config_.updateInterval, config_.pathCount};
-  return calls::runSimulation(*network_, resources, settings, runDriver_);
+run::RunSummary Session::run() {
+  run::RunResources resources = runResources();
+  const run::RunSettings settings{config_.pathPolicy, config_.updateInterval, config_.pathCount};
+  return run::runSimulation(*network_, resources, settings, runDriver_);
 }
 
 void Session::releaseSources() {
   if (!network_) return;
-  calls::RunResources resources = runResources();
-  calls::releaseCallSources(*network_, resources);
+  run::RunResources resources = runResources();
+  run::releaseCallSources(*network_, resources);
 }
 
 void Session::releaseNetwork() {

@@ -14,10 +14,10 @@
 #include "calls/blocking_stats.h"
 #include "calls/call_source.h"
 #include "calls/random_generator.h"
-#include "calls/run_loop.h"
 #include "network/link_state_view.h"
 #include "routing/candidate_search.h"
 #include "routing/route_table.h"
+#include "run/run_loop.h"
 #include "session/limits.h"
 
 namespace session {
@@ -72,7 +72,7 @@ class Session {
 
   // Runs every source to its end, prints the trace and the report, asks for a key, and
   // consumes the sources: the network is then as loaded, without sources.
-  calls::RunSummary run();
+  run::RunSummary run();
 
   // Drops the sources that no run consumed, with their views and route entries.
   void releaseSources();
@@ -89,17 +89,17 @@ class Session {
 
   // The loop that steps the runs: the program's own when none is given. Tests give the
   // plain tick-by-tick loop to check the program's against.
-  void setRunDriver(calls::RunDriver driver) { runDriver_ = driver; }
+  void setRunDriver(run::RunDriver driver) { runDriver_ = driver; }
 
   // Told of every call and live change of the runs from now on; none to stop. It must
   // outlive the runs it is told of.
-  void setRunObserver(calls::RunObserver* observer) { runObserver_ = observer; }
+  void setRunObserver(run::RunObserver* observer) { runObserver_ = observer; }
 
   // The open network, its tables and its sources in run order. A network must be open.
-  const calls::NetworkState& network() const { return *network_; }
+  const run::NetworkState& network() const { return *network_; }
 
  private:
-  calls::RunResources runResources();
+  run::RunResources runResources();
   network::LinkStateView* viewOfPair(std::int32_t origin, std::int32_t destination, bool& created);
   void findCandidatePaths(calls::CallSource& source);
   routing::SearchOutcome findKShortestPaths(calls::CallSource& source);
@@ -108,13 +108,13 @@ class Session {
   Surroundings io_;
   routing::SearchLimits searchLimits_;
   base::Config config_;
-  std::optional<calls::NetworkState> network_;
+  std::optional<run::NetworkState> network_;
   network::LinkStateViews views_;
   routing::RouteTable routeTable_;
   calls::BlockingTypes blockingTypes_;
   calls::RandomGenerator random_;
-  calls::RunDriver runDriver_ = nullptr;
-  calls::RunObserver* runObserver_ = nullptr;
+  run::RunDriver runDriver_ = nullptr;
+  run::RunObserver* runObserver_ = nullptr;
   Routing routing_ = Routing::kConsole;
 };
 

@@ -3,14 +3,14 @@
 
 #include "base/console.h"
 #include "base/input_file.h"
-#include "calls/run_loop.h"
 #include "routing/candidate_search.h"
+#include "run/run_loop.h"
 
 namespace shell {
 
 struct ProgramOptions {
   // The loop that steps the runs; none for the program's own (tests give a reference).
-  calls::RunDriver runDriver = nullptr;
+  run::RunDriver runDriver = nullptr;
   // Smaller only where many sessions must each end in moments (fuzzing).
   routing::SearchLimits searchLimits = {};
 };

@@ -14,7 +14,7 @@ namespace {
 
 using testing_support::TestConsole;
 
-calls::RunSummary runTwoSourcesOnOnePair(std::int64_t gap, std::int32_t interval) {
+run::RunSummary runTwoSourcesOnOnePair(std::int64_t gap, std::int32_t interval) {
   TestConsole console(std::string(16, '\n'));
   base::ErrorReporter reporter(console);
   base::MemoryFileSystem files;
@@ -32,8 +32,8 @@ calls::RunSummary runTwoSourcesOnOnePair(std::int64_t gap, std::int32_t interval
 
 TEST(RunLength, StepsAcrossAnEmptyStretchDoNotGrowWithItsLength) {
   for (std::int32_t interval : {1, 2, 6, 10}) {
-    const calls::RunSummary shortRun = runTwoSourcesOnOnePair(20'000, interval);
-    const calls::RunSummary longRun = runTwoSourcesOnOnePair(2'000'000'000, interval);
+    const run::RunSummary shortRun = runTwoSourcesOnOnePair(20'000, interval);
+    const run::RunSummary longRun = runTwoSourcesOnOnePair(2'000'000'000, interval);
     EXPECT_EQ(longRun.callsStarted, 6) << interval;
     EXPECT_GT(longRun.ticks, 2'000'000'000) << interval;
     EXPECT_EQ(longRun.sourceSteps, shortRun.sourceSteps) << interval;

@@ -83,7 +83,7 @@ TEST(Session, ASourcePrintsItsPathsAndARunConsumesIt) {
   EXPECT_EQ(f.console.takeOutput(), "\nCreando SPF...\n\t0  1  2  \n\t0  1  2  \n\t");
   EXPECT_EQ(f.session.sourceCount(), 1u);
 
-  const calls::RunSummary summary = f.session.run();
+  const run::RunSummary summary = f.session.run();
   EXPECT_EQ(summary.callsRead, 2);
   EXPECT_EQ(summary.callsStarted, 2);
   EXPECT_EQ(summary.callsBlocked, 0);
@@ -165,7 +165,7 @@ TEST(Session, KShortestRoutingFillsTheSourceAndRunsAsTheConsolesDoes) {
   EXPECT_EQ(pathsOf(*source), (std::vector<routing::Path>{{0, 1, 2, 3}, {0, 5, 4, 3}}));
   EXPECT_FALSE(source->searchLimited);
   EXPECT_EQ(f.console.takeOutput(), "\nCreando SPF...\n\t0  1  2  3  \n\t0  5  4  3  \n\t");
-  const calls::RunSummary summary = f.session.run();
+  const run::RunSummary summary = f.session.run();
   EXPECT_EQ(summary.callsStarted, 3);
   EXPECT_EQ(summary.callsWithoutPath, 0);
 }

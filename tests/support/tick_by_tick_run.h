@@ -5,11 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "calls/run_steps.h"
+#include "run/run_steps.h"
 
 namespace testing_support {
 
-inline std::int64_t runEveryTick(calls::RunSteps& run) {
+inline std::int64_t runEveryTick(run::RunSteps& run) {
   for (std::int64_t tick = 0;; ++tick) {
     bool endMark = false;
     for (std::size_t i = 0; i < run.sourceCount(); ++i) endMark = run.step(i, tick) || endMark;

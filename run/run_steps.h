@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "calls/call_source.h"
-#include "calls/hop_ledger.h"
-#include "calls/hop_storage.h"
-#include "calls/pair_views.h"
-#include "calls/run_setup.h"
-#include "calls/run_trace.h"
 #include "calls/wavelength_assignment.h"
+#include "run/hop_ledger.h"
+#include "run/hop_storage.h"
+#include "run/pair_views.h"
+#include "run/run_setup.h"
+#include "run/run_trace.h"
 
-namespace calls {
+namespace run {
 
 // What a loop knows of a source whose call file is exhausted (ticks from the run's start):
 // no call of it is due to start before nextStartAt nor to end before nextEndAt, and
@@ -43,7 +43,7 @@ class RunSteps {
   const RunSettings& settings() const { return settings_; }
   // Where a loop reports the failures of its own bookkeeping.
   base::ErrorReporter& reporter() { return res_.reporter; }
-  const CallSource& source(std::size_t i) const { return *sources_[i].source; }
+  const calls::CallSource& source(std::size_t i) const { return *sources_[i].source; }
   ViewSync& syncOf(std::size_t i) { return views_.syncOf(i); }
   // True once the source's step has met the end of its call file.
   bool exhausted(std::size_t i) const { return sources_[i].exhausted; }
@@ -67,14 +67,14 @@ class RunSteps {
 
  private:
   struct SourceRun {
-    CallSource* source = nullptr;
+    calls::CallSource* source = nullptr;
     bool exhausted = false;
   };
 
   void readLine(SourceRun& run, std::int64_t tick);
-  void startCall(std::size_t i, ViewSync& sync, Call& call, std::int64_t tick);
-  bool assign(network::LinkStateView& view, Call& call);
-  void endCall(ViewSync& sync, Call& call, std::int64_t tick);
+  void startCall(std::size_t i, ViewSync& sync, calls::Call& call, std::int64_t tick);
+  bool assign(network::LinkStateView& view, calls::Call& call);
+  void endCall(ViewSync& sync, calls::Call& call, std::int64_t tick);
   void cleanUp();
 
   NetworkState& net_;
@@ -85,10 +85,10 @@ class RunSteps {
   HopLedger ledger_;
   std::vector<SourceRun> sources_;
   std::int32_t lastStart_ = 0;
-  CallLine line_;
-  AssignmentWorkspace workspace_;
+  calls::CallLine line_;
+  calls::AssignmentWorkspace workspace_;
   HopStorage spareHops_;
   RunSummary summary_;
 };
 
-}  // namespace calls
+}  // namespace run

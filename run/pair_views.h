@@ -10,12 +10,12 @@
 
 #include "base/error_reporter.h"
 #include "calls/call_source.h"
-#include "calls/path_hops.h"
-#include "calls/view_sync.h"
 #include "network/link_state_view.h"
 #include "network/link_table.h"
+#include "run/path_hops.h"
+#include "run/view_sync.h"
 
-namespace calls {
+namespace run {
 
 class PairViews {
  public:
@@ -31,7 +31,7 @@ class PairViews {
   // of every path lies. Every source must have its pair's view in `views`. Throws
   // std::bad_alloc when the bookkeeping cannot be made (code 20 reported when a view's
   // link could not be added).
-  void prepare(CallSources& sources, network::LinkStateViews& views);
+  void prepare(calls::CallSources& sources, network::LinkStateViews& views);
 
   ViewSync& syncOf(std::size_t source) { return *syncOfSource_[source]; }
 
@@ -76,4 +76,4 @@ class PairViews {
   std::size_t longestPath_ = 0;
 };
 
-}  // namespace calls
+}  // namespace run

@@ -1,4 +1,4 @@
-#include "calls/event_loop.h"
+#include "run/event_loop.h"
 
 #include <algorithm>
 #include <cassert>
@@ -7,10 +7,10 @@
 #include <optional>
 #include <vector>
 
-#include "calls/source_schedule.h"
-#include "calls/view_sync.h"
+#include "run/source_schedule.h"
+#include "run/view_sync.h"
 
-namespace calls {
+namespace run {
 
 namespace {
 
@@ -124,7 +124,7 @@ class EventLoop {
   // start or end.
   std::int64_t nextEventOf(std::size_t i) {
     CallTimes& times = times_[i];
-    const CallList& calls = run_.source(i).calls;
+    const calls::CallList& calls = run_.source(i).calls;
     // A source whose calls have all ended finds its list empty at its next step.
     if (!run_.exhausted(i) || calls.empty()) {
       times.nextStartAt = times.nextEndAt = times.nextCallAt = tick_ + 1;
@@ -218,4 +218,4 @@ std::int64_t runByEvents(RunSteps& run) {
   return EventLoop(run).run();
 }
 
-}  // namespace calls
+}  // namespace run

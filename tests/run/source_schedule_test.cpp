@@ -1,4 +1,4 @@
-#include "calls/source_schedule.h"
+#include "run/source_schedule.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <set>
 #include <vector>
 
-namespace calls {
+namespace run {
 namespace {
 
 TEST(SourceSchedule, EmptyScheduleHasNoTick) {
@@ -91,4 +91,4 @@ TEST(SourceSchedule, MatchesAnOrderedSet) {
 }
 
 }  // namespace
-}  // namespace calls
+}  // namespace run

@@ -4,10 +4,10 @@
 
 #include <cstdint>
 
-#include "calls/run_setup.h"
-#include "calls/run_steps.h"
+#include "run/run_setup.h"
+#include "run/run_steps.h"
 
-namespace calls {
+namespace run {
 
 // A loop that steps a prepared run with at least one source to its end and returns the
 // number of ticks simulated.
@@ -21,4 +21,4 @@ using RunDriver = std::int64_t (*)(RunSteps& run);
 RunSummary runSimulation(NetworkState& network, RunResources& resources,
                          const RunSettings& settings, RunDriver driver = nullptr);
 
-}  // namespace calls
+}  // namespace run

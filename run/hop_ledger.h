@@ -8,19 +8,19 @@
 #include "base/error_reporter.h"
 #include "calls/blocking_stats.h"
 #include "calls/call_timeline.h"
-#include "calls/path_hops.h"
-#include "calls/run_observer.h"
-#include "calls/run_trace.h"
-#include "calls/view_sync.h"
 #include "network/link_table.h"
+#include "run/path_hops.h"
+#include "run/run_observer.h"
+#include "run/run_trace.h"
+#include "run/view_sync.h"
 
-namespace calls {
+namespace run {
 
 class HopLedger {
  public:
   // All must outlive the ledger; every change to the live table is recorded in `changes`.
   HopLedger(network::LinkTable& live, LiveChanges& changes, RunTrace& trace,
-            BlockingType& updateErrors, base::ErrorReporter& reporter,
+            calls::BlockingType& updateErrors, base::ErrorReporter& reporter,
             RunObserver* observer = nullptr)
       : live_(live),
         changes_(changes),
@@ -36,27 +36,27 @@ class HopLedger {
   // keyed (clock, 0) for a busy fibre or (clock, 1) for a missing regenerator, the clock
   // being the trace's value of `tick`. Each hop taken is marked reserved. Returns the
   // number of hops that failed.
-  std::int32_t reserve(Call& call, std::span<const HopLinks> links, network::LinkTable& view,
+  std::int32_t reserve(calls::Call& call, std::span<const HopLinks> links, network::LinkTable& view,
                        std::int64_t tick);
 
   // Gives back exactly what reserve() took, tracing every hop's wavelength. `view` must be
   // the one the call reserved on, brought up to date before.
-  void release(const Call& call, std::span<const HopLinks> links, network::LinkTable& view,
+  void release(const calls::Call& call, std::span<const HopLinks> links, network::LinkTable& view,
                std::int64_t tick);
 
  private:
   void take(network::LinkTable& view, network::Link& viewLink, network::Link& liveLink,
-            const HopAssignment& hop, int delta, std::int64_t tick);
+            const calls::HopAssignment& hop, int delta, std::int64_t tick);
 
   network::LinkTable& live_;
   LiveChanges& changes_;
   RunTrace& trace_;
-  BlockingType& updateErrors_;
+  calls::BlockingType& updateErrors_;
   base::ErrorReporter& reporter_;
   RunObserver* observer_;
 };
 
 // True when reserve() took something for the call.
-bool anyReserved(const Call& call);
+bool anyReserved(const calls::Call& call);
 
-}  // namespace calls
+}  // namespace run

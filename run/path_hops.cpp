@@ -1,6 +1,6 @@
-#include "calls/path_hops.h"
+#include "run/path_hops.h"
 
-namespace calls {
+namespace run {
 
 std::size_t PathHopsIndex::slotOf(const routing::Path* path) const {
   // Fibonacci hashing: the high bits of the product spread neighbouring addresses.
@@ -36,4 +36,4 @@ const PathHops* PathHopsIndex::find(const routing::Path* path) const {
   return slots_[slot] == kEmpty ? nullptr : &entries_[slots_[slot]];
 }
 
-}  // namespace calls
+}  // namespace run

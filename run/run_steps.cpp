@@ -1,4 +1,4 @@
-#include "calls/run_steps.h"
+#include "run/run_steps.h"
 
 #include <algorithm>
 #include <new>
@@ -6,7 +6,7 @@
 
 #include "calls/path_selection.h"
 
-namespace calls {
+namespace run {
 
 RunSteps::RunSteps(NetworkState& network, RunResources& resources, const RunSettings& settings)
     : net_(network),
@@ -14,13 +14,15 @@ RunSteps::RunSteps(NetworkState& network, RunResources& resources, const RunSett
       settings_(settings),
       trace_(resources.output),
       views_(network.loadedTable, network.liveTable, settings.updateInterval, resources.reporter),
-      ledger_(network.liveTable, views_.changes(), trace_, resources.blockingTypes[kUpdateError],
-              resources.reporter, resources.observer) {}
+      ledger_(network.liveTable, views_.changes(), trace_,
+              resources.blockingTypes[calls::kUpdateError], resources.reporter,
+              resources.observer) {}
 
 bool RunSteps::prepare() {
   try {
     sources_.reserve(net_.callSources.size());
-    for (CallSource& source : net_.callSources) sources_.push_back(SourceRun{&source, false});
+    for (calls::CallSource& source : net_.callSources)
+      sources_.push_back(SourceRun{&source, false});
     views_.prepare(net_.callSources, res_.views);
   } catch (const std::bad_alloc&) {
     // Without its bookkeeping the run cannot start; the sources are consumed as usual.
@@ -39,7 +41,7 @@ bool RunSteps::prepare() {
 bool RunSteps::step(std::size_t i, std::int64_t tick, const CallTimes* known) {
   ++summary_.sourceSteps;
   SourceRun& run = sources_[i];
-  CallSource& source = *run.source;
+  calls::CallSource& source = *run.source;
   ViewSync& sync = views_.syncOf(i);
   readLine(run, tick);
   views_.check(sync, tick);
@@ -47,9 +49,9 @@ bool RunSteps::step(std::size_t i, std::int64_t tick, const CallTimes* known) {
   const CallTimes* times = run.exhausted ? known : nullptr;
   const std::int32_t now = clockOf(tick);
   bool started = false;
-  CallCursor cursor;
+  calls::CallCursor cursor;
   if (times == nullptr || tick >= times->nextStartAt) {
-    while (findNextCall(source.calls, cursor, now, CallSearch::kStarting)) {
+    while (calls::findNextCall(source.calls, cursor, now, calls::CallSearch::kStarting)) {
       startCall(i, sync, *cursor.call, tick);
       started = true;
     }
@@ -59,10 +61,10 @@ bool RunSteps::step(std::size_t i, std::int64_t tick, const CallTimes* known) {
     trace_.endOfCalls();
   } else if (times == nullptr || started || tick >= times->nextEndAt) {
     cursor.clear();
-    while (findNextCall(source.calls, cursor, now, CallSearch::kEnding)) {
+    while (calls::findNextCall(source.calls, cursor, now, calls::CallSearch::kEnding)) {
       endCall(sync, *cursor.call, tick);
       spareHops_.keep(cursor.call->hops);
-      removeCall(source.calls, cursor);
+      calls::removeCall(source.calls, cursor);
     }
   }
   views_.finishStep(sync, i, tick);
@@ -78,28 +80,28 @@ void RunSteps::stepViewOnly(std::size_t i, std::int64_t tick) {
 
 void RunSteps::readLine(SourceRun& run, std::int64_t tick) {
   if (run.exhausted) return;
-  if (!readCallLine(*run.source, line_)) {
+  if (!calls::readCallLine(*run.source, line_)) {
     run.exhausted = true;
     return;
   }
   trace_.lineRead(clockOf(tick));
-  CallList& calls = run.source->calls;
+  calls::CallList& calls = run.source->calls;
   // Gaps count from the newest call read by any source.
-  if (const Call* newest = calls.newest()) lastStart_ = newest->start();
-  const Call* call =
-      pushCall(calls, wrappingAdd(lastStart_, line_.first), line_.second, res_.reporter);
+  if (const calls::Call* newest = calls.newest()) lastStart_ = newest->start();
+  const calls::Call* call =
+      calls::pushCall(calls, wrappingAdd(lastStart_, line_.first), line_.second, res_.reporter);
   if (call == nullptr) return;
   ++summary_.callsRead;
   trace_.callRead(*call);
 }
 
-void RunSteps::startCall(std::size_t i, ViewSync& sync, Call& call, std::int64_t tick) {
-  CallSource& source = *sources_[i].source;
+void RunSteps::startCall(std::size_t i, ViewSync& sync, calls::Call& call, std::int64_t tick) {
+  calls::CallSource& source = *sources_[i].source;
   views_.check(sync, tick);
   views_.use(sync);
   network::LinkStateView& view = *sync.view;
-  call.path = choosePath(settings_.pathPolicy, settings_.pathCount, source, res_.routeTable,
-                         view.links, res_.random, res_.reporter);
+  call.path = calls::choosePath(settings_.pathPolicy, settings_.pathCount, source, res_.routeTable,
+                                view.links, res_.random, res_.reporter);
   trace_.callStarts(call);
   CallOutcome outcome;
   outcome.hasPath = call.path != nullptr;
@@ -108,7 +110,7 @@ void RunSteps::startCall(std::size_t i, ViewSync& sync, Call& call, std::int64_t
     outcome.blockedByAssignment = true;
     outcome.blocked = workspace_.blocked;
   }
-  markStarted(source.calls, call);
+  calls::markStarted(source.calls, call);
   ++summary_.callsStarted;
   if (!outcome.hasPath) {
     ++summary_.callsWithoutPath;
@@ -122,18 +124,18 @@ void RunSteps::startCall(std::size_t i, ViewSync& sync, Call& call, std::int64_t
 }
 
 // False when the call is blocked.
-bool RunSteps::assign(network::LinkStateView& view, Call& call) {
+bool RunSteps::assign(network::LinkStateView& view, calls::Call& call) {
   const bool carried =
-      assignWavelengths(workspace_, view.links, *call.path, std::span(net_.wavelengthOrder),
-                        res_.blockingTypes, res_.reporter, views_.hopsOf(*call.path).inView);
+      calls::assignWavelengths(workspace_, view.links, *call.path, std::span(net_.wavelengthOrder),
+                               res_.blockingTypes, res_.reporter, views_.hopsOf(*call.path).inView);
   if (!carried) trace_.blocked();
   if (!workspace_.hops.empty()) spareHops_.lend(call.hops);
-  copyHops(workspace_.hops, call.hops, res_.reporter);
-  freeHops(workspace_.hops);
+  calls::copyHops(workspace_.hops, call.hops, res_.reporter);
+  calls::freeHops(workspace_.hops);
   return carried;
 }
 
-void RunSteps::endCall(ViewSync& sync, Call& call, std::int64_t tick) {
+void RunSteps::endCall(ViewSync& sync, calls::Call& call, std::int64_t tick) {
   trace_.callEnds(call);
   if (call.path == nullptr) return;
   if (anyReserved(call)) views_.use(sync);
@@ -143,8 +145,9 @@ void RunSteps::endCall(ViewSync& sync, Call& call, std::int64_t tick) {
 RunSummary RunSteps::finish(std::int64_t ticks) {
   summary_.ticks = ticks;
   if (res_.observer != nullptr) res_.observer->runEnded(ticks);
-  for (int i = 0; i < kBlockingTypeCount; ++i) {
-    summary_.blockingTotals[i] = std::max<std::int64_t>(blockingTotal(res_.blockingTypes[i]), 0);
+  for (int i = 0; i < calls::kBlockingTypeCount; ++i) {
+    summary_.blockingTotals[i] =
+        std::max<std::int64_t>(calls::blockingTotal(res_.blockingTypes[i]), 0);
   }
   trace_.report(res_.blockingTypes);
   if (res_.keys != nullptr) {
@@ -156,11 +159,11 @@ RunSummary RunSteps::finish(std::int64_t ticks) {
 }
 
 void RunSteps::cleanUp() {
-  for (BlockingType& type : res_.blockingTypes) freeBlockingEvents(type);
+  for (calls::BlockingType& type : res_.blockingTypes) calls::freeBlockingEvents(type);
   releaseCallSources(net_, res_);
   // Pairing again gives the later link of each pair the earlier one's regenerators, as
   // after loading, so every run starts from the same live state.
   network::copyLinksPaired(net_.loadedTable, net_.liveTable, res_.reporter);
 }
 
-}  // namespace calls
+}  // namespace run

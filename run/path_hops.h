@@ -9,7 +9,7 @@
 
 #include "routing/path.h"
 
-namespace calls {
+namespace run {
 
 struct HopLinks {
   // -1 where the table has no such link.
@@ -45,4 +45,4 @@ class PathHopsIndex {
   unsigned bits_ = 0;
 };
 
-}  // namespace calls
+}  // namespace run

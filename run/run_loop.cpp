@@ -1,8 +1,8 @@
-#include "calls/run_loop.h"
+#include "run/run_loop.h"
 
-#include "calls/event_loop.h"
+#include "run/event_loop.h"
 
-namespace calls {
+namespace run {
 
 RunSummary runSimulation(NetworkState& network, RunResources& resources,
                          const RunSettings& settings, RunDriver driver) {
@@ -13,4 +13,4 @@ RunSummary runSimulation(NetworkState& network, RunResources& resources,
   return run.finish(ticks);
 }
 
-}  // namespace calls
+}  // namespace run

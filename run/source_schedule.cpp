@@ -1,10 +1,10 @@
-#include "calls/source_schedule.h"
+#include "run/source_schedule.h"
 
 #include <algorithm>
 #include <bit>
 #include <functional>
 
-namespace calls {
+namespace run {
 
 SourceSchedule::SourceSchedule(std::size_t sources) : next_(sources, kNone) {
   head_.fill(kNone);
@@ -80,4 +80,4 @@ bool SourceSchedule::takeNextTick(std::int64_t& tick, std::vector<std::size_t>& 
   return true;
 }
 
-}  // namespace calls
+}  // namespace run

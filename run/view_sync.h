@@ -11,7 +11,7 @@
 #include "network/link_state_view.h"
 #include "network/link_table.h"
 
-namespace calls {
+namespace run {
 
 // True when a view last refreshed at `lastRefresh` is due at tick t; the comparison is
 // made on the two values as unsigned 32-bit numbers.
@@ -79,4 +79,4 @@ struct ViewSync {
 // the copy before.
 void catchUpView(ViewSync& sync, const network::LinkTable& live, const LiveChanges& changes);
 
-}  // namespace calls
+}  // namespace run

@@ -1,18 +1,18 @@
-#include "calls/hop_ledger.h"
+#include "run/hop_ledger.h"
 
 #include <algorithm>
 
-#include "calls/run_setup.h"
+#include "run/run_setup.h"
 
-namespace calls {
+namespace run {
 
-std::int32_t HopLedger::reserve(Call& call, std::span<const HopLinks> links,
+std::int32_t HopLedger::reserve(calls::Call& call, std::span<const HopLinks> links,
                                 network::LinkTable& view, std::int64_t tick) {
   trace_.hopsBegin();
   const std::int32_t clock = clockOf(tick);
   std::int32_t failed = 0;
   for (std::size_t k = 0; k < call.hops.size() && k < links.size(); ++k) {
-    HopAssignment& hop = call.hops[k];
+    calls::HopAssignment& hop = call.hops[k];
     const HopLinks at = links[k];
     if (at.live < 0 || at.view < 0) continue;
     network::Link& viewLink = view[static_cast<std::size_t>(at.view)];
@@ -20,14 +20,14 @@ std::int32_t HopLedger::reserve(Call& call, std::span<const HopLinks> links,
     if (live_.freeFibers(liveLink)[hop.wavelength] <= 0) {
       ++failed;
       trace_.updateError(0);
-      recordBlocking(updateErrors_, clock, 0, reporter_);
+      calls::recordBlocking(updateErrors_, clock, 0, reporter_);
       if (observer_ != nullptr) observer_->hopRefused(static_cast<std::size_t>(at.live), tick, 0);
       continue;
     }
     if (hop.regenerate && liveLink.regenerators <= 0) {
       ++failed;
       trace_.updateError(1);
-      recordBlocking(updateErrors_, clock, 1, reporter_);
+      calls::recordBlocking(updateErrors_, clock, 1, reporter_);
       if (observer_ != nullptr) observer_->hopRefused(static_cast<std::size_t>(at.live), tick, 1);
     } else {
       take(view, viewLink, liveLink, hop, -1, tick);
@@ -38,12 +38,12 @@ std::int32_t HopLedger::reserve(Call& call, std::span<const HopLinks> links,
   return failed;
 }
 
-void HopLedger::release(const Call& call, std::span<const HopLinks> links, network::LinkTable& view,
-                        std::int64_t tick) {
+void HopLedger::release(const calls::Call& call, std::span<const HopLinks> links,
+                        network::LinkTable& view, std::int64_t tick) {
   trace_.hopsBegin();
   if (call.hops.empty()) trace_.blockedCallEnds();
   for (std::size_t k = 0; k < call.hops.size() && k < links.size(); ++k) {
-    const HopAssignment& hop = call.hops[k];
+    const calls::HopAssignment& hop = call.hops[k];
     // Only hops on links that exist were reserved.
     if (hop.reserved) {
       const HopLinks at = links[k];
@@ -57,7 +57,7 @@ void HopLedger::release(const Call& call, std::span<const HopLinks> links, netwo
 // Moves one fibre of the hop's wavelength (and a regenerator when the hop converts) out
 // of (-1) or back into (+1) the view and the live network.
 void HopLedger::take(network::LinkTable& view, network::Link& viewLink, network::Link& liveLink,
-                     const HopAssignment& hop, int delta, std::int64_t tick) {
+                     const calls::HopAssignment& hop, int delta, std::int64_t tick) {
   const auto position = static_cast<std::size_t>(&liveLink - &live_[0]);
   if (hop.regenerate) {
     viewLink.regenerators += delta;
@@ -70,9 +70,9 @@ void HopLedger::take(network::LinkTable& view, network::Link& viewLink, network:
   if (observer_ != nullptr) observer_->fibresChanged(position, -delta, tick);
 }
 
-bool anyReserved(const Call& call) {
+bool anyReserved(const calls::Call& call) {
   return std::any_of(call.hops.begin(), call.hops.end(),
-                     [](const HopAssignment& hop) { return hop.reserved; });
+                     [](const calls::HopAssignment& hop) { return hop.reserved; });
 }
 
-}  // namespace calls
+}  // namespace run

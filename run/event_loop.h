@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "calls/run_steps.h"
+#include "run/run_steps.h"
 
-namespace calls {
+namespace run {
 
 // Steps a prepared run with at least one source until the tick in which some source
 // holds no call after its start pass, that tick run to its end. Prints exactly what
@@ -14,4 +14,4 @@ namespace calls {
 // 0 after reporting 1500 when its bookkeeping cannot be made.
 std::int64_t runByEvents(RunSteps& run);
 
-}  // namespace calls
+}  // namespace run

@@ -1,10 +1,10 @@
-#include "calls/view_sync.h"
+#include "run/view_sync.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
-namespace calls {
+namespace run {
 namespace {
 
 CheckResult checkTickByTick(std::int32_t lastRefresh, std::int32_t interval, std::int32_t first,
@@ -57,4 +57,4 @@ TEST(ApplyRefreshChecks, CoversTwoBillionTicksAtOnce) {
 }
 
 }  // namespace
-}  // namespace calls
+}  // namespace run

@@ -1,21 +1,21 @@
-#include "calls/pair_views.h"
+#include "run/pair_views.h"
 
 #include <algorithm>
 #include <cassert>
 #include <new>
 #include <unordered_map>
 
-#include "calls/run_setup.h"
+#include "run/run_setup.h"
 
-namespace calls {
+namespace run {
 
-void PairViews::prepare(CallSources& sources, network::LinkStateViews& views) {
+void PairViews::prepare(calls::CallSources& sources, network::LinkStateViews& views) {
   changes_.reset(live_);
   std::unordered_map<network::LinkStateView*, std::size_t> syncOfView;
   std::vector<std::size_t> syncIndex;
   syncIndex.reserve(sources.size());
   std::size_t position = 0;
-  for (CallSource& source : sources) {
+  for (calls::CallSource& source : sources) {
     network::LinkStateView* view = network::findView(views, source.origin, source.destination);
     assert(view != nullptr && "every call source has its pair's view");
     auto [found, added] = syncOfView.try_emplace(view, syncs_.size());
@@ -108,4 +108,4 @@ void PairViews::finishStep(ViewSync& sync, std::size_t source, std::int64_t tick
   if (!refreshDue(nextCheck, now, interval_)) use(sync);
 }
 
-}  // namespace calls
+}  // namespace run

@@ -7,14 +7,14 @@
 
 #include "calls/wavelength_assignment.h"
 
-namespace calls {
+namespace run {
 
 // How a started call fared.
 struct CallOutcome {
   bool hasPath = false;
   // Blocked by the assignment; `blocked` then says where and why, as the report keys it.
   bool blockedByAssignment = false;
-  BlockedAt blocked;
+  calls::BlockedAt blocked;
   // Hops the live network refused (each counted in the report's type 4).
   std::int32_t refusedHops = 0;
 };
@@ -35,4 +35,4 @@ class RunObserver {
   virtual void runEnded(std::int64_t ticks) = 0;
 };
 
-}  // namespace calls
+}  // namespace run

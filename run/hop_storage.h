@@ -6,14 +6,14 @@
 
 #include "calls/wavelength_assignment.h"
 
-namespace calls {
+namespace run {
 
 // Saves an allocation per call; keeping is never required for correctness.
 class HopStorage {
  public:
   // Takes the list's storage, leaving it empty without storage; a list without storage,
   // or one that cannot be kept, is left as it is.
-  void keep(HopList& hops) {
+  void keep(calls::HopList& hops) {
     if (hops.capacity() == 0) return;
     try {
       spare_.emplace_back();
@@ -25,14 +25,14 @@ class HopStorage {
   }
 
   // Gives an empty list without storage the storage of a kept one, when there is one.
-  void lend(HopList& hops) {
+  void lend(calls::HopList& hops) {
     if (spare_.empty()) return;
     hops.swap(spare_.back());
     spare_.pop_back();
   }
 
  private:
-  std::vector<HopList> spare_;
+  std::vector<calls::HopList> spare_;
 };
 
-}  // namespace calls
+}  // namespace run

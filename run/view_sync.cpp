@@ -1,8 +1,8 @@
-#include "calls/view_sync.h"
+#include "run/view_sync.h"
 
 #include <algorithm>
 
-namespace calls {
+namespace run {
 
 namespace {
 
@@ -79,4 +79,4 @@ void catchUpView(ViewSync& sync, const network::LinkTable& live, const LiveChang
   sync.copiedAt = changes.version();
 }
 
-}  // namespace calls
+}  // namespace run

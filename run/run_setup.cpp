@@ -1,11 +1,11 @@
-#include "calls/run_setup.h"
+#include "run/run_setup.h"
 
-namespace calls {
+namespace run {
 
 void releaseCallSources(NetworkState& network, RunResources& resources) {
   network::freeViews(resources.views);
-  freeCallSources(network.callSources);
+  calls::freeCallSources(network.callSources);
   routing::freeRouteTable(resources.routeTable);
 }
 
-}  // namespace calls
+}  // namespace run

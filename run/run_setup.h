@@ -11,13 +11,13 @@
 #include "calls/blocking_stats.h"
 #include "calls/call_source.h"
 #include "calls/random_generator.h"
-#include "calls/run_observer.h"
 #include "network/link_state_view.h"
 #include "network/link_table.h"
 #include "network/node_list.h"
 #include "routing/route_table.h"
+#include "run/run_observer.h"
 
-namespace calls {
+namespace run {
 
 // A loaded network and the call sources defined on it.
 struct NetworkState {
@@ -31,7 +31,7 @@ struct NetworkState {
   // One entry per wavelength the assignment may try; made when the network is opened, so
   // that a lack of memory is told then (code 1650).
   std::vector<std::int32_t> wavelengthOrder;
-  CallSources callSources;
+  calls::CallSources callSources;
 };
 
 // Records that outlive a run and are shared by every run of a session.
@@ -42,8 +42,8 @@ struct RunResources {
   base::ErrorReporter& reporter;
   network::LinkStateViews& views;
   routing::RouteTable& routeTable;
-  BlockingTypes& blockingTypes;
-  RandomGenerator& random;
+  calls::BlockingTypes& blockingTypes;
+  calls::RandomGenerator& random;
   // Told of every call and every change of the live network; none for the console.
   RunObserver* observer = nullptr;
 };
@@ -64,7 +64,7 @@ struct RunSummary {
   std::int64_t callsWithUpdateError = 0;
   std::int64_t callsWithoutPath = 0;
   // The report's totals, 0 for a type without events.
-  std::array<std::int64_t, kBlockingTypeCount> blockingTotals{};
+  std::array<std::int64_t, calls::kBlockingTypeCount> blockingTotals{};
   // Ticks simulated, the last one included.
   std::int64_t ticks = 0;
   // Steps of sources taken, those for a view alone included: the run's work, which follows
@@ -85,4 +85,4 @@ inline std::int32_t wrappingAdd(std::int32_t a, std::int32_t b) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
 }
 
-}  // namespace calls
+}  // namespace run

@@ -1,10 +1,10 @@
-#include "calls/path_hops.h"
+#include "run/path_hops.h"
 
 #include <gtest/gtest.h>
 
 #include <deque>
 
-namespace calls {
+namespace run {
 namespace {
 
 TEST(PathHopsIndex, FindsEveryPathAddedThroughGrowth) {
@@ -30,4 +30,4 @@ TEST(PathHopsIndex, FindsEveryPathAddedThroughGrowth) {
 }
 
 }  // namespace
-}  // namespace calls
+}  // namespace run

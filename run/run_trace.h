@@ -10,7 +10,7 @@
 #include "calls/call_timeline.h"
 #include "routing/path.h"
 
-namespace calls {
+namespace run {
 
 // Each call writes its text exactly as the console's trace has it; nothing is added
 // between calls.
@@ -26,7 +26,7 @@ class RunTrace {
     out_.write(" ");
   }
   // The call the line became: "\n<duration> - <start> ".
-  void callRead(const Call& call) {
+  void callRead(const calls::Call& call) {
     out_.write("\n");
     out_.writeInt(call.duration());
     out_.write(" - ");
@@ -34,7 +34,7 @@ class RunTrace {
     out_.write(" ");
   }
   // "\n\t", the call's path when it has one, then its times marked " H ".
-  void callStarts(const Call& call) {
+  void callStarts(const calls::Call& call) {
     out_.write("\n\t");
     if (call.path != nullptr) routing::printPath(*call.path, out_);
     times(call, " H ");
@@ -50,18 +50,18 @@ class RunTrace {
     out_.write("-");
   }
   // The call's times marked " F ".
-  void callEnds(const Call& call) { times(call, " F "); }
+  void callEnds(const calls::Call& call) { times(call, " F "); }
   void blockedCallEnds() { out_.write("Llamada con Bloqueo..."); }
   // The source holds no call after its start pass.
   void endOfCalls() { out_.write("\nFin Lista de CALLS "); }
   // The blocking report, then the prompt for the key that ends the run.
-  void report(const BlockingTypes& types) {
-    printBlockingReport(types, kBlockingTypeCount, out_);
+  void report(const calls::BlockingTypes& types) {
+    calls::printBlockingReport(types, calls::kBlockingTypeCount, out_);
     out_.write("Pulse tecla para continuar...");
   }
 
  private:
-  void times(const Call& call, std::string_view mark) {
+  void times(const calls::Call& call, std::string_view mark) {
     out_.write("\n\t");
     out_.writeInt(call.duration());
     out_.write("-");
@@ -72,4 +72,4 @@ class RunTrace {
   base::Output& out_;
 };
 
-}  // namespace calls
+}  // namespace run

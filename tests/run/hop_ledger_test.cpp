@@ -1,4 +1,4 @@
-#include "calls/hop_ledger.h"
+#include "run/hop_ledger.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 #include "support/test_console.h"
 
-namespace calls {
+namespace run {
 namespace {
 
 using testing_support::TestConsole;
@@ -25,8 +25,8 @@ struct Fixture {
       }
     }
     changes.reset(live);
-    createBlockingTypes(types);
-    call = pushCall(calls, 0, 5, reporter);
+    calls::createBlockingTypes(types);
+    call = calls::pushCall(calls, 0, 5, reporter);
   }
   std::int32_t liveFree(std::size_t link, int wavelength) {
     return live.freeFibers(live[link])[wavelength];
@@ -41,15 +41,15 @@ struct Fixture {
   network::LinkTable live{2, 1};
   network::LinkTable view{2, 1};
   LiveChanges changes;
-  BlockingTypes types;
-  CallList calls;
-  Call* call = nullptr;
+  calls::BlockingTypes types;
+  calls::CallList calls;
+  calls::Call* call = nullptr;
   const HopLinks links[2] = {{0, 0}, {1, 1}};
 };
 
 TEST(HopLedger, ReleaseGivesBackExactlyWhatTheReservationTook) {
   Fixture f;
-  HopLedger ledger(f.live, f.changes, f.trace, f.types[kUpdateError], f.reporter);
+  HopLedger ledger(f.live, f.changes, f.trace, f.types[calls::kUpdateError], f.reporter);
   f.call->hops = {{0, false}, {1, true}};
   EXPECT_EQ(ledger.reserve(*f.call, f.links, f.view, 3), 0);
   EXPECT_EQ(f.console.takeOutput(), "      0-1-");
@@ -72,12 +72,12 @@ TEST(HopLedger, ReleaseGivesBackExactlyWhatTheReservationTook) {
       EXPECT_EQ((*table)[k].regenerators, 1);
     }
   }
-  EXPECT_EQ(blockingTotal(f.types[kUpdateError]), -1);
+  EXPECT_EQ(calls::blockingTotal(f.types[calls::kUpdateError]), -1);
 }
 
 TEST(HopLedger, AHopTheLiveNetworkCannotCarryTakesNothingAndIsRecordedByClock) {
   Fixture f;
-  HopLedger ledger(f.live, f.changes, f.trace, f.types[kUpdateError], f.reporter);
+  HopLedger ledger(f.live, f.changes, f.trace, f.types[calls::kUpdateError], f.reporter);
   // The view still shows both free: the live network has moved on.
   f.live.freeFibers(f.live[0])[0] = 0;
   f.live[1].regenerators = 0;
@@ -88,11 +88,11 @@ TEST(HopLedger, AHopTheLiveNetworkCannotCarryTakesNothingAndIsRecordedByClock) {
   EXPECT_FALSE(anyReserved(*f.call));
   EXPECT_EQ(f.viewFree(0, 0), 1);
   EXPECT_EQ(f.viewFree(1, 1), 1);
-  EXPECT_EQ(blockingTotal(f.types[kUpdateError]), 2);
-  ASSERT_EQ(f.types[kUpdateError].events.size(), 2u);
-  EXPECT_EQ(f.types[kUpdateError].events[0].first, 42);
-  EXPECT_EQ(f.types[kUpdateError].events[0].second, 0);
-  EXPECT_EQ(f.types[kUpdateError].events[1].second, 1);
+  EXPECT_EQ(calls::blockingTotal(f.types[calls::kUpdateError]), 2);
+  ASSERT_EQ(f.types[calls::kUpdateError].events.size(), 2u);
+  EXPECT_EQ(f.types[calls::kUpdateError].events[0].first, 42);
+  EXPECT_EQ(f.types[calls::kUpdateError].events[0].second, 0);
+  EXPECT_EQ(f.types[calls::kUpdateError].events[1].second, 1);
 
   // Nothing was taken, so the end gives nothing back.
   ledger.release(*f.call, f.links, f.view, 9);
@@ -103,7 +103,7 @@ TEST(HopLedger, AHopTheLiveNetworkCannotCarryTakesNothingAndIsRecordedByClock) {
 
 TEST(HopLedger, HopsOnMissingLinksAreLeftOutAndABlockedCallSaysSo) {
   Fixture f;
-  HopLedger ledger(f.live, f.changes, f.trace, f.types[kUpdateError], f.reporter);
+  HopLedger ledger(f.live, f.changes, f.trace, f.types[calls::kUpdateError], f.reporter);
   const HopLinks missing[2] = {{0, -1}, {-1, 1}};
   f.call->hops = {{1, false}, {1, false}};
   EXPECT_EQ(ledger.reserve(*f.call, missing, f.view, 0), 0);
@@ -117,4 +117,4 @@ TEST(HopLedger, HopsOnMissingLinksAreLeftOutAndABlockedCallSaysSo) {
 }
 
 }  // namespace
-}  // namespace calls
+}  // namespace run

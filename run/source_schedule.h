@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace calls {
+namespace run {
 
 // Each source waits for one tick at a time. Ticks close ahead sit in a ring of buckets
 // (a source is appended to its tick's list in O(1)), farther ones in a heap; a tick's
@@ -42,4 +42,4 @@ class SourceSchedule {
   std::vector<std::pair<std::int64_t, std::size_t>> far_;
 };
 
-}  // namespace calls
+}  // namespace run
