@@ -59,49 +59,49 @@ std::string baseName(const std::string& path) {
   return std::filesystem::path(path).filename().string();
 }
 
-}  // namespace
-
-TopologyInput readTopology(const std::string& path, const TopologyOptions& options) {
-  TopologyInput topology;
-  const bool byExtension = options.format.empty() && topology::formatOfPath(path);
-  if (options.format.empty() && topology::formatOfPath(path) == topology::Format::kCon) {
-    topology.format = "con";
-    topology.conText = readFile(path, "topology file");
-    topology.sha256 = experiment::sha256Hex(topology.conText);
-  } else {
-    const std::string text = readBounded(path);
-    topology.sha256 = experiment::sha256Hex(text);
-    const topology::Format format = formatOf(path, options, text);
-    topology.format = std::string(topology::formatName(format));
-    if (format == topology::Format::kCon) {
-      topology.conText = text;
-    } else {
-      try {
-        const topology::Graph graph = topology::readGraph(format, text);
-        topology::ConsoleNetwork network =
-            topology::buildConsoleNetwork(graph, {baseName(path), options.regenerators});
-        topology.conText = std::move(network.conText);
-        topology.nodes = std::move(network.nodes);
-        topology.linkCount = network.linkCount;
-        topology.notes = std::move(network.notes);
-      } catch (const topology::FormatError& fault) {
-        const std::string taken =
-            byExtension ? " (read as " + topology.format + " by its extension)" : "";
-        throw UsageError(path + ": " + fault.what() + taken);
-      }
-      return topology;
-    }
-  }
+// The places of NAME.nodes beside a .con; none when there is no such file.
+std::vector<topology::NodePlace> nodesBeside(const std::string& path) {
   std::filesystem::path nodesPath(path);
   nodesPath.replace_extension(".nodes");
   std::error_code error;
-  if (std::filesystem::is_regular_file(nodesPath, error)) {
-    const std::string shown = nodesPath.string();
-    try {
-      topology.nodes = topology::parseNodeFile(readFile(shown, "node file"));
-    } catch (const topology::FormatError& fault) {
-      throw UsageError(shown + ": " + fault.what());
-    }
+  if (!std::filesystem::is_regular_file(nodesPath, error)) return {};
+  const std::string shown = nodesPath.string();
+  try {
+    return topology::parseNodeFile(readFile(shown, "node file"));
+  } catch (const topology::FormatError& fault) {
+    throw UsageError(shown + ": " + fault.what());
+  }
+}
+
+}  // namespace
+
+TopologyInput readTopology(const std::string& path, const TopologyOptions& options) {
+  const std::optional<topology::Format> byName =
+      options.format.empty() ? topology::formatOfPath(path) : std::nullopt;
+  // A .con is read whole, as the console reads it; other files only up to the formats' limit.
+  const bool conByName = byName == topology::Format::kCon;
+  const std::string text = conByName ? readFile(path, "topology file") : readBounded(path);
+  const topology::Format format =
+      conByName ? topology::Format::kCon : formatOf(path, options, text);
+  TopologyInput topology;
+  topology.sha256 = experiment::sha256Hex(text);
+  topology.format = std::string(topology::formatName(format));
+  if (format == topology::Format::kCon) {
+    topology.conText = text;
+    topology.nodes = nodesBeside(path);
+    return topology;
+  }
+  try {
+    const topology::Graph graph = topology::readGraph(format, text);
+    topology::ConsoleNetwork network =
+        topology::buildConsoleNetwork(graph, {baseName(path), options.regenerators});
+    topology.conText = std::move(network.conText);
+    topology.nodes = std::move(network.nodes);
+    topology.linkCount = network.linkCount;
+    topology.notes = std::move(network.notes);
+  } catch (const topology::FormatError& fault) {
+    const std::string taken = byName ? " (read as " + topology.format + " by its extension)" : "";
+    throw UsageError(path + ": " + fault.what() + taken);
   }
   return topology;
 }
