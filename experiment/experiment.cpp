@@ -77,6 +77,17 @@ double addAllPairs(Run& run, const ExperimentPlan& plan, std::size_t& index) {
   return stream == 0 ? 0.0 : loads / static_cast<double>(stream);
 }
 
+// The model of a matrix pair's calls, the `stream`th pair with a load.
+TrafficModel matrixModel(const ExperimentPlan& plan, const PairLoad& pair, double busiest,
+                         std::uint64_t stream) {
+  TrafficModel model = plan.matrixTraffic;
+  model.meanGap = meanGapForLoad(pair.load, model.meanHolding);
+  model.count = std::max<std::int64_t>(
+      1, std::llround(static_cast<double>(plan.matrixTraffic.count) * pair.load / busiest));
+  model.seed = streamSeed(plan.matrixTraffic.seed, stream);
+  return model;
+}
+
 // The matrix's sources; returns the mean load they offer per pair.
 double addMatrixPairs(Run& run, const ExperimentPlan& plan, std::size_t& index) {
   double busiest = 0.0;
@@ -85,12 +96,8 @@ double addMatrixPairs(Run& run, const ExperimentPlan& plan, std::size_t& index) 
   std::uint64_t stream = 0;
   for (const PairLoad& pair : plan.matrix) {
     if (!(pair.load > 0.0)) continue;
-    TrafficModel model = plan.matrixTraffic;
-    model.meanGap = meanGapForLoad(pair.load, model.meanHolding);
-    model.count = std::max<std::int64_t>(
-        1, std::llround(static_cast<double>(plan.matrixTraffic.count) * pair.load / busiest));
-    model.seed = streamSeed(plan.matrixTraffic.seed, stream++);
-    const std::vector<GeneratedCall> calls = generateCalls(model);
+    const std::vector<GeneratedCall> calls =
+        generateCalls(matrixModel(plan, pair, busiest, stream++));
     loads += offeredLoad(calls);
     addSource(run, SourcePlan{pair.origin, pair.destination, callFileText(calls)}, index++);
   }
@@ -158,6 +165,39 @@ ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace) 
   count(result, account);
   result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
   return result;
+}
+
+namespace {
+
+// True when the calls' last arrival falls on `tick` or later.
+bool reaches(const TrafficModel& model, std::int64_t tick) {
+  std::int64_t arrival = 0;
+  for (const GeneratedCall& call : generateCalls(model)) arrival += call.gap;
+  return arrival >= tick;
+}
+
+}  // namespace
+
+bool generatesCallFrom(const ExperimentPlan& plan, std::int64_t tick) {
+  if (plan.allPairs) {
+    Run run(nullptr);
+    loadNetwork(run, plan);
+    const std::int64_t nodes = run.session.nodeCount();
+    for (std::uint64_t stream = 0; stream < static_cast<std::uint64_t>(nodes * (nodes - 1));
+         ++stream) {
+      TrafficModel model = *plan.allPairs;
+      model.seed = streamSeed(plan.allPairs->seed, stream);
+      if (reaches(model, tick)) return true;
+    }
+  }
+  double busiest = 0.0;
+  for (const PairLoad& pair : plan.matrix) busiest = std::max(busiest, pair.load);
+  std::uint64_t stream = 0;
+  for (const PairLoad& pair : plan.matrix) {
+    if (!(pair.load > 0.0)) continue;
+    if (reaches(matrixModel(plan, pair, busiest, stream++), tick)) return true;
+  }
+  return false;
 }
 
 PlannedRoutes planRoutes(const ExperimentPlan& plan) {

@@ -87,6 +87,12 @@ struct ExperimentResult {
 // given. Throws ExperimentError for a fault of the plan.
 ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace = nullptr);
 
+// Whether some call of the plan's generated traffic (all pairs, or the matrix) arrives at
+// `tick` or later, and so would be counted after a warm-up ending there; false when the
+// plan generates no traffic. Calls are drawn as a run draws them, pair by pair until one
+// such call is found. Throws ExperimentError as runExperiment does.
+bool generatesCallFrom(const ExperimentPlan& plan, std::int64_t tick);
+
 struct PlannedLink {
   std::int32_t from = 0;
   std::int32_t to = 0;

@@ -103,7 +103,6 @@ int genCommand(const GenOptions& options, LabIo& io) {
   experiment::TrafficModel model = trafficModel(options.traffic);
   model.meanGap = options.meanGap;
   model.seed = options.seed;
-  checkWritable(options.output);
   const std::string text = experiment::callFileText(experiment::generateCalls(model));
   if (options.output.empty()) {
     writeOut(io, text);
@@ -132,7 +131,6 @@ int runCommand(const RunOptions& options, LabIo& io) {
   if (options.trace && options.json && options.output.empty()) {
     throw UsageError("--trace and --json both write to standard output: add --output FILE");
   }
-  checkWritable(options.output);
   experiment::ExperimentPlan plan;
   const TopologyInput topology = readTopology(options.topology);
   io.err << conversionSummary(options.topology, topology);
@@ -167,6 +165,16 @@ int runCommand(const RunOptions& options, LabIo& io) {
     label.traffic = plan.matrixTraffic;
     label.trafficFile = options.trafficFile;
     label.trafficSha256 = file.sha256;
+  }
+  try {
+    if (plan.warmup > 0 && (plan.allPairs || !plan.matrix.empty()) && plan.sources.empty() &&
+        !experiment::generatesCallFrom(plan, plan.warmup)) {
+      throw UsageError("--warmup " + std::to_string(plan.warmup) +
+                       " leaves no call to count: every call arrives before that tick; give a "
+                       "shorter warm-up or more --calls");
+    }
+  } catch (const experiment::ExperimentError& error) {
+    throw UsageError(error.what());
   }
   experiment::ExperimentResult result;
   try {

@@ -172,9 +172,53 @@ std::optional<experiment::ReferenceCurve> collectReference(
                          pattern, routing);
 }
 
+// A value given twice would run the same seeds twice and count them as more data.
+template <typename Value>
+void refuseRepeats(const std::vector<Value>& values, const std::string& option) {
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    for (std::size_t j = 0; j < i; ++j) {
+      if (values[i] == values[j]) {
+        std::ostringstream value;
+        value << values[i];
+        throw UsageError(option + " gives " + value.str() +
+                         " twice: its runs would be the same runs counted again; give each "
+                         "value once");
+      }
+    }
+  }
+}
+
+// Refused before any run: a warm-up past every call would leave the points empty.
+void refuseEmptyWarmup(const experiment::SweepPlan& plan) {
+  if (plan.warmup <= 0) return;
+  const experiment::PointKey first{0.0, plan.policies.front(), plan.intervals.front()};
+  for (double load : plan.loads) {
+    for (std::uint64_t seed : plan.seeds) {
+      experiment::PointKey point = first;
+      point.load = load;
+      try {
+        if (experiment::generatesCallFrom(experiment::experimentOf(plan, {point, seed}),
+                                          plan.warmup)) {
+          continue;
+        }
+      } catch (const experiment::ExperimentError& error) {
+        throw UsageError(error.what());
+      }
+      std::ostringstream text;
+      text << "--warmup " << plan.warmup << " leaves no call to count at load " << load
+           << " with seed " << seed << ": every call arrives before tick " << plan.warmup
+           << "; give a shorter warm-up or more --calls";
+      throw UsageError(text.str());
+    }
+  }
+}
+
 }  // namespace
 
 int sweepCommand(const SweepOptions& options, LabIo& io) {
+  refuseRepeats(options.loads, "--loads");
+  refuseRepeats(options.policies, "--policies");
+  refuseRepeats(options.intervals, "--intervals");
   experiment::SweepPlan plan;
   plan.topologyPath = options.topology;
   const TopologyInput topology = readTopology(options.topology);
@@ -217,12 +261,9 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
     throw UsageError("--min-seeds " + std::to_string(options.minSeeds) + " is above --max-seeds " +
                      std::to_string(options.maxSeeds));
   }
+  refuseEmptyWarmup(plan);
   const std::optional<experiment::ReferenceCurve> reference = sweepReference(options, plan);
   const std::vector<experiment::SweepTask> tasks = experiment::sweepTasks(plan);
-  for (const std::string* path :
-       {&options.csv, &options.svg, &options.runsCsv, &options.jobsFile, &options.causesSvg}) {
-    checkWritable(*path);
-  }
   if (!options.jobsFile.empty()) {
     std::string lines;
     for (std::size_t i = 0; i < tasks.size(); ++i) {
@@ -239,11 +280,6 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   const std::vector<experiment::PointKey> points = experiment::sweepPoints(plan);
   experiment::ResultSink keepRecord;
   if (!options.recordsDir.empty()) {
-    std::error_code error;
-    if (!std::filesystem::is_directory(options.recordsDir, error)) {
-      throw UsageError("--records '" + options.recordsDir + "' is not a folder");
-    }
-    checkWritable((std::filesystem::path(options.recordsDir) / "point-0-seed-0.json").string());
     // What every record shares.
     RunLabel common;
     common.topology = options.topology;
@@ -258,8 +294,7 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
       label.load = task.key.load;
       label.traffic = experiment.allPairs ? *experiment.allPairs : experiment.matrixTraffic;
       const auto point = std::find(points.begin(), points.end(), task.key) - points.begin();
-      const std::string name =
-          "point-" + std::to_string(point) + "-seed-" + std::to_string(task.seed) + ".json";
+      const std::string name = recordFileName(static_cast<std::size_t>(point), task.seed);
       nlohmann::json record = runToJson(experiment, label, result);
       addNodeNames(record, topology);
       writeFile((std::filesystem::path(options.recordsDir) / name).string(), record.dump(2) + "\n");
@@ -340,9 +375,6 @@ int collectCommand(const CollectOptions& options, LabIo& io) {
     } catch (const std::runtime_error& error) {
       throw UsageError("'" + path + "': " + error.what());
     }
-  }
-  for (const std::string* path : {&options.csv, &options.svg, &options.runsCsv}) {
-    checkWritable(*path);
   }
   const std::optional<experiment::ReferenceCurve> reference =
       collectReference(options, firstRecord, runs);

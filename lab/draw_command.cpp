@@ -141,7 +141,6 @@ int drawCommand(const DrawOptions& options, LabIo& io) {
   if (options.colourBy != "blocking" && options.colourBy != "occupancy") {
     throw UsageError("--color-by is blocking or occupancy, not '" + options.colourBy + "'");
   }
-  checkWritable(options.output);
   const TopologyInput topology = readTopology(options.topology);
   io.err << conversionSummary(options.topology, topology);
   const LoadedNetwork network = loadNetwork(topology, options.topology);

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "experiment/routing_choice.h"
+#include "lab/command_files.h"
 #include "lab/draw_command.h"
 #include "lab/theory_command.h"
 #include "lab/topology_command.h"
@@ -349,20 +350,25 @@ int runLab(int argc, const char* const* argv, LabIo& io) {
   }
   int status = 0;
   try {
+    // Each command's files are compared before it reads or writes any of them.
+    auto guarded = [](const auto& options, auto command, LabIo& labIo) {
+      filesOf(options).check();
+      return command(options, labIo);
+    };
     if (app.got_subcommand("gen")) {
-      status = genCommand(gen, io);
+      status = guarded(gen, genCommand, io);
     } else if (app.got_subcommand("run")) {
-      status = runCommand(run, io);
+      status = guarded(run, runCommand, io);
     } else if (app.got_subcommand("sweep")) {
-      status = sweepCommand(sweep, io);
+      status = guarded(sweep, sweepCommand, io);
     } else if (app.got_subcommand("draw")) {
-      status = drawCommand(draw, io);
+      status = guarded(draw, drawCommand, io);
     } else if (app.got_subcommand("theory")) {
-      status = theoryCommand(theory, io);
+      status = guarded(theory, theoryCommand, io);
     } else if (converting) {
-      status = convertCommand(convert, io);
+      status = guarded(convert, convertCommand, io);
     } else {
-      status = collectCommand(collect, io);
+      status = guarded(collect, collectCommand, io);
     }
   } catch (const UsageError& error) {
     io.err << "wrnsim-lab: " << error.what() << '\n';

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <regex>
 #include <stdexcept>
 
 #include "experiment/routing_choice.h"
@@ -162,6 +163,15 @@ nlohmann::json runToJson(const experiment::ExperimentPlan& plan, const RunLabel&
                             {"topology_sha256", label.topologySha256},
                             {"network_sha256", result.networkSha256}};
   return document;
+}
+
+std::string recordFileName(std::size_t point, std::uint64_t seed) {
+  return "point-" + std::to_string(point) + "-seed-" + std::to_string(seed) + ".json";
+}
+
+bool isRecordFileName(const std::string& name) {
+  static const std::regex kName("point-[0-9]+-seed-[0-9]+\\.json");
+  return std::regex_match(name, kName);
 }
 
 RunIdentity identityFromJson(const nlohmann::json& document) {

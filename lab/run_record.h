@@ -25,6 +25,11 @@ struct RunLabel {
   std::string trafficSha256;
 };
 
+// The name a sweep gives the record of a point's run with a seed, and whether a name is one
+// such: "point-3-seed-12.json".
+std::string recordFileName(std::size_t point, std::uint64_t seed);
+bool isRecordFileName(const std::string& name);
+
 // The moment, in UTC, as 2026-12-07T23:31:00Z.
 std::string utcNow();
 

@@ -68,9 +68,6 @@ int convertCommand(const ConvertOptions& options, LabIo& io) {
   }
   std::filesystem::path nodesPath = output;
   nodesPath.replace_extension(".nodes");
-  // Said of the files asked for, not of the temporaries they are written through.
-  checkWritable(options.output);
-  checkWritable(nodesPath.string());
   const TopologyInput topology = readTopology(options.input, options.topology);
   if (topology.format == "con") {
     throw UsageError("'" + options.input + "' is already in the console's format");

@@ -1,0 +1,100 @@
+#include "lab/command_files.h"
+
+#include <filesystem>
+
+#include "lab/run_record.h"
+#include "topology/topology_format.h"
+
+namespace lab {
+
+namespace {
+
+// A topology file, and for a .con the node file read beside it.
+void readsTopology(FileGuard& files, const std::string& path) {
+  files.reads(path, "--topology");
+  if (topology::formatOfPath(path) == topology::Format::kCon) {
+    std::filesystem::path nodes(path);
+    nodes.replace_extension(".nodes");
+    files.reads(nodes.string(), "the node file beside --topology");
+  }
+}
+
+}  // namespace
+
+FileGuard filesOf(const GenOptions& options) {
+  FileGuard files;
+  files.writes(options.output, "-o", FileFormat::kCallFile);
+  return files;
+}
+
+FileGuard filesOf(const RunOptions& options) {
+  FileGuard files;
+  readsTopology(files, options.topology);
+  files.reads(options.trafficFile, "--traffic");
+  for (std::size_t i = 2; i < options.pairs.size(); i += 3) {
+    files.reads(options.pairs[i], "the call file of --pair");
+  }
+  if (options.json) {
+    files.writes(options.output, "-o", FileFormat::kJson);
+  } else {
+    files.writes(options.output, "-o", FileFormat::kText,
+                 "name it .txt, or add --json to write the record as JSON");
+  }
+  return files;
+}
+
+FileGuard filesOf(const SweepOptions& options) {
+  FileGuard files;
+  readsTopology(files, options.topology);
+  files.reads(options.trafficFile, "--traffic");
+  if (!options.jobsFile.empty()) {
+    files.writes(options.jobsFile, "--jobs-file", FileFormat::kJobs);
+    return files;
+  }
+  files.writes(options.csv, "--csv", FileFormat::kCsv);
+  files.writes(options.svg, "--svg", FileFormat::kSvg);
+  files.writes(options.runsCsv, "--runs-csv", FileFormat::kCsv);
+  files.writes(options.causesSvg, "--svg-causes", FileFormat::kSvg);
+  files.writesInto(options.recordsDir, "--records", isRecordFileName);
+  return files;
+}
+
+FileGuard filesOf(const CollectOptions& options) {
+  FileGuard files;
+  for (const std::string& path : options.files) files.reads(path, "result file");
+  readsTopology(files, options.topology);
+  files.reads(options.trafficFile, "--traffic");
+  files.writes(options.csv, "--csv", FileFormat::kCsv);
+  files.writes(options.svg, "--svg", FileFormat::kSvg);
+  files.writes(options.runsCsv, "--runs-csv", FileFormat::kCsv);
+  return files;
+}
+
+FileGuard filesOf(const DrawOptions& options) {
+  FileGuard files;
+  readsTopology(files, options.topology);
+  files.reads(options.result, "--result");
+  files.writes(options.output, "-o", FileFormat::kSvg);
+  return files;
+}
+
+FileGuard filesOf(const TheoryOptions& options) {
+  FileGuard files;
+  readsTopology(files, options.topology);
+  files.reads(options.trafficFile, "--traffic");
+  return files;
+}
+
+FileGuard filesOf(const ConvertOptions& options) {
+  FileGuard files;
+  files.reads(options.input, "the network file");
+  files.writes(options.output, "-o", FileFormat::kCon,
+               "-o takes NAME.con, the file the console loads as NAME");
+  std::filesystem::path nodes(options.output);
+  nodes.replace_extension(".nodes");
+  if (!options.output.empty())
+    files.writes(nodes.string(), "the node file beside -o", FileFormat::kNodes);
+  return files;
+}
+
+}  // namespace lab
