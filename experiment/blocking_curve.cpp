@@ -24,13 +24,13 @@ std::vector<CurvePoint> curvePoints(const std::vector<SeedRun>& runs) {
     CurvePoint point;
     point.key = members.front()->key;
     std::vector<double> values;
+    std::array<std::vector<double>, kCauseColumns> shares;
     for (const SeedRun* run : members) {
       if (run->blocking) {
         values.push_back(*run->blocking);
         const auto causes = causeColumns(run->causes);
         for (std::size_t c = 0; c < kCauseColumns; ++c) {
-          point.meanCauseShares[c] +=
-              static_cast<double>(causes[c]) / static_cast<double>(run->offered);
+          shares[c].push_back(static_cast<double>(causes[c]) / static_cast<double>(run->offered));
         }
       } else {
         ++point.runsWithoutOffered;
@@ -40,7 +40,11 @@ std::vector<CurvePoint> curvePoints(const std::vector<SeedRun>& runs) {
     }
     point.seeds = static_cast<std::int64_t>(members.size());
     if (!values.empty()) {
-      for (double& share : point.meanCauseShares) share /= static_cast<double>(values.size());
+      for (std::size_t c = 0; c < kCauseColumns; ++c) {
+        const SampleMean share = meanWithInterval(shares[c]);
+        point.meanCauseShares[c] = share.mean;
+        point.causeHalfWidths[c] = share.halfWidth;
+      }
       const SampleMean mean = meanWithInterval(values);
       point.measured = true;
       point.meanBlocking = mean.mean;

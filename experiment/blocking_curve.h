@@ -48,6 +48,8 @@ struct CurvePoint {
   // Per cause, the mean over the same runs of the share of offered calls it blocked; the
   // shares add up to the mean blocking.
   std::array<double, kCauseColumns> meanCauseShares{};
+  // Per cause, the 95% half-width of that mean; none with fewer than two such runs.
+  std::array<std::optional<double>, kCauseColumns> causeHalfWidths{};
 };
 
 // Ordered by policy, then interval, then load.

@@ -67,6 +67,7 @@ FileGuard filesOf(const CollectOptions& options) {
   files.writes(options.csv, "--csv", FileFormat::kCsv);
   files.writes(options.svg, "--svg", FileFormat::kSvg);
   files.writes(options.runsCsv, "--runs-csv", FileFormat::kCsv);
+  files.writes(options.causesSvg, "--svg-causes", FileFormat::kSvg);
   return files;
 }
 

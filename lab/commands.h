@@ -104,6 +104,8 @@ struct CollectOptions {
   std::string svg = "sweep.svg";
   std::string title = "Blocking probability";
   std::string runsCsv;
+  // Blocking by cause against load, when given.
+  std::string causesSvg;
   // As sweep's, on the network and traffic file the records were made from, given again.
   std::string reference;
   std::string topology;

@@ -19,6 +19,8 @@
 #include "experiment/sha256.h"
 #include "experiment/sweep.h"
 #include "experiment/theory.h"
+#include "lab/causes_chart.h"
+#include "lab/chart_caption.h"
 #include "lab/commands.h"
 #include "lab/lab_files.h"
 #include "lab/named_results.h"
@@ -33,22 +35,6 @@ namespace lab {
 
 namespace {
 
-// The settings a chart's reader needs to know what was measured.
-std::string chartCaption(const SweepOptions& options) {
-  std::ostringstream text;
-  text << options.config.lambdaCount << " wavelengths, " << options.config.fiberCount
-       << (options.config.fiberCount == 1 ? " fibre, " : " fibres, ") << options.traffic.calls
-       << " calls per pair, " << options.traffic.holding << " holding times of mean "
-       << options.traffic.meanHolding << " ticks, " << options.routing << " routing, ";
-  if (options.targetCi > 0.0) {
-    text << "seeds until +-" << options.targetCi << " x the mean (" << options.minSeeds << " to "
-         << options.maxSeeds << ")";
-  } else {
-    text << options.seeds << (options.seeds == 1 ? " seed" : " seeds");
-  }
-  return text.str();
-}
-
 // Comment lines that say which program, command, network and routing made a CSV.
 std::string provenanceLines(const LabIo& io, const std::string& network,
                             const std::string& routing) {
@@ -58,9 +44,10 @@ std::string provenanceLines(const LabIo& io, const std::string& network,
 }
 
 void writeCurve(const std::vector<experiment::SeedRun>& runs, const std::string& csvPath,
-                const std::string& svgPath, const std::string& title,
-                const std::string& runsCsvPath, const std::string& provenance,
-                const std::string& caption, const experiment::ReferenceCurve* reference = nullptr) {
+                const std::string& svgPath, const std::string& runsCsvPath,
+                const std::string& provenance, const std::string& causesSvgPath,
+                const ChartSettings& settings, const std::string& title,
+                const experiment::ReferenceCurve* reference = nullptr) {
   if (!runsCsvPath.empty()) {
     std::ostringstream rows;
     rows << provenance;
@@ -72,7 +59,13 @@ void writeCurve(const std::vector<experiment::SeedRun>& runs, const std::string&
   csv << provenance;
   experiment::writeCurveCsv(csv, points, reference);
   writeFile(csvPath, csv.str());
-  writeFile(svgPath, blockingChartSvg(points, title, caption, reference));
+  ChartText chart{title, chartCaption(settings, runs, reference), settings.paths == 1};
+  writeFile(svgPath, blockingChartSvg(points, chart, reference));
+  if (!causesSvgPath.empty()) {
+    // The theory gives no causes: its words stay off this chart.
+    chart.caption = chartCaption(settings, runs);
+    writeFile(causesSvgPath, causesChartSvg(points, chart));
+  }
 }
 
 // Theory's curve named by `name` on the runs' network, settings, routing and loads; none
@@ -257,6 +250,13 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
         "--target-ci decides between runs whether to add seeds; it cannot be "
         "written as a jobs file");
   }
+  if (!options.jobsFile.empty() && (!options.causesSvg.empty() || !options.recordsDir.empty())) {
+    throw UsageError(!options.causesSvg.empty()
+                         ? "--svg-causes is drawn from runs that --jobs-file does not make: give "
+                           "it to collect with the records"
+                         : "--records keeps runs that --jobs-file does not make: its command "
+                           "lines write each run's record to --results-dir");
+  }
   if (options.minSeeds > options.maxSeeds) {
     throw UsageError("--min-seeds " + std::to_string(options.minSeeds) + " is above --max-seeds " +
                      std::to_string(options.maxSeeds));
@@ -330,14 +330,11 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   } else {
     runs = runRound(tasks);
   }
-  writeCurve(runs, options.csv, options.svg, options.title, options.runsCsv,
+  writeCurve(runs, options.csv, options.svg, options.runsCsv,
              provenanceLines(io, "topology: " + options.topology + " sha256 " + topology.sha256,
                              options.routing),
-             chartCaption(options), reference ? &*reference : nullptr);
-  if (!options.causesSvg.empty()) {
-    writeFile(options.causesSvg,
-              causesChartSvg(experiment::curvePoints(runs), options.title, chartCaption(options)));
-  }
+             options.causesSvg, sweepChartSettings(options), options.title,
+             reference ? &*reference : nullptr);
   io.err << runs.size() << " runs written to " << options.csv << " and " << options.svg
          << (options.causesSvg.empty() ? "" : ", causes in " + options.causesSvg)
          << (options.runsCsv.empty() ? "" : " (every run in " + options.runsCsv + ")") << '\n';
@@ -380,12 +377,14 @@ int collectCommand(const CollectOptions& options, LabIo& io) {
       collectReference(options, firstRecord, runs);
   // Merged runs share their routing: the identity holds it.
   const std::string routing = first->settings.value("routing", std::string("console"));
-  writeCurve(runs, options.csv, options.svg, options.title, options.runsCsv,
+  writeCurve(runs, options.csv, options.svg, options.runsCsv,
              provenanceLines(
                  io, !first->network.empty() ? "network (as loaded) sha256 " + first->network : "",
                  routing),
-             routing + " routing", reference ? &*reference : nullptr);
+             options.causesSvg, recordChartSettings(firstRecord), options.title,
+             reference ? &*reference : nullptr);
   io.err << runs.size() << " runs collected into " << options.csv << " and " << options.svg
+         << (options.causesSvg.empty() ? "" : ", causes in " + options.causesSvg)
          << (options.runsCsv.empty() ? "" : " (every run in " + options.runsCsv + ")") << '\n';
   return 0;
 }

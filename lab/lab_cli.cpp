@@ -258,6 +258,8 @@ void addCollect(CLI::App& app, CollectOptions& options) {
   collect->add_option("--title", options.title, "Chart title")->capture_default_str();
   collect->add_option("--runs-csv", options.runsCsv,
                       "CSV output with one row per run (every seed)");
+  collect->add_option("--svg-causes", options.causesSvg,
+                      "SVG chart of blocking by cause against load, a panel per cause");
   collect->add_option("--reference", options.reference,
                       "Theory's curve beside the measured one, as in sweep: efp, exact or erlang");
   collect->add_option("--topology", options.topology,

@@ -87,16 +87,17 @@ TEST(Sweep, CsvHasOneRowPerPointWithTheMeanAndIntervalOverSeeds) {
   EXPECT_EQ(rows[4][0], "4");
   EXPECT_LT(std::stod(rows[1][6]), std::stod(rows[2][6])) << "more load, more blocking";
   const std::string svg = ScratchDirectory::read(dir.file("s.svg"));
-  // The legend names the policies as the console's menu does, and the interval in ticks.
-  EXPECT_NE(svg.find(">Balanceado (2)<"), std::string::npos);
-  EXPECT_NE(svg.find(">Least Loaded balanceado (4)<"), std::string::npos);
+  // The legend names the policies by what they do, and the interval in ticks.
+  EXPECT_NE(svg.find(">In turn (2)<"), std::string::npos);
+  EXPECT_NE(svg.find(">Least loaded, first found (4)<"), std::string::npos);
   EXPECT_NE(svg.find(">refresh at every call<"), std::string::npos);
   // Two lines, told apart by their dashes and markers as well as their colours.
   EXPECT_NE(svg.find("stroke-dasharray=\"8,4\""), std::string::npos);
   EXPECT_NE(svg.find("<rect x="), std::string::npos);
   // The caption says what was measured; three seeds give error bars and say so.
-  EXPECT_NE(svg.find("2 wavelengths, 1 fibre, 300 calls per pair"), std::string::npos);
-  EXPECT_NE(svg.find("error bars: 95% CI over seeds"), std::string::npos);
+  EXPECT_NE(svg.find("2 wavelengths per fibre, 1 fibre per link"), std::string::npos);
+  EXPECT_NE(svg.find("300 calls per pair"), std::string::npos);
+  EXPECT_NE(svg.find("Error bars: 95% confidence intervals"), std::string::npos);
 }
 
 TEST(Sweep, JobLinesRunSeparatelyAndCollectedGiveTheSameCsv) {
@@ -193,10 +194,9 @@ TEST(Sweep, CausesChartHasAPanelPerCauseThatBlockedAnyCall) {
   const std::string svg = ScratchDirectory::read(dir.file("causes.svg"));
   // Two wavelengths on one fibre with fresh views: the assignment blocks, the live network
   // never refuses.
-  EXPECT_NE(svg.find(": No hay Lamdas (type 0)<"), std::string::npos);
-  EXPECT_EQ(svg.find(": Error Actualizacion"), std::string::npos);
-  EXPECT_EQ(svg.find(": Without a path"), std::string::npos);
-  EXPECT_NE(svg.find("<svg x=\"0\" y=\"0\""), std::string::npos) << "panels nest";
+  EXPECT_NE(svg.find(">No free wavelength (type 0)<"), std::string::npos);
+  EXPECT_EQ(svg.find(">Update error, stale view"), std::string::npos);
+  EXPECT_EQ(svg.find(">Without a path<"), std::string::npos);
 }
 
 TEST(Sweep, CollectRefusesRunsThatDoNotBelongTogether) {
