@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "experiment/routing_choice.h"
+#include "experiment/shell_words.h"
 
 namespace experiment {
 
@@ -18,17 +19,6 @@ std::string shortest(double value) {
   char buffer[64];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
   return std::string(buffer, result.ptr);
-}
-
-std::string shellQuoted(const std::string& word) {
-  const bool plain = !word.empty() && std::all_of(word.begin(), word.end(), [](char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) ||
-           std::string_view("-_./=:,+").find(c) != std::string_view::npos;
-  });
-  if (plain) return word;
-  std::string quoted = "'";
-  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
 }
 
 }  // namespace
@@ -167,12 +157,7 @@ std::string jobLine(const SweepPlan& plan, const SweepTask& task, std::size_t in
   } else {
     all.insert(load, {"--traffic", plan.matrixPath});
   }
-  std::string line;
-  for (const std::string& word : all) {
-    if (!line.empty()) line += ' ';
-    line += shellQuoted(word);
-  }
-  return line;
+  return shellCommand(all);
 }
 
 }  // namespace experiment

@@ -38,7 +38,7 @@ namespace {
 // Comment lines that say which program, command, network and routing made a CSV.
 std::string provenanceLines(const LabIo& io, const std::string& network,
                             const std::string& routing) {
-  return "# wrnsim-lab " + std::string(kVersion) + "\n# command: " + io.commandLine + "\n" +
+  return "# wrnsim-lab " + versionText() + "\n# command: " + io.commandLine + "\n" +
          (network.empty() ? "" : "# " + network + "\n") + "# routing: " + routing + "\n" +
          "# made: " + utcNow() + "\n";
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "experiment/routing_choice.h"
+#include "experiment/shell_words.h"
 #include "lab/command_files.h"
 #include "lab/draw_command.h"
 #include "lab/theory_command.h"
@@ -310,12 +311,9 @@ int runLab(int argc, const char* const* argv, LabIo& io) {
   CLI::App app("wrnsim-lab: traffic generation, batch runs and blocking curves for wrnsim",
                "wrnsim-lab");
   app.require_subcommand(1);
-  app.set_version_flag("--version", std::string("wrnsim-lab ") + kVersion);
-  io.commandLine.clear();
-  for (int i = 0; i < argc; ++i) {
-    if (i > 0) io.commandLine += ' ';
-    io.commandLine += argv[i];
-  }
+  app.set_version_flag("--version", "wrnsim-lab " + versionText());
+  // Quoted, so that the line recorded with a result can be pasted back into a shell.
+  io.commandLine = experiment::shellCommand({argv, argv + argc});
   GenOptions gen;
   RunOptions run;
   SweepOptions sweep;

@@ -155,13 +155,15 @@ nlohmann::json runToJson(const experiment::ExperimentPlan& plan, const RunLabel&
       {"run_seconds", result.seconds},
   };
   if (result.generatedLoad) document["traffic"]["measured_load"] = *result.generatedLoad;
-  document["provenance"] = {{"program", "wrnsim-lab"},
-                            {"version", kVersion},
-                            {"command_line", label.commandLine},
-                            {"made", utcNow()},
-                            {"topology_file", label.topology},
-                            {"topology_sha256", label.topologySha256},
-                            {"network_sha256", result.networkSha256}};
+  document["provenance"] = {
+      {"program", "wrnsim-lab"},
+      {"version", kVersion},
+      {"commit", *kCommit != '\0' ? nlohmann::json(kCommit) : nlohmann::json()},
+      {"command_line", label.commandLine},
+      {"made", utcNow()},
+      {"topology_file", label.topology},
+      {"topology_sha256", label.topologySha256},
+      {"network_sha256", result.networkSha256}};
   return document;
 }
 

@@ -108,7 +108,7 @@ TEST(LabCli, AnOutputFileThatCannotBeWrittenIsRefusedBeforeTheRun) {
 TEST(LabCli, ResultsSayWhichProgramCommandAndNetworkMadeThem) {
   const auto version = runLab({"--version"});
   EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out, std::string("wrnsim-lab ") + lab::kVersion + "\n");
+  EXPECT_EQ(version.out, "wrnsim-lab " + lab::versionText() + "\n");
   EXPECT_NE(std::string(lab::kVersion), "");
 
   ScratchDirectory dir("lab-cli-provenance");
@@ -119,6 +119,11 @@ TEST(LabCli, ResultsSayWhichProgramCommandAndNetworkMadeThem) {
   const nlohmann::json provenance = nlohmann::json::parse(run.out).at("provenance");
   EXPECT_EQ(provenance.at("program"), "wrnsim-lab");
   EXPECT_EQ(provenance.at("version"), lab::kVersion);
+  if (*lab::kCommit != '\0') {
+    EXPECT_EQ(provenance.at("commit"), lab::kCommit);
+  } else {
+    EXPECT_TRUE(provenance.at("commit").is_null());
+  }
   EXPECT_EQ(provenance.at("topology_file"), ring);
   EXPECT_EQ(provenance.at("topology_sha256"), experiment::sha256Hex(kRing));
   EXPECT_EQ(provenance.at("network_sha256").get<std::string>().size(), 64u);
