@@ -59,7 +59,8 @@ void writeCurveCsv(std::ostream& out, const std::vector<CurvePoint>& points,
                    const ReferenceCurve* reference) {
   out << "policy,interval,load,seeds,offered,carried,blocking_mean,ci95_low,ci95_high,"
          "runs_without_offered";
-  for (const char* name : kCauseNames) out << ',' << name;
+  // Shares, not counts: named apart from the runs CSV's counts.
+  for (const char* name : kCauseNames) out << ",share_" << name;
   if (reference != nullptr) out << ',' << reference->column;
   out << '\n';
   const auto precision = out.precision(10);

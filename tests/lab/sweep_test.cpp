@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "experiment/statistics.h"
@@ -49,12 +51,13 @@ TEST(Sweep, CsvHasOneRowPerPointWithTheMeanAndIntervalOverSeeds) {
   ASSERT_EQ(outcome.status, 0) << outcome.err;
   const auto rows = csvRows(ScratchDirectory::read(dir.file("s.csv")));
   ASSERT_EQ(rows.size(), 5u);
-  EXPECT_EQ(rows[0],
-            (std::vector<std::string>{
-                "policy", "interval", "load", "seeds", "offered", "carried", "blocking_mean",
-                "ci95_low", "ci95_high", "runs_without_offered", "no_wavelength", "no_regenerator",
-                "no_wavelength_no_regenerator", "no_wavelength_with_regenerator",
-                "assignment_without_cause", "update_error", "without_path"}));
+  EXPECT_EQ(
+      rows[0],
+      (std::vector<std::string>{
+          "policy", "interval", "load", "seeds", "offered", "carried", "blocking_mean", "ci95_low",
+          "ci95_high", "runs_without_offered", "share_no_wavelength", "share_no_regenerator",
+          "share_no_wavelength_no_regenerator", "share_no_wavelength_with_regenerator",
+          "share_assignment_without_cause", "share_update_error", "share_without_path"}));
   experiment::SweepPlan plan;
   plan.topologyText = kRing;
   plan.config.lambdaCount = 2;
@@ -98,6 +101,48 @@ TEST(Sweep, CsvHasOneRowPerPointWithTheMeanAndIntervalOverSeeds) {
   EXPECT_NE(svg.find("2 wavelengths per fibre, 1 fibre per link"), std::string::npos);
   EXPECT_NE(svg.find("300 calls per pair"), std::string::npos);
   EXPECT_NE(svg.find("Error bars: 95% confidence intervals"), std::string::npos);
+}
+
+// The column names of the README's table headed `heading`, in order; a row naming several
+// alternatives (the reference's column) is left out.
+std::vector<std::string> readmeColumns(const std::string& heading) {
+  std::ifstream in(WRNSIM_README);
+  std::vector<std::string> columns;
+  bool inside = false;
+  for (std::string line; std::getline(in, line);) {
+    if (line == "  " + heading) inside = true;
+    if (!inside) continue;
+    if (line.starts_with("  | `")) {
+      const std::string cell = line.substr(4, line.find(" |", 4) - 4);
+      if (cell.find(',') == std::string::npos && cell.find(" or ") == std::string::npos) {
+        columns.push_back(cell.substr(1, cell.size() - 2));
+      }
+    } else if (!columns.empty() && !line.starts_with("  |")) {
+      break;
+    }
+  }
+  return columns;
+}
+
+TEST(Sweep, CsvColumnsAreThoseTheReadmeLists) {
+  ScratchDirectory dir("lab-columns");
+  const std::string ring = dir.write("ring.con", kRing);
+  const auto outcome = runLab({"sweep", "--topology", ring, "--loads", "0.5", "--seeds", "2",
+                               "--calls", "50", "--csv", dir.file("s.csv"), "--svg",
+                               dir.file("s.svg"), "--runs-csv", dir.file("runs.csv")});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  const std::vector<std::string> sweep = readmeColumns("Sweep CSV:");
+  const std::vector<std::string> runs = readmeColumns("Runs CSV:");
+  ASSERT_GT(sweep.size(), 10u);
+  ASSERT_GT(runs.size(), 10u);
+  EXPECT_EQ(csvRows(ScratchDirectory::read(dir.file("s.csv"))).front(), sweep);
+  EXPECT_EQ(csvRows(ScratchDirectory::read(dir.file("runs.csv"))).front(), runs);
+  // A share is never named as a count.
+  for (const std::string& column : sweep) {
+    EXPECT_TRUE(std::find(runs.begin(), runs.end(), column) == runs.end() ||
+                column.find("no_") == std::string::npos)
+        << column;
+  }
 }
 
 TEST(Sweep, JobLinesRunSeparatelyAndCollectedGiveTheSameCsv) {
