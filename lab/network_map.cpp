@@ -156,23 +156,27 @@ void writeScale(std::ostringstream& svg, double top, const std::string& heading,
   svg << "</g>\n";
 }
 
-std::string placementWords(const Placement& placement, std::size_t nodes) {
+std::vector<std::string> placementWords(const Placement& placement, std::size_t nodes) {
   switch (placement.layout) {
     case Layout::kCoordinates: {
-      std::string words =
+      std::vector<std::string> words = {
           "Nodes placed by longitude and latitude (equirectangular, longitude scaled by the "
-          "cosine of the mean latitude, north up)";
-      if (!placement.unplaced.empty()) {
-        words += "; " + std::to_string(placement.unplaced.size()) + " of " + std::to_string(nodes) +
-                 " without coordinates set in a row under the map";
+          "cosine of the mean latitude, north up)."};
+      if (!placement.withoutCoordinates.empty()) {
+        words.push_back(std::to_string(placement.withoutCoordinates.size()) + " of " +
+                        std::to_string(nodes) +
+                        " nodes have no coordinates: placed by springs among their neighbours, "
+                        "the others held where they are (their tooltips say so).");
       }
       return words;
     }
     case Layout::kForce:
-      return "No coordinates used: spring layout started from a circle, the same for the same "
-             "network";
+      return {
+          "No coordinates used: spring layout started from a circle, the same for the same "
+          "network."};
     default:
-      return "No coordinates used: nodes on a circle in node order, node 0 at the top, clockwise";
+      return {
+          "No coordinates used: nodes on a circle in node order, node 0 at the top, clockwise."};
   }
 }
 
@@ -203,11 +207,13 @@ std::string networkMapSvg(const NetworkMap& map, Layout layout) {
   const double radius = dense ? 3.5 : (nodes > 30 ? 5.5 : 8.0);
   const double fontSize = dense ? 9.0 : 11.0;
   const std::optional<MapResult>& result = map.result;
+  std::vector<bool> guessed(nodes, false);
+  for (int node : placement.withoutCoordinates) guessed[static_cast<std::size_t>(node)] = true;
 
   std::vector<std::string> caption;
   caption.push_back(std::to_string(nodes) + " nodes, " + std::to_string(map.links.size()) +
                     " links (the two directions of a link drawn as one line).");
-  caption.push_back(placementWords(placement, nodes) + ".");
+  for (std::string& words : placementWords(placement, nodes)) caption.push_back(std::move(words));
   const double linkMost = result ? largest(result->linkValues) : 0.0;
   double originMost = 0.0;
   std::int64_t marked = 0, shortPairs = 0, limitedPairs = 0;
@@ -269,6 +275,7 @@ std::string networkMapSvg(const NetworkMap& map, Layout layout) {
   svg << "</g>\n<g class=\"nodes\">\n";
   for (std::size_t n = 0; n < nodes; ++n) {
     std::string tip = std::to_string(n) + ": " + map.names[n];
+    if (guessed[n]) tip += " (no coordinates: placed among its neighbours)";
     std::string fill = "#3f6fb0";
     bool isMarked = false;
     if (result) {

@@ -1,11 +1,13 @@
 // The network map and the draw command: an element per node and per link, the colour scale
-// against known counts, where nodes go, names thinned, and bad inputs refused.
+// against known counts, where nodes go (those without coordinates among their neighbours),
+// names thinned, and bad inputs refused.
 #include "lab/network_map.h"
 
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
 #include <regex>
+#include <set>
 
 #include "lab_test_support.h"
 
@@ -149,19 +151,20 @@ TEST(NetworkMap, PlacesNodesByCoordinatesNorthUp) {
   const lab::Frame frame{0, 0, 800, 600};
   const lab::Placement placement = lab::placeNodes(places, 4, {}, lab::Layout::kAuto, frame);
   EXPECT_EQ(placement.layout, lab::Layout::kCoordinates);
-  EXPECT_EQ(placement.unplaced, (std::vector<int>{3}));
+  EXPECT_EQ(placement.withoutCoordinates, (std::vector<int>{3}));
   const auto& p = placement.points;
   EXPECT_LT(p[0].y, p[1].y);  // Oslo above Roma
   EXPECT_LT(p[2].x, p[1].x);  // Madrid left of Roma
-  // The map keeps its proportions: 14.45 degrees of longitude squeezed by cos(47.4) against
-  // 19.5 of latitude, fitted to the height left above the row.
+  // The map keeps its proportions: 16.2 degrees of longitude squeezed by cos(47.4) against
+  // 19.5 of latitude.
   const double height = p[2].y - p[0].y;
   const double width = p[1].x - p[2].x;
   EXPECT_NEAR(width / height, 16.2 * std::cos(47.4 * 3.14159265 / 180) / 19.5, 0.01);
-  EXPECT_NEAR(p[3].y, 600, 1e-9);
   for (const lab::Point& point : p) {
     EXPECT_GE(point.x, 0);
     EXPECT_LE(point.x, 800);
+    EXPECT_GE(point.y, 0);
+    EXPECT_LE(point.y, 600);
   }
   EXPECT_THROW(lab::placeNodes({}, 3, {}, lab::Layout::kCoordinates, frame), std::invalid_argument);
 
@@ -174,6 +177,70 @@ TEST(NetworkMap, PlacesNodesByCoordinatesNorthUp) {
     EXPECT_GE(once.points[n].y, 0);
     EXPECT_LE(once.points[n].y, 600);
   }
+}
+
+TEST(NetworkMap, PlacesNodesWithoutCoordinatesAmongTheirNeighbours) {
+  // Four cities; three nodes without coordinates hang from Lisboa, a chain of two from
+  // Helsinki, and one sits between Lisboa and Roma.
+  std::vector<topology::NodePlace> places = {{"Lisboa", -9.1, 38.7},
+                                             {"Helsinki", 24.9, 60.2},
+                                             {"Roma", 12.5, 41.9},
+                                             {"Dublin", -6.3, 53.3}};
+  places.resize(10);
+  const std::vector<std::pair<int, int>> links = {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {0, 4}, {0, 5},
+                                                  {0, 6}, {1, 7}, {7, 8}, {0, 9}, {2, 9}};
+  const lab::Frame frame{0, 0, 800, 600};
+  const lab::Placement placement = lab::placeNodes(places, 10, links, lab::Layout::kAuto, frame);
+  EXPECT_EQ(placement.withoutCoordinates, (std::vector<int>{4, 5, 6, 7, 8, 9}));
+  const auto& p = placement.points;
+  auto distance = [&](int a, int b) {
+    return std::hypot(p[static_cast<std::size_t>(a)].x - p[static_cast<std::size_t>(b)].x,
+                      p[static_cast<std::size_t>(a)].y - p[static_cast<std::size_t>(b)].y);
+  };
+  // Each hanging node is nearer the city it hangs from than any other city.
+  for (const auto& [node, city] :
+       std::vector<std::pair<int, int>>{{4, 0}, {5, 0}, {6, 0}, {7, 1}}) {
+    for (int other = 0; other < 4; ++other) {
+      if (other == city) continue;
+      EXPECT_LT(distance(node, city), distance(node, other)) << node;
+    }
+  }
+  EXPECT_LT(distance(8, 1), distance(8, 0));
+  EXPECT_LT(distance(9, 0) + distance(9, 2), 1.5 * distance(0, 2));
+  // Fanned out, not stacked or set in a row.
+  EXPECT_GT(distance(4, 5), 5.0);
+  EXPECT_GT(distance(5, 6), 5.0);
+  EXPECT_GT(distance(4, 6), 5.0);
+  std::set<long> rows;
+  for (int node : placement.withoutCoordinates)
+    rows.insert(std::lround(p[static_cast<std::size_t>(node)].y));
+  EXPECT_GT(rows.size(), 3U);
+  for (const lab::Point& point : p) {
+    EXPECT_GE(point.x, 0);
+    EXPECT_LE(point.x, 800);
+    EXPECT_GE(point.y, 0);
+    EXPECT_LE(point.y, 600);
+  }
+  // The cities stay where their coordinates put them, and the picture is the same each time.
+  const lab::Placement cities = lab::placeNodes(places, 4, {}, lab::Layout::kAuto, frame);
+  const lab::Placement again = lab::placeNodes(places, 10, links, lab::Layout::kAuto, frame);
+  for (std::size_t n = 0; n < 10; ++n) {
+    if (n < 4) {
+      EXPECT_NEAR(p[n].x, cities.points[n].x, 1e-9);
+      EXPECT_NEAR(p[n].y, cities.points[n].y, 1e-9);
+    }
+    EXPECT_EQ(p[n].x, again.points[n].x);
+  }
+
+  lab::NetworkMap map;
+  for (int n = 0; n < 10; ++n) map.names.push_back("n" + std::to_string(n));
+  map.places = places;
+  map.links = links;
+  const std::string svg = lab::networkMapSvg(map, lab::Layout::kAuto);
+  EXPECT_NE(svg.find("6 of 10 nodes have no coordinates: placed by springs among their neighbours"),
+            svg.npos);
+  EXPECT_NE(svg.find("<title>4: n4 (no coordinates: placed among its neighbours)</title>"),
+            svg.npos);
 }
 
 TEST(NetworkMap, LeavesOutNamesThatWouldOverlap) {
