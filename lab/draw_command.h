@@ -1,7 +1,8 @@
-// The draw command: a network, and optionally where a run's calls were blocked, as an SVG map.
+// The draw command: a network, and optionally where runs' calls were blocked, as an SVG map.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "lab/commands.h"
 
@@ -9,10 +10,10 @@ namespace lab {
 
 struct DrawOptions {
   std::string topology;
-  // A `run --json` record of a run on this network; none when empty.
-  std::string result;
+  // `run --json` records of runs of one point on this network, averaged; none when empty.
+  std::vector<std::string> results;
   std::string output;
-  // "blocking" (blocking events) or "occupancy".
+  // A name linkMeasureFromName knows.
   std::string colourBy = "blocking";
   // auto, coordinates, circle or force.
   std::string layout = "auto";
@@ -20,8 +21,9 @@ struct DrawOptions {
   std::string title;
 };
 
-// Writes the map. Throws UsageError, leaving no file, for a topology or result that cannot be
-// read, a result of another network, or a layout the network cannot have.
+// Writes the map. Throws UsageError, leaving no file, for a topology or record that cannot be
+// read, a record of another network, records mapResultOf refuses together, or a layout the
+// network cannot have.
 int drawCommand(const DrawOptions& options, LabIo& io);
 
 }  // namespace lab

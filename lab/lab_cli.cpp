@@ -270,11 +270,15 @@ void addCollect(CLI::App& app, CollectOptions& options) {
 }
 
 void addDraw(CLI::App& app, DrawOptions& options) {
-  CLI::App* draw = app.add_subcommand("draw", "Draw a network, and where a run blocked, as SVG");
+  CLI::App* draw = app.add_subcommand("draw", "Draw a network, and where runs blocked, as SVG");
   draw->add_option("--topology", options.topology, "Topology file")->required();
-  draw->add_option("--result", options.result, "A 'run --json' record of a run on it");
+  draw->add_option("--result", options.results,
+                   "'run --json' records of runs on it, of one point (seeds of one sweep point), "
+                   "averaged; repeat it or list several");
   draw->add_option("--color-by", options.colourBy,
-                   "What colours the links: blocking (events) or occupancy (mean)")
+                   "What colours the links: blocking (events of every cause per counted tick: "
+                   "the assignment's types 0-3 and update errors' refused hops), assignment "
+                   "(types 0-3 only), update-errors (type 4 only) or occupancy (mean)")
       ->capture_default_str();
   draw->add_option("--layout", options.layout,
                    "auto (coordinates when there are any, else circle), coordinates, circle "

@@ -102,6 +102,146 @@ std::vector<Point> force(int nodeCount, const std::vector<std::pair<int, int>>& 
   return points;
 }
 
+using Adjacency = std::vector<std::vector<std::size_t>>;
+
+Adjacency adjacencyOf(int nodeCount, const std::vector<std::pair<int, int>>& links) {
+  Adjacency next(static_cast<std::size_t>(nodeCount));
+  for (const auto& [a, b] : links) {
+    if (a == b) continue;
+    next[static_cast<std::size_t>(a)].push_back(static_cast<std::size_t>(b));
+    next[static_cast<std::size_t>(b)].push_back(static_cast<std::size_t>(a));
+  }
+  return next;
+}
+
+// How far apart the springs hold linked nodes: the median link between nodes with
+// coordinates, so that guessed nodes look like their region, within sensible bounds.
+double springLength(const std::vector<Point>& points, const std::vector<bool>& fixed,
+                    const std::vector<std::pair<int, int>>& links, const Frame& frame) {
+  std::vector<double> lengths;
+  for (const auto& [a, b] : links) {
+    const auto i = static_cast<std::size_t>(a), j = static_cast<std::size_t>(b);
+    if (!fixed[i] || !fixed[j]) continue;
+    const double length = std::hypot(points[i].x - points[j].x, points[i].y - points[j].y);
+    if (length > 0.0) lengths.push_back(length);
+  }
+  const double side = std::min(frame.width, frame.height);
+  double length = side / std::sqrt(static_cast<double>(std::max<std::size_t>(points.size(), 1)));
+  if (!lengths.empty()) {
+    std::nth_element(lengths.begin(), lengths.begin() + lengths.size() / 2, lengths.end());
+    length = lengths[lengths.size() / 2];
+  }
+  return std::clamp(length, side / 40.0, side / 8.0);
+}
+
+// Where the springs start: each moving node a spring's length from the mean of its neighbours
+// already started, in rounds outwards from the fixed nodes, each node's turn around the
+// neighbour it hangs from a golden angle on from the last, so that leaves fan out. Nodes no
+// fixed node reaches start on a ring about the middle.
+void startMoving(std::vector<Point>& points, const std::vector<bool>& fixed, const Adjacency& next,
+                 double length, const Frame& frame) {
+  constexpr double kGoldenAngle = 2.39996322972865332;
+  std::vector<bool> started = fixed;
+  std::vector<int> turns(points.size(), 0);
+  for (bool grew = true; grew;) {
+    grew = false;
+    std::vector<std::pair<std::size_t, Point>> round;
+    for (std::size_t n = 0; n < points.size(); ++n) {
+      if (started[n]) continue;
+      Point mean;
+      std::size_t count = 0, hub = n;
+      for (std::size_t m : next[n]) {
+        if (!started[m]) continue;
+        if (count == 0) hub = m;
+        mean.x += points[m].x;
+        mean.y += points[m].y;
+        ++count;
+      }
+      if (count == 0) continue;
+      const double angle = kGoldenAngle * turns[hub]++;
+      round.push_back({n,
+                       {mean.x / static_cast<double>(count) + length * std::cos(angle),
+                        mean.y / static_cast<double>(count) + length * std::sin(angle)}});
+    }
+    for (const auto& [n, point] : round) {
+      points[n] = point;
+      started[n] = true;
+      grew = true;
+    }
+  }
+  const std::size_t stray =
+      static_cast<std::size_t>(std::count(started.begin(), started.end(), false));
+  std::size_t i = 0;
+  for (std::size_t n = 0; n < points.size(); ++n) {
+    if (started[n]) continue;
+    const double angle =
+        2.0 * std::numbers::pi * static_cast<double>(i++) / static_cast<double>(stray);
+    points[n] = {frame.left + frame.width / 2.0 + frame.width / 4.0 * std::sin(angle),
+                 frame.top + frame.height / 2.0 - frame.height / 4.0 * std::cos(angle)};
+  }
+}
+
+// Fruchterman and Reingold's springs on the moving nodes only, in drawing units, kept inside
+// the frame. Repulsion reaches three spring lengths, so a guessed node makes room around
+// itself without being pushed away from the region its neighbours are in.
+void settleMoving(std::vector<Point>& points, const std::vector<bool>& fixed, const Adjacency& next,
+                  double length, const Frame& frame) {
+  std::vector<std::size_t> moving;
+  for (std::size_t n = 0; n < points.size(); ++n) {
+    if (!fixed[n]) moving.push_back(n);
+  }
+  const double reach = 1.5 * length;
+  double step = length;
+  std::vector<Point> shift(moving.size());
+  for (int round = 0; round < 150; ++round) {
+    for (std::size_t i = 0; i < moving.size(); ++i) {
+      const std::size_t a = moving[i];
+      Point push;
+      for (std::size_t b = 0; b < points.size(); ++b) {
+        if (b == a) continue;
+        double dx = points[a].x - points[b].x;
+        double dy = points[a].y - points[b].y;
+        double distance = std::hypot(dx, dy);
+        if (distance >= reach) continue;
+        if (distance < 1e-6) {
+          // Nodes on one spot part in a direction fixed by their numbers.
+          const double angle = static_cast<double>(a * 7 + b);
+          dx = std::cos(angle);
+          dy = std::sin(angle);
+          distance = 1e-6;
+        } else {
+          dx /= distance;
+          dy /= distance;
+        }
+        const double force = length * length / std::max(distance, 1.0);
+        push.x += dx * force;
+        push.y += dy * force;
+      }
+      for (std::size_t b : next[a]) {
+        const double dx = points[b].x - points[a].x;
+        const double dy = points[b].y - points[a].y;
+        const double pull = std::hypot(dx, dy) / length;
+        push.x += dx * pull;
+        push.y += dy * pull;
+      }
+      shift[i] = push;
+    }
+    for (std::size_t i = 0; i < moving.size(); ++i) {
+      Point& p = points[moving[i]];
+      const double size = std::hypot(shift[i].x, shift[i].y);
+      if (size > 0.0) {
+        const double move = std::min(size, step);
+        p.x += shift[i].x / size * move;
+        p.y += shift[i].y / size * move;
+      }
+      // Also a node the forces balance outside, where it may have started.
+      p.x = std::clamp(p.x, frame.left, frame.left + frame.width);
+      p.y = std::clamp(p.y, frame.top, frame.top + frame.height);
+    }
+    step = std::max(step * 0.96, length / 100.0);
+  }
+}
+
 }  // namespace
 
 std::optional<Layout> layoutFromName(const std::string& name) {
@@ -142,19 +282,17 @@ Placement placeNodes(const std::vector<topology::NodePlace>& places, int nodeCou
     placement.points[static_cast<std::size_t>(node)] = {*place.longitude * squeeze,
                                                         -*place.latitude};
   }
-  // The row under the map takes a tenth of the frame when some nodes have no place.
-  Frame map = frame;
+  fit(placement.points, placed, frame);
+  std::vector<bool> fixed(static_cast<std::size_t>(nodeCount), false);
+  for (int node : placed) fixed[static_cast<std::size_t>(node)] = true;
   for (int node = 0; node < nodeCount; ++node) {
-    if (!hasPlace(places, node)) placement.unplaced.push_back(node);
+    if (!fixed[static_cast<std::size_t>(node)]) placement.withoutCoordinates.push_back(node);
   }
-  if (!placement.unplaced.empty()) map.height = frame.height * 0.9;
-  fit(placement.points, placed, map);
-  const std::size_t row = placement.unplaced.size();
-  for (std::size_t i = 0; i < row; ++i) {
-    placement.points[static_cast<std::size_t>(placement.unplaced[i])] = {
-        frame.left + frame.width * (static_cast<double>(i) + 0.5) / static_cast<double>(row),
-        frame.top + frame.height};
-  }
+  if (placement.withoutCoordinates.empty()) return placement;
+  const Adjacency next = adjacencyOf(nodeCount, links);
+  const double length = springLength(placement.points, fixed, links, frame);
+  startMoving(placement.points, fixed, next, length, frame);
+  settleMoving(placement.points, fixed, next, length, frame);
   return placement;
 }
 

@@ -1,5 +1,6 @@
 // Where a network's nodes go on a drawing: by their coordinates on a simple map projection,
-// or, for networks without them, by a layout that depends on nothing but the network.
+// or, for nodes and networks without them, by a layout that depends on nothing but the
+// network.
 #pragma once
 
 #include <optional>
@@ -38,14 +39,16 @@ struct Placement {
   std::vector<Point> points;
   // The layout used (never kAuto).
   Layout layout = Layout::kCircle;
-  // With coordinates, the nodes that have none: set in a row under the map.
-  std::vector<int> unplaced;
+  // With coordinates, the nodes that have none, in node order: placed by springs among
+  // their neighbours, the nodes with coordinates held where they are.
+  std::vector<int> withoutCoordinates;
 };
 
 // A point inside `frame` for every node 0 .. nodeCount - 1. Coordinates are projected
 // equirectangularly, longitude scaled by the cosine of the mean latitude, and fitted to the
-// frame keeping their proportions, north up. `links` (node pairs) only shape the force
-// layout. Throws std::invalid_argument for kCoordinates when no node has both coordinates.
+// frame keeping their proportions, north up. `links` (node pairs) only shape the spring
+// layouts, which give the same points for the same input. Throws std::invalid_argument for
+// kCoordinates when no node has both coordinates.
 Placement placeNodes(const std::vector<topology::NodePlace>& places, int nodeCount,
                      const std::vector<std::pair<int, int>>& links, Layout layout,
                      const Frame& frame);

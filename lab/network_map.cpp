@@ -15,7 +15,7 @@ constexpr double kMapBottom = 690.0;
 constexpr Frame kFrame{60.0, 60.0, 740.0, 610.0};
 constexpr double kLegendLeft = 870.0;
 constexpr const char* kNoValue = "#b8b8b8";
-constexpr const char* kMarkedStroke = "#1b7837";
+constexpr const char* kOutline = "#111111";
 
 std::string escaped(const std::string& text) {
   std::string out;
@@ -123,9 +123,9 @@ std::string colourOf(std::optional<double> value, double most) {
 }
 
 // A scale from just above 0 to `most`, then the grey of 0 and, for nodes, the white of a
-// node that offered no call.
-void writeScale(std::ostringstream& svg, double top, const std::string& heading, double most,
-                bool percent, bool nodes) {
+// node that offered no call. Returns the height under the scale's last entry.
+double writeScale(std::ostringstream& svg, double top, const std::string& heading, double most,
+                  bool percent, bool nodes) {
   auto value = [&](double v) { return percent ? shortNumber(100.0 * v) + "%" : shortNumber(v); };
   svg << "<g class=\"legend\"><text x=\"" << kLegendLeft << "\" y=\"" << top
       << "\" font-weight=\"bold\">" << escaped(heading) << "</text>\n";
@@ -152,28 +152,119 @@ void writeScale(std::ostringstream& svg, double top, const std::string& heading,
     svg << "<rect x=\"" << kLegendLeft << "\" y=\"" << below + 16
         << "\" width=\"24\" height=\"10\" fill=\"white\" stroke=\"#333333\"/><text x=\""
         << kLegendLeft + 30 << "\" y=\"" << below + 26 << "\">offers no call</text>\n";
+    below += 16;
   }
   svg << "</g>\n";
+  return below + 10;
 }
 
-std::string placementWords(const Placement& placement, std::size_t nodes) {
+std::vector<std::string> placementWords(const Placement& placement, std::size_t nodes) {
   switch (placement.layout) {
     case Layout::kCoordinates: {
-      std::string words =
+      std::vector<std::string> words = {
           "Nodes placed by longitude and latitude (equirectangular, longitude scaled by the "
-          "cosine of the mean latitude, north up)";
-      if (!placement.unplaced.empty()) {
-        words += "; " + std::to_string(placement.unplaced.size()) + " of " + std::to_string(nodes) +
-                 " without coordinates set in a row under the map";
+          "cosine of the mean latitude, north up)."};
+      if (!placement.withoutCoordinates.empty()) {
+        words.push_back(std::to_string(placement.withoutCoordinates.size()) + " of " +
+                        std::to_string(nodes) +
+                        " nodes have no coordinates: placed by springs among their neighbours, "
+                        "the others held where they are (their tooltips say so).");
       }
       return words;
     }
     case Layout::kForce:
-      return "No coordinates used: spring layout started from a circle, the same for the same "
-             "network";
+      return {
+          "No coordinates used: spring layout started from a circle, the same for the same "
+          "network."};
     default:
-      return "No coordinates used: nodes on a circle in node order, node 0 at the top, clockwise";
+      return {
+          "No coordinates used: nodes on a circle in node order, node 0 at the top, clockwise."};
   }
+}
+
+std::string measureWords(LinkMeasure measure) {
+  switch (measure) {
+    case LinkMeasure::kOccupancy:
+      return "mean occupancy (busy wavelength-fibres over capacity; both directions share it)";
+    case LinkMeasure::kAssignment:
+      return "the assignment's blocking events (types 0 to 3) per counted tick, both directions "
+             "summed; update errors left out";
+    case LinkMeasure::kUpdateErrors:
+      return "hops refused by update errors (type 4) per counted tick, both directions summed; "
+             "the assignment's blocking left out";
+    case LinkMeasure::kBlocking:
+      break;
+  }
+  return "blocking events of every cause per counted tick (the assignment's, types 0 to 3, "
+         "and hops refused by update errors, type 4), both directions summed";
+}
+
+std::string scaleHeading(LinkMeasure measure) {
+  switch (measure) {
+    case LinkMeasure::kOccupancy:
+      return "Link: mean occupancy";
+    case LinkMeasure::kAssignment:
+      return "Link: assignment blocking / tick";
+    case LinkMeasure::kUpdateErrors:
+      return "Link: update errors / tick";
+    case LinkMeasure::kBlocking:
+      break;
+  }
+  return "Link: blocking events / tick";
+}
+
+std::string runsWords(const MapResult& result) {
+  std::string seeds;
+  for (std::uint64_t seed : result.seeds) {
+    if (!seeds.empty()) seeds += ", ";
+    seeds += std::to_string(seed);
+  }
+  std::string words =
+      result.runs == 1 ? "one run" : "the mean of " + std::to_string(result.runs) + " runs";
+  if (!seeds.empty()) words += (result.runs == 1 ? " (seed " : " (seeds ") + seeds + ")";
+  return words;
+}
+
+std::string linkTip(const LinkRates& link) {
+  return ": blocking events per tick " + shortNumber(link.assignment + link.updateErrors) +
+         " (assignment " + shortNumber(link.assignment) + ", update errors " +
+         shortNumber(link.updateErrors) + "), mean occupancy " + shortNumber(link.occupancy);
+}
+
+std::string nodeTip(const MapResult& result, std::size_t n) {
+  const std::optional<double>& blocking = result.originBlocking[n];
+  std::string tip = blocking ? ", blocking of its calls " + shortNumber(100.0 * *blocking) + "%"
+                             : ", offers no call";
+  if (result.shortPairs[n] + result.limitedPairs[n] > 0) {
+    tip += ", " + std::to_string(result.shortPairs[n]) + " pair(s) short of paths, " +
+           std::to_string(result.limitedPairs[n]) + " stopped at the search limit";
+  }
+  if (result.pathlessPairs[n] > 0) {
+    tip += ", " + std::to_string(result.pathlessPairs[n]) + " pair(s) without a path";
+  }
+  return tip;
+}
+
+// What the colours and outlines mean.
+void describeResult(std::vector<std::string>& caption, const MapResult& result) {
+  std::int64_t shortPairs = 0, limitedPairs = 0, outlined = 0;
+  for (std::size_t n = 0; n < result.originBlocking.size(); ++n) {
+    shortPairs += result.shortPairs[n];
+    limitedPairs += result.limitedPairs[n];
+    if (result.pathlessPairs[n] > 0) ++outlined;
+  }
+  caption.push_back("Links coloured by " + measureWords(result.measure) + ".");
+  caption.push_back("Values are " + runsWords(result) + "; " + result.routing + " routing.");
+  std::string nodes = "Nodes coloured by the blocking probability of the calls they originate";
+  if (outlined > 0) {
+    nodes +=
+        "; " + std::to_string(outlined) + " outlined originate pairs without any candidate path";
+  }
+  caption.push_back(nodes + ".");
+  caption.push_back("Paths: " + std::to_string(shortPairs) + " pair(s) with fewer than " +
+                    std::to_string(result.askedPaths) + " distinct candidate paths, " +
+                    std::to_string(limitedPairs) +
+                    " whose search stopped at its limit (each node's tooltip gives its own).");
 }
 
 }  // namespace
@@ -203,35 +294,27 @@ std::string networkMapSvg(const NetworkMap& map, Layout layout) {
   const double radius = dense ? 3.5 : (nodes > 30 ? 5.5 : 8.0);
   const double fontSize = dense ? 9.0 : 11.0;
   const std::optional<MapResult>& result = map.result;
+  std::vector<bool> guessed(nodes, false);
+  for (int node : placement.withoutCoordinates) guessed[static_cast<std::size_t>(node)] = true;
 
   std::vector<std::string> caption;
   caption.push_back(std::to_string(nodes) + " nodes, " + std::to_string(map.links.size()) +
                     " links (the two directions of a link drawn as one line).");
-  caption.push_back(placementWords(placement, nodes) + ".");
-  const double linkMost = result ? largest(result->linkValues) : 0.0;
+  for (std::string& words : placementWords(placement, nodes)) caption.push_back(std::move(words));
+  std::vector<double> linkValues;
   double originMost = 0.0;
-  std::int64_t marked = 0, shortPairs = 0, limitedPairs = 0;
+  bool anyOutlined = false;
   if (result) {
+    for (const LinkRates& link : result->links) {
+      linkValues.push_back(linkValue(link, result->measure));
+    }
     for (std::size_t n = 0; n < nodes; ++n) {
       originMost = std::max(originMost, result->originBlocking[n].value_or(0.0));
-      shortPairs += result->shortPairs[n];
-      limitedPairs += result->limitedPairs[n];
-      if (result->shortPairs[n] + result->limitedPairs[n] > 0) ++marked;
+      anyOutlined = anyOutlined || result->pathlessPairs[n] > 0;
     }
-    caption.push_back(
-        std::string("Links coloured by ") +
-        (result->measure == LinkMeasure::kOccupancy
-             ? "mean occupancy (busy wavelength-fibres over capacity; both directions share it)"
-             : "blocking events of types 0 to 3 keyed at the link, both directions summed") +
-        "; " + result->routing + " routing.");
-    caption.push_back("Nodes coloured by the blocking probability of the calls they originate; " +
-                      std::to_string(marked) +
-                      " with a dashed outline originate pairs short of "
-                      "paths:");
-    caption.push_back(std::to_string(shortPairs) + " pair(s) with fewer than " +
-                      std::to_string(result->askedPaths) + " distinct candidate paths, " +
-                      std::to_string(limitedPairs) + " whose search stopped at its limit.");
+    describeResult(caption, *result);
   }
+  const double linkMost = largest(linkValues);
   const std::vector<bool> show = thinLabels(map, points, radius, fontSize);
   const auto shown = std::count(show.begin(), show.end(), true);
   caption.push_back(std::to_string(shown) + " of " + std::to_string(nodes) +
@@ -256,10 +339,8 @@ std::string networkMapSvg(const NetworkMap& map, Layout layout) {
         map.names[static_cast<std::size_t>(a)] + " - " + map.names[static_cast<std::size_t>(b)];
     std::string colour = "#7a7a7a";
     if (result) {
-      colour = colourOf(result->linkValues[i], linkMost);
-      tip += result->measure == LinkMeasure::kOccupancy
-                 ? ": mean occupancy " + shortNumber(result->linkValues[i])
-                 : ": " + shortNumber(result->linkValues[i]) + " blocking events";
+      colour = colourOf(linkValues[i], linkMost);
+      tip += linkTip(result->links[i]);
     }
     svg << "<line class=\"link\" data-from=\"" << a << "\" data-to=\"" << b << "\" x1=\""
         << number(p.x) << "\" y1=\"" << number(p.y) << "\" x2=\"" << number(q.x) << "\" y2=\""
@@ -269,25 +350,19 @@ std::string networkMapSvg(const NetworkMap& map, Layout layout) {
   svg << "</g>\n<g class=\"nodes\">\n";
   for (std::size_t n = 0; n < nodes; ++n) {
     std::string tip = std::to_string(n) + ": " + map.names[n];
+    if (guessed[n]) tip += " (no coordinates: placed among its neighbours)";
     std::string fill = "#3f6fb0";
-    bool isMarked = false;
+    bool outlined = false;
     if (result) {
-      const std::optional<double>& blocking = result->originBlocking[n];
-      fill = blocking ? colourOf(*blocking, originMost) : "white";
-      tip += blocking ? ", blocking of its calls " + shortNumber(100.0 * *blocking) + "%"
-                      : ", offers no call";
-      isMarked = result->shortPairs[n] + result->limitedPairs[n] > 0;
-      if (isMarked) {
-        tip += ", " + std::to_string(result->shortPairs[n]) + " pair(s) short of paths, " +
-               std::to_string(result->limitedPairs[n]) + " stopped at the search limit";
-      }
+      fill = result->originBlocking[n] ? colourOf(result->originBlocking[n], originMost) : "white";
+      tip += nodeTip(*result, n);
+      outlined = result->pathlessPairs[n] > 0;
     }
-    svg << "<circle class=\"node" << (isMarked ? " marked" : "") << "\" id=\"node-" << n
+    svg << "<circle class=\"node" << (outlined ? " pathless" : "") << "\" id=\"node-" << n
         << "\" cx=\"" << number(points[n].x) << "\" cy=\"" << number(points[n].y) << "\" r=\""
-        << (isMarked ? radius + 1.5 : radius) << "\" fill=\"" << fill << "\" stroke=\""
-        << (isMarked ? kMarkedStroke : "#333333") << "\" stroke-width=\""
-        << (isMarked ? "2\" stroke-dasharray=\"3,2" : "1") << "\"><title>" << escaped(tip)
-        << "</title></circle>\n";
+        << (outlined ? radius + 1.0 : radius) << "\" fill=\"" << fill << "\" stroke=\""
+        << (outlined ? kOutline : "#333333") << "\" stroke-width=\"" << (outlined ? "2.5" : "1")
+        << "\"><title>" << escaped(tip) << "</title></circle>\n";
   }
   svg << "</g>\n<g class=\"labels\" font-size=\"" << fontSize << "\">\n";
   for (std::size_t n = 0; n < nodes; ++n) {
@@ -297,11 +372,16 @@ std::string networkMapSvg(const NetworkMap& map, Layout layout) {
   }
   svg << "</g>\n";
   if (result) {
-    writeScale(svg, 80.0,
-               result->measure == LinkMeasure::kOccupancy ? "Link: mean occupancy"
-                                                          : "Link: blocking events",
-               linkMost, result->measure == LinkMeasure::kOccupancy, false);
-    writeScale(svg, 330.0, "Node: blocking of its calls", originMost, true, true);
+    writeScale(svg, 80.0, scaleHeading(result->measure), linkMost,
+               result->measure == LinkMeasure::kOccupancy, false);
+    const double below =
+        writeScale(svg, 330.0, "Node: blocking of its calls", originMost, true, true);
+    if (anyOutlined) {
+      svg << "<g class=\"legend\"><circle cx=\"" << kLegendLeft + 12 << "\" cy=\""
+          << number(below + 1) << "\" r=\"5\" fill=\"white\" stroke=\"" << kOutline
+          << "\" stroke-width=\"2.5\"/><text x=\"" << kLegendLeft + 30 << "\" y=\""
+          << number(below + 5) << "\">originates a pair with no path</text></g>\n";
+    }
   }
   for (std::size_t i = 0; i < caption.size(); ++i) {
     svg << "<text class=\"caption\" x=\"" << kFrame.left << "\" y=\""

@@ -1,11 +1,13 @@
 // The network map and the draw command: an element per node and per link, the colour scale
-// against known counts, where nodes go, names thinned, and bad inputs refused.
+// against known rates, outlines, where nodes go (those without coordinates among their
+// neighbours), names thinned, and bad inputs refused.
 #include "lab/network_map.h"
 
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
 #include <regex>
+#include <set>
 
 #include "lab_test_support.h"
 
@@ -37,8 +39,9 @@ std::string linkStroke(const std::string& svg, int a, int b) {
   return std::regex_search(svg, match, line) ? match[1].str() : "";
 }
 
-// A run record on the line: 10 blocking events at 0->1, 3 at 1->0, 2 at 1->2 (so the pair
-// 0-1 holds 13 and 1-2 holds 2); node 0 blocks 4 of its 8 calls, node 2 2 of 8, node 1 none.
+// A run record on the line over 100 counted ticks: 10 blocking events at 0->1, 3 at 1->0, 2
+// at 1->2 (so the pair 0-1 holds 0.13 a tick and 1-2 0.02); node 0 blocks 4 of its 8 calls,
+// node 2 2 of 8, node 1 none.
 nlohmann::json lineResult() {
   auto link = [](int from, int to, int events, double occupancy) {
     return nlohmann::json{{"from", from},
@@ -48,6 +51,7 @@ nlohmann::json lineResult() {
                             {"no_regenerator", 0},
                             {"no_wavelength_no_regenerator", 0},
                             {"no_wavelength_with_regenerator", 0}}},
+                          {"update_error_hops", 0},
                           {"mean_occupancy", occupancy}};
   };
   auto pair = [](int origin, int destination, int offered, int blocked, int distinct,
@@ -62,6 +66,7 @@ nlohmann::json lineResult() {
   };
   return {{"nodes", 3},
           {"settings", {{"paths", 2}, {"routing", "k-shortest"}}},
+          {"counted_ticks", 100},
           {"links",
            {link(0, 1, 10, 0.5), link(1, 0, 3, 0.5), link(1, 2, 2, 0.25), link(2, 1, 0, 0.25)}},
           {"pairs",
@@ -114,14 +119,18 @@ TEST(NetworkMap, ColoursLinksAndNodesByAKnownResult) {
   EXPECT_EQ(fills["0"], lab::scaleColour(1.0));
   EXPECT_EQ(fills["2"], lab::scaleColour(0.5));
   EXPECT_EQ(fills["1"], "white");
-  // Nodes 0 and 2 each have a pair short of paths; 2-0 also stopped at the limit.
-  EXPECT_EQ(countOf(svg, "class=\"node marked\""), 2U);
-  // The legend's largest values, and what the caption says.
-  EXPECT_NE(svg.find(">13</text>"), svg.npos);
-  EXPECT_NE(svg.find(">50%</text>"), svg.npos);
-  EXPECT_NE(svg.find("k-shortest routing"), svg.npos);
+  // Pairs short of paths or stopped at the search limit are told, not outlined: only a pair
+  // without any path outlines its origin, and only then does the legend name the outline.
+  EXPECT_EQ(countOf(svg, "pathless"), 0U);
+  EXPECT_EQ(countOf(svg, "originates a pair with no path"), 0U);
   EXPECT_NE(svg.find("2 pair(s) with fewer than 2 distinct candidate paths, 1 whose search"),
             svg.npos);
+  // The legend's largest values, and what the caption says.
+  EXPECT_NE(svg.find(">0.13</text>"), svg.npos);
+  EXPECT_NE(svg.find(">50%</text>"), svg.npos);
+  EXPECT_NE(svg.find("Link: blocking events / tick"), svg.npos);
+  EXPECT_NE(svg.find("blocking events of every cause per counted tick"), svg.npos);
+  EXPECT_NE(svg.find("Values are one run; k-shortest routing"), svg.npos);
 
   // Nothing blocked: every link grey, and the legend says so instead of a scale of zeros.
   nlohmann::json quiet = lineResult();
@@ -143,25 +152,76 @@ TEST(NetworkMap, ColoursLinksAndNodesByAKnownResult) {
   EXPECT_EQ(linkStroke(busy, 1, 2), lab::scaleColour(0.5));
 }
 
+TEST(NetworkMap, ColoursByRateWithUpdateErrorsAndAveragesRuns) {
+  ScratchDirectory dir("lab-draw-rates");
+  const std::string line = dir.write("line.con", kLine);
+  // Seed 1 over 100 ticks: the pair 0-1 has the assignment's 13 events, 1-2 its 2 and 40
+  // refused hops. Seed 2 over 200 ticks: twice the events, the same 40 hops. Means: 0-1 0.13
+  // a tick; 1-2 0.02 and 0.3, the most.
+  nlohmann::json first = lineResult();
+  first["traffic"] = {{"load", 0.3}, {"seed", 1}};
+  first["links"][3]["update_error_hops"] = 40;
+  nlohmann::json second = first;
+  second["traffic"]["seed"] = 2;
+  second["counted_ticks"] = 200;
+  second["links"][0]["blocking_events"]["no_wavelength"] = 20;
+  second["links"][1]["blocking_events"]["no_wavelength"] = 6;
+  second["links"][2]["blocking_events"]["no_wavelength"] = 4;
+  const std::string a = dir.write("a.json", first.dump());
+  const std::string b = dir.write("b.json", second.dump());
+  auto draw = [&](const std::vector<std::string>& words) {
+    std::vector<std::string> command = {"draw", "--topology", line, "-o", dir.file("m.svg")};
+    command.insert(command.end(), words.begin(), words.end());
+    const auto outcome = runLab(command);
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    return ScratchDirectory::read(dir.file("m.svg"));
+  };
+  const std::string both = draw({"--result", a, "--result", b});
+  EXPECT_EQ(linkStroke(both, 1, 2), lab::scaleColour(1.0));
+  EXPECT_EQ(linkStroke(both, 0, 1), lab::scaleColour(0.13 / 0.32));
+  EXPECT_NE(both.find(">0.32</text>"), both.npos);
+  EXPECT_NE(both.find("Values are the mean of 2 runs (seeds 1, 2)"), both.npos);
+  EXPECT_NE(both.find("blocking events per tick 0.32 (assignment 0.02, update errors 0.3)"),
+            both.npos)
+      << "the tooltip splits the rate by cause";
+  // Each cause alone: the other's links turn grey.
+  const std::string assignment = draw({"--result", a, "--color-by", "assignment"});
+  EXPECT_EQ(linkStroke(assignment, 0, 1), lab::scaleColour(1.0));
+  EXPECT_EQ(linkStroke(assignment, 1, 2), lab::scaleColour(0.02 / 0.13));
+  const std::string updates = draw({"--result", a, "--color-by", "update-errors"});
+  EXPECT_EQ(linkStroke(updates, 0, 1), "#b8b8b8");
+  EXPECT_EQ(linkStroke(updates, 1, 2), lab::scaleColour(1.0));
+  EXPECT_NE(updates.find("Link: update errors / tick"), updates.npos);
+
+  // A pair with no path outlines its origin, and the legend then says what the outline is.
+  nlohmann::json pathless = first;
+  pathless["pairs"][1]["distinct_candidate_paths"] = 0;
+  const std::string outlined = draw({"--result", dir.write("p.json", pathless.dump())});
+  EXPECT_EQ(countOf(outlined, "class=\"node pathless\" id=\"node-2\""), 1U);
+  EXPECT_EQ(countOf(outlined, "pathless"), 1U);
+  EXPECT_NE(outlined.find("originates a pair with no path"), outlined.npos);
+}
+
 TEST(NetworkMap, PlacesNodesByCoordinatesNorthUp) {
   std::vector<topology::NodePlace> places = {
       {"Oslo", 10.75, 59.91}, {"Roma", 12.5, 41.9}, {"Madrid", -3.7, 40.4}, {"Nowhere", {}, {}}};
   const lab::Frame frame{0, 0, 800, 600};
   const lab::Placement placement = lab::placeNodes(places, 4, {}, lab::Layout::kAuto, frame);
   EXPECT_EQ(placement.layout, lab::Layout::kCoordinates);
-  EXPECT_EQ(placement.unplaced, (std::vector<int>{3}));
+  EXPECT_EQ(placement.withoutCoordinates, (std::vector<int>{3}));
   const auto& p = placement.points;
   EXPECT_LT(p[0].y, p[1].y);  // Oslo above Roma
   EXPECT_LT(p[2].x, p[1].x);  // Madrid left of Roma
-  // The map keeps its proportions: 14.45 degrees of longitude squeezed by cos(47.4) against
-  // 19.5 of latitude, fitted to the height left above the row.
+  // The map keeps its proportions: 16.2 degrees of longitude squeezed by cos(47.4) against
+  // 19.5 of latitude.
   const double height = p[2].y - p[0].y;
   const double width = p[1].x - p[2].x;
   EXPECT_NEAR(width / height, 16.2 * std::cos(47.4 * 3.14159265 / 180) / 19.5, 0.01);
-  EXPECT_NEAR(p[3].y, 600, 1e-9);
   for (const lab::Point& point : p) {
     EXPECT_GE(point.x, 0);
     EXPECT_LE(point.x, 800);
+    EXPECT_GE(point.y, 0);
+    EXPECT_LE(point.y, 600);
   }
   EXPECT_THROW(lab::placeNodes({}, 3, {}, lab::Layout::kCoordinates, frame), std::invalid_argument);
 
@@ -174,6 +234,83 @@ TEST(NetworkMap, PlacesNodesByCoordinatesNorthUp) {
     EXPECT_GE(once.points[n].y, 0);
     EXPECT_LE(once.points[n].y, 600);
   }
+}
+
+TEST(NetworkMap, PlacesNodesWithoutCoordinatesAmongTheirNeighbours) {
+  // Four cities; three nodes without coordinates hang from Lisboa, a chain of two from
+  // Helsinki, and one sits between Lisboa and Roma.
+  std::vector<topology::NodePlace> places = {{"Lisboa", -9.1, 38.7},
+                                             {"Helsinki", 24.9, 60.2},
+                                             {"Roma", 12.5, 41.9},
+                                             {"Dublin", -6.3, 53.3}};
+  places.resize(10);
+  const std::vector<std::pair<int, int>> links = {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {0, 4}, {0, 5},
+                                                  {0, 6}, {1, 7}, {7, 8}, {0, 9}, {2, 9}};
+  const lab::Frame frame{0, 0, 800, 600};
+  const lab::Placement placement = lab::placeNodes(places, 10, links, lab::Layout::kAuto, frame);
+  EXPECT_EQ(placement.withoutCoordinates, (std::vector<int>{4, 5, 6, 7, 8, 9}));
+  const auto& p = placement.points;
+  auto distance = [&](int a, int b) {
+    return std::hypot(p[static_cast<std::size_t>(a)].x - p[static_cast<std::size_t>(b)].x,
+                      p[static_cast<std::size_t>(a)].y - p[static_cast<std::size_t>(b)].y);
+  };
+  // Each hanging node is nearer the city it hangs from than any other city.
+  for (const auto& [node, city] :
+       std::vector<std::pair<int, int>>{{4, 0}, {5, 0}, {6, 0}, {7, 1}}) {
+    for (int other = 0; other < 4; ++other) {
+      if (other == city) continue;
+      EXPECT_LT(distance(node, city), distance(node, other)) << node;
+    }
+  }
+  EXPECT_LT(distance(8, 1), distance(8, 0));
+  EXPECT_LT(distance(9, 0) + distance(9, 2), 1.5 * distance(0, 2));
+  // Fanned out, not stacked or set in a row.
+  EXPECT_GT(distance(4, 5), 5.0);
+  EXPECT_GT(distance(5, 6), 5.0);
+  EXPECT_GT(distance(4, 6), 5.0);
+  std::set<long> rows;
+  for (int node : placement.withoutCoordinates)
+    rows.insert(std::lround(p[static_cast<std::size_t>(node)].y));
+  EXPECT_GT(rows.size(), 3U);
+  for (const lab::Point& point : p) {
+    EXPECT_GE(point.x, 0);
+    EXPECT_LE(point.x, 800);
+    EXPECT_GE(point.y, 0);
+    EXPECT_LE(point.y, 600);
+  }
+  // The cities stay where their coordinates put them, and the picture is the same each time.
+  const lab::Placement cities = lab::placeNodes(places, 4, {}, lab::Layout::kAuto, frame);
+  const lab::Placement again = lab::placeNodes(places, 10, links, lab::Layout::kAuto, frame);
+  for (std::size_t n = 0; n < 10; ++n) {
+    if (n < 4) {
+      EXPECT_NEAR(p[n].x, cities.points[n].x, 1e-9);
+      EXPECT_NEAR(p[n].y, cities.points[n].y, 1e-9);
+    }
+    EXPECT_EQ(p[n].x, again.points[n].x);
+  }
+
+  lab::NetworkMap map;
+  for (int n = 0; n < 10; ++n) map.names.push_back("n" + std::to_string(n));
+  map.places = places;
+  map.links = links;
+  const std::string svg = lab::networkMapSvg(map, lab::Layout::kAuto);
+  EXPECT_NE(svg.find("6 of 10 nodes have no coordinates: placed by springs among their neighbours"),
+            svg.npos);
+  EXPECT_NE(svg.find("<title>4: n4 (no coordinates: placed among its neighbours)</title>"),
+            svg.npos);
+}
+
+TEST(NetworkMap, ShowsNodesNamedNoneByNumber) {
+  ScratchDirectory dir("lab-draw-none");
+  const std::string line = dir.write("line.con", kLine);
+  dir.write("line.nodes", "0\tNone\t10.0\t50.0\n1\tBern\t7.4\t46.9\n2\t\t8.5\t47.4\n");
+  const auto drawn = runLab({"draw", "--topology", line, "-o", dir.file("m.svg")});
+  ASSERT_EQ(drawn.status, 0) << drawn.err;
+  const std::string svg = ScratchDirectory::read(dir.file("m.svg"));
+  EXPECT_EQ(svg.find(">None<"), svg.npos);
+  EXPECT_NE(svg.find("<title>0: 0</title>"), svg.npos);
+  EXPECT_NE(svg.find("<title>1: Bern</title>"), svg.npos);
+  EXPECT_NE(svg.find("<title>2: 2</title>"), svg.npos);
 }
 
 TEST(NetworkMap, LeavesOutNamesThatWouldOverlap) {
@@ -211,6 +348,10 @@ TEST(NetworkMap, RefusesInputsItCannotDraw) {
   huge["links"][0]["from"] = 1e300;
   const std::string hugeNode = dir.write("huge.json", huge.dump());
   const std::string notJson = dir.write("not.json", "{\"nodes\": 3,");
+  nlohmann::json loaded = lineResult();
+  loaded["traffic"] = {{"load", 0.4}};
+  const std::string otherLoad = dir.write("load.json", loaded.dump());
+  const std::string copy = dir.write("copy.json", lineResult().dump());
   const std::string empty = dir.write("empty.con", "vacio\n*tabla: ;\n");
   const std::string out = dir.file("out.svg");
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
@@ -225,6 +366,10 @@ TEST(NetworkMap, RefusesInputsItCannotDraw) {
       {{"--topology", line, "--layout", "coordinates"}, "no node of the network has coordinates"},
       {{"--topology", line, "--layout", "spiral"}, "--layout is auto, coordinates"},
       {{"--topology", line, "--result", result, "--color-by", "heat"}, "--color-by is blocking"},
+      {{"--topology", line, "--result", result, "--result", otherLoad},
+       "'" + result + "' and '" + otherLoad + "' are runs of different points (different traffic"},
+      {{"--topology", line, "--result", result, "--result", copy},
+       "'" + result + "' and '" + copy + "' hold the same run"},
   };
   for (const auto& [words, message] : cases) {
     std::vector<std::string> command = {"draw", "-o", out};
