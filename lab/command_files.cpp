@@ -74,7 +74,7 @@ FileGuard filesOf(const CollectOptions& options) {
 FileGuard filesOf(const DrawOptions& options) {
   FileGuard files;
   readsTopology(files, options.topology);
-  files.reads(options.result, "--result");
+  for (const std::string& result : options.results) files.reads(result, "--result");
   files.writes(options.output, "-o", FileFormat::kSvg);
   return files;
 }
