@@ -9,13 +9,16 @@ namespace lab {
 
 namespace {
 
+// NAME.nodes beside NAME.con.
+std::string nodesBeside(const std::string& path) {
+  return std::filesystem::path(path).replace_extension(".nodes").string();
+}
+
 // A topology file, and for a .con the node file read beside it.
 void readsTopology(FileGuard& files, const std::string& path) {
   files.reads(path, "--topology");
   if (topology::formatOfPath(path) == topology::Format::kCon) {
-    std::filesystem::path nodes(path);
-    nodes.replace_extension(".nodes");
-    files.reads(nodes.string(), "the node file beside --topology");
+    files.reads(nodesBeside(path), "the node file beside --topology");
   }
 }
 
@@ -91,10 +94,9 @@ FileGuard filesOf(const ConvertOptions& options) {
   files.reads(options.input, "the network file");
   files.writes(options.output, "-o", FileFormat::kCon,
                "-o takes NAME.con, the file the console loads as NAME");
-  std::filesystem::path nodes(options.output);
-  nodes.replace_extension(".nodes");
-  if (!options.output.empty())
-    files.writes(nodes.string(), "the node file beside -o", FileFormat::kNodes);
+  if (!options.output.empty()) {
+    files.writes(nodesBeside(options.output), "the node file beside -o", FileFormat::kNodes);
+  }
   return files;
 }
 

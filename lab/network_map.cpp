@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <sstream>
 
+#include "lab/svg_text.h"
+
 namespace lab {
 
 namespace {
@@ -16,29 +18,6 @@ constexpr Frame kFrame{60.0, 60.0, 740.0, 610.0};
 constexpr double kLegendLeft = 870.0;
 constexpr const char* kNoValue = "#b8b8b8";
 constexpr const char* kOutline = "#111111";
-
-std::string escaped(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
 
 std::string number(double value) {
   char text[32];
@@ -128,7 +107,7 @@ double writeScale(std::ostringstream& svg, double top, const std::string& headin
                   bool percent, bool nodes) {
   auto value = [&](double v) { return percent ? shortNumber(100.0 * v) + "%" : shortNumber(v); };
   svg << "<g class=\"legend\"><text x=\"" << kLegendLeft << "\" y=\"" << top
-      << "\" font-weight=\"bold\">" << escaped(heading) << "</text>\n";
+      << "\" font-weight=\"bold\">" << svgEscaped(heading) << "</text>\n";
   double below = top + 10;
   if (most > 0.0) {
     const int steps = 10;
@@ -330,7 +309,7 @@ std::string networkMapSvg(const NetworkMap& map, Layout layout) {
       << "\" font-family=\"sans-serif\" font-size=\"12\">\n"
       << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
       << "<text x=\"" << kFrame.left << "\" y=\"30\" font-size=\"18\" font-weight=\"bold\">"
-      << escaped(map.title) << "</text>\n<g class=\"links\">\n";
+      << svgEscaped(map.title) << "</text>\n<g class=\"links\">\n";
   for (std::size_t i = 0; i < map.links.size(); ++i) {
     const auto [a, b] = map.links[i];
     const Point& p = points[static_cast<std::size_t>(a)];
@@ -345,7 +324,8 @@ std::string networkMapSvg(const NetworkMap& map, Layout layout) {
     svg << "<line class=\"link\" data-from=\"" << a << "\" data-to=\"" << b << "\" x1=\""
         << number(p.x) << "\" y1=\"" << number(p.y) << "\" x2=\"" << number(q.x) << "\" y2=\""
         << number(q.y) << "\" stroke=\"" << colour << "\" stroke-width=\""
-        << (result ? 3 : (dense ? 1 : 1.5)) << "\"><title>" << escaped(tip) << "</title></line>\n";
+        << (result ? 3 : (dense ? 1 : 1.5)) << "\"><title>" << svgEscaped(tip)
+        << "</title></line>\n";
   }
   svg << "</g>\n<g class=\"nodes\">\n";
   for (std::size_t n = 0; n < nodes; ++n) {
@@ -362,13 +342,14 @@ std::string networkMapSvg(const NetworkMap& map, Layout layout) {
         << "\" cx=\"" << number(points[n].x) << "\" cy=\"" << number(points[n].y) << "\" r=\""
         << (outlined ? radius + 1.0 : radius) << "\" fill=\"" << fill << "\" stroke=\""
         << (outlined ? kOutline : "#333333") << "\" stroke-width=\"" << (outlined ? "2.5" : "1")
-        << "\"><title>" << escaped(tip) << "</title></circle>\n";
+        << "\"><title>" << svgEscaped(tip) << "</title></circle>\n";
   }
   svg << "</g>\n<g class=\"labels\" font-size=\"" << fontSize << "\">\n";
   for (std::size_t n = 0; n < nodes; ++n) {
     if (!show[n]) continue;
     svg << "<text class=\"label\" x=\"" << number(points[n].x + radius + 4.0) << "\" y=\""
-        << number(points[n].y + fontSize * 0.35) << "\">" << escaped(map.names[n]) << "</text>\n";
+        << number(points[n].y + fontSize * 0.35) << "\">" << svgEscaped(map.names[n])
+        << "</text>\n";
   }
   svg << "</g>\n";
   if (result) {
@@ -386,7 +367,7 @@ std::string networkMapSvg(const NetworkMap& map, Layout layout) {
   for (std::size_t i = 0; i < caption.size(); ++i) {
     svg << "<text class=\"caption\" x=\"" << kFrame.left << "\" y=\""
         << number(kMapBottom + 40.0 + 18.0 * static_cast<double>(i)) << "\" font-size=\"11\">"
-        << escaped(caption[i]) << "</text>\n";
+        << svgEscaped(caption[i]) << "</text>\n";
   }
   svg << "</svg>\n";
   return svg.str();

@@ -14,11 +14,9 @@
 namespace lab {
 namespace {
 
+using lab_testing::kRing;
 using lab_testing::runLab;
 using lab_testing::ScratchDirectory;
-
-const std::string kRing =
-    "Anillo\n*tabla: ;\n*- 0 - - 0;\n*0 - 0 - -;\n*- 0 - 0 -;\n*- - 0 - 0;\n*0 - - 0 -;\n";
 
 const std::string kGml =
     "graph [\n node [ id 0 label \"A\" ]\n node [ id 1 label \"B\" ]\n node [ id 2 label \"C\" "

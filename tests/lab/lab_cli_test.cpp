@@ -10,11 +10,9 @@
 
 namespace {
 
+using lab_testing::kRing;
 using lab_testing::runLab;
 using lab_testing::ScratchDirectory;
-
-const std::string kRing =
-    "Anillo\n*tabla: ;\n*- 0 - - 0;\n*0 - 0 - -;\n*- 0 - 0 -;\n*- - 0 - 0;\n*0 - - 0 -;\n";
 
 TEST(LabCli, HelpOfEachCommandEndsWell) {
   for (const char* command : {"gen", "run", "sweep", "collect", "theory"}) {

@@ -11,6 +11,10 @@
 
 namespace lab_testing {
 
+// A ring of five nodes in the console's format.
+inline const std::string kRing =
+    "Anillo\n*tabla: ;\n*- 0 - - 0;\n*0 - 0 - -;\n*- 0 - 0 -;\n*- - 0 - 0;\n*0 - - 0 -;\n";
+
 struct Outcome {
   int status = 0;
   std::string out;

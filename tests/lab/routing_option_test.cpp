@@ -9,13 +9,11 @@
 
 namespace {
 
+using lab_testing::kRing;
 using lab_testing::runLab;
 using lab_testing::ScratchDirectory;
 
 // A ring of five nodes: two link-disjoint paths between any two nodes.
-const std::string kRing =
-    "Anillo\n*tabla: ;\n*- 0 - - 0;\n*0 - 0 - -;\n*- 0 - 0 -;\n*- - 0 - 0;\n*0 - - 0 -;\n";
-
 // At most `maxShared` links in common, which on a ring leaves the console's search running
 // to its limit when it is 0.
 std::vector<std::string> ringRun(const std::string& ring, const std::string& routing,

@@ -18,11 +18,9 @@
 namespace lab {
 namespace {
 
+using lab_testing::kRing;
 using lab_testing::runLab;
 using lab_testing::ScratchDirectory;
-
-const std::string kRing =
-    "Anillo\n*tabla: ;\n*- 0 - - 0;\n*0 - 0 - -;\n*- 0 - 0 -;\n*- - 0 - 0;\n*0 - - 0 -;\n";
 
 // The texts of the elements whose opening tag holds `marker`.
 std::vector<std::string> textsOf(const std::string& svg, const std::string& marker) {

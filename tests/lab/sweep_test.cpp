@@ -16,11 +16,9 @@
 namespace lab {
 namespace {
 
+using lab_testing::kRing;
 using lab_testing::runLab;
 using lab_testing::ScratchDirectory;
-
-const std::string kRing =
-    "Anillo\n*tabla: ;\n*- 0 - - 0;\n*0 - 0 - -;\n*- 0 - 0 -;\n*- - 0 - 0;\n*0 - - 0 -;\n";
 
 std::vector<std::vector<std::string>> csvRows(const std::string& text) {
   std::vector<std::vector<std::string>> rows;
