@@ -309,6 +309,42 @@ void addTheory(CLI::App& app, TheoryOptions& options) {
   addRoutingOption(*theory, options.routing);
 }
 
+// Options that only serve another option, given without it: refused rather than ignored.
+void refuseUnserved(const CLI::App& app) {
+  struct Served {
+    const char* command;
+    const char* option;
+    // Either serves it.
+    const char* needs;
+    const char* orNeeds;
+  };
+  static constexpr Served kServed[] = {
+      {"sweep", "--min-seeds", "--target-ci", nullptr},
+      {"sweep", "--max-seeds", "--target-ci", nullptr},
+      {"sweep", "--results-dir", "--jobs-file", nullptr},
+      {"sweep", "--program", "--jobs-file", nullptr},
+      {"draw", "--color-by", "--result", nullptr},
+      {"run", "--seed", "--all-pairs", "--traffic"},
+      {"run", "--holding", "--all-pairs", "--traffic"},
+      {"run", "--mean-holding", "--all-pairs", "--traffic"},
+      {"run", "--calls", "--all-pairs", "--traffic"},
+  };
+  for (const Served& served : kServed) {
+    const CLI::App* command = app.get_subcommand(served.command);
+    if (!command->parsed() || command->count(served.option) == 0 ||
+        command->count(served.needs) > 0 ||
+        (served.orNeeds != nullptr && command->count(served.orNeeds) > 0)) {
+      continue;
+    }
+    const std::string needs =
+        served.orNeeds == nullptr
+            ? std::string(served.needs) + ", which is"
+            : std::string(served.needs) + " or " + served.orNeeds + ", neither of which is";
+    throw UsageError(std::string(served.option) + " serves " + needs +
+                     " given: it would be ignored");
+  }
+}
+
 }  // namespace
 
 int runLab(int argc, const char* const* argv, LabIo& io) {
@@ -354,6 +390,7 @@ int runLab(int argc, const char* const* argv, LabIo& io) {
   }
   int status = 0;
   try {
+    refuseUnserved(app);
     // Each command's files are compared before it reads or writes any of them.
     auto guarded = [](const auto& options, auto command, LabIo& labIo) {
       filesOf(options).check();

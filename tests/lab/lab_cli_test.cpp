@@ -130,3 +130,37 @@ TEST(LabCli, ResultsSayWhichProgramCommandAndNetworkMadeThem) {
 }
 
 }  // namespace
+
+namespace lab {
+namespace {
+
+TEST(LabCli, AnOptionThatWouldBeIgnoredIsRefused) {
+  ScratchDirectory dir("lab-cli-unserved");
+  const std::string ring = dir.write("ring.con", kRing);
+  const std::string calls = dir.write("calls.txt", "1\t5\n");
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"sweep", "--topology", ring, "--loads", "0.5", "--min-seeds", "4"}, "--target-ci"},
+      {{"sweep", "--topology", ring, "--loads", "0.5", "--max-seeds", "9"}, "--target-ci"},
+      {{"sweep", "--topology", ring, "--loads", "0.5", "--results-dir", "r"}, "--jobs-file"},
+      {{"sweep", "--topology", ring, "--loads", "0.5", "--program", "p"}, "--jobs-file"},
+      {{"draw", "--topology", ring, "--color-by", "occupancy", "-o", dir.file("m.svg")},
+       "--result"},
+      {{"run", "--topology", ring, "--pair", "0", "1", calls, "--seed", "4"}, "--all-pairs"},
+      {{"run", "--topology", ring, "--pair", "0", "1", calls, "--calls", "4"}, "--traffic"},
+  };
+  for (const auto& [args, mention] : cases) {
+    const auto outcome = runLab(args);
+    EXPECT_EQ(outcome.status, kUsageStatus) << args.front() << " " << mention;
+    EXPECT_NE(outcome.err.find("would be ignored"), std::string::npos) << outcome.err;
+    EXPECT_NE(outcome.err.find(mention), std::string::npos) << outcome.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.file("m.svg")));
+  // Served, they run.
+  EXPECT_EQ(runLab({"run", "--topology", ring, "--all-pairs", "--load", "0.5", "--calls", "20",
+                    "--seed", "4"})
+                .status,
+            0);
+}
+
+}  // namespace
+}  // namespace lab
