@@ -135,8 +135,8 @@ namespace lab {
 namespace {
 
 TEST(LabCli, AnOptionThatWouldBeIgnoredIsRefused) {
-  ScratchDirectory dir("lab-cli-unserved");
-  const std::string ring = dir.write("ring.con", kRing);
+  lab_testing::ScratchDirectory dir("lab-cli-unserved");
+  const std::string ring = dir.write("ring.con", lab_testing::kRing);
   const std::string calls = dir.write("calls.txt", "1\t5\n");
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"sweep", "--topology", ring, "--loads", "0.5", "--min-seeds", "4"}, "--target-ci"},
@@ -149,15 +149,15 @@ TEST(LabCli, AnOptionThatWouldBeIgnoredIsRefused) {
       {{"run", "--topology", ring, "--pair", "0", "1", calls, "--calls", "4"}, "--traffic"},
   };
   for (const auto& [args, mention] : cases) {
-    const auto outcome = runLab(args);
+    const auto outcome = lab_testing::runLab(args);
     EXPECT_EQ(outcome.status, kUsageStatus) << args.front() << " " << mention;
     EXPECT_NE(outcome.err.find("would be ignored"), std::string::npos) << outcome.err;
     EXPECT_NE(outcome.err.find(mention), std::string::npos) << outcome.err;
   }
   EXPECT_FALSE(std::filesystem::exists(dir.file("m.svg")));
   // Served, they run.
-  EXPECT_EQ(runLab({"run", "--topology", ring, "--all-pairs", "--load", "0.5", "--calls", "20",
-                    "--seed", "4"})
+  EXPECT_EQ(lab_testing::runLab({"run", "--topology", ring, "--all-pairs", "--load", "0.5",
+                                 "--calls", "20", "--seed", "4"})
                 .status,
             0);
 }
