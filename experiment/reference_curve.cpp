@@ -23,12 +23,17 @@ bool parseReference(std::string_view name, ReferenceKind& kind) {
 
 namespace {
 
-double blockingAt(ReferenceKind kind, const TheoryNetwork& theory) {
+double blockingAt(ReferenceKind kind, const TheoryNetwork& theory, double load) {
   const LossNetwork& network = theory.network;
   switch (kind) {
     case ReferenceKind::kFixedPoint: {
       const FixedPoint point = erlangFixedPoint(network);
-      if (!point.converged) throw TheoryError("the Erlang fixed point did not converge");
+      if (!point.converged) {
+        std::ostringstream message;
+        message << "at " << load << " Erlang per pair, " << notConvergedText(point)
+                << "; try lower loads, k-shortest routing, or exact on a small network";
+        throw TheoryError(message.str());
+      }
       return point.totalBlocking;
     }
     case ReferenceKind::kExact: {
@@ -74,8 +79,8 @@ ReferenceCurve referenceCurve(ReferenceKind kind, const std::string& topology,
   for (double load : loads) {
     const std::vector<PairLoad> pairs =
         pattern.empty() ? allPairLoads(topology, config, load) : scaledToMean(pattern, load);
-    curve.points.emplace_back(load,
-                              blockingAt(kind, theoryNetwork(topology, config, pairs, routing)));
+    curve.points.emplace_back(
+        load, blockingAt(kind, theoryNetwork(topology, config, pairs, routing), load));
   }
   return curve;
 }

@@ -48,9 +48,17 @@ nlohmann::json answerJson(const TheoryOptions& options, const std::string& topol
   document["load"] = options.loadGiven ? nlohmann::json(options.load) : nlohmann::json(nullptr);
   document["traffic_file"] =
       options.trafficFile.empty() ? nlohmann::json(nullptr) : nlohmann::json(options.trafficFile);
-  document["fixed_point"] = {{"blocking", answer.fixedPoint.totalBlocking},
-                             {"iterations", answer.fixedPoint.iterations},
-                             {"converged", answer.fixedPoint.converged}};
+  const experiment::FixedPoint& point = answer.fixedPoint;
+  document["fixed_point"] = {
+      {"blocking", point.totalBlocking},
+      {"iterations", point.iterations},
+      {"converged", point.converged},
+      {"method", experiment::kFixedPointMethod},
+      {"tolerance", experiment::kFixedPointTolerance},
+      {"max_iterations", experiment::kMostFixedPointSweeps},
+      {"last_change", point.change},
+      {"damped_from", point.dampedFrom > 0 ? nlohmann::json(point.dampedFrom) : nlohmann::json()},
+      {"step", point.step}};
   if (answer.exact) {
     document["exact"] = {{"blocking", answer.exact->totalBlocking},
                          {"states", answer.exact->states},
@@ -101,6 +109,14 @@ void printAnswer(std::ostream& out, const TheoryOptions& options, const Answer& 
     out << " (converged in " << answer.fixedPoint.iterations << " iterations)\n";
   } else {
     out << " (NOT converged after " << answer.fixedPoint.iterations << " iterations)\n";
+  }
+  out << "fixed point method    " << experiment::kFixedPointMethod << ", tolerance "
+      << experiment::kFixedPointTolerance;
+  if (answer.fixedPoint.dampedFrom > 0) {
+    out << " (damped from iteration " << answer.fixedPoint.dampedFrom << ", last step "
+        << answer.fixedPoint.step << ")\n";
+  } else {
+    out << " (not damped)\n";
   }
   if (answer.exact) {
     out << "exact blocking        " << answer.exact->totalBlocking << " (" << answer.exact->states
@@ -158,7 +174,10 @@ int theoryCommand(const TheoryOptions& options, LabIo& io) {
       printAnswer(text, options, answer);
     }
     writeOut(io, text.str());
-    return answer.fixedPoint.converged ? 0 : 1;
+    if (answer.fixedPoint.converged) return 0;
+    io.err << "wrnsim-lab: " << experiment::notConvergedText(answer.fixedPoint)
+           << "; try a lower --load, --routing k-shortest, or --exact on a small network\n";
+    return 1;
   } catch (const experiment::TheoryError& error) {
     throw UsageError(error.what());
   } catch (const experiment::ExperimentError& error) {

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <random>
+
 #include "experiment/statistics.h"
 
 namespace experiment {
@@ -40,6 +44,111 @@ TEST(ErlangFixedPoint, ConvergesToAPointItLeavesUnchanged) {
   const double offered = 3.5;
   const double blocked = 1.0 * a + 2.0 * b + 0.5 * (1 - (1 - a) * (1 - b));
   EXPECT_NEAR(point.totalBlocking, blocked / offered, 1e-12);
+}
+
+// One sweep of plain substitution, written out route by route: each link's blocking as
+// Erlang B of the loads that reach it past the other links of their routes.
+std::vector<double> substituted(const LossNetwork& network, const std::vector<double>& blocking) {
+  std::vector<double> next;
+  for (std::size_t j = 0; j < network.capacities.size(); ++j) {
+    double load = 0.0;
+    for (const LossRoute& route : network.routes) {
+      double reaching = route.load;
+      bool uses = false;
+      for (std::size_t i : route.links) {
+        if (i == j) {
+          uses = true;
+        } else {
+          reaching *= 1.0 - blocking[i];
+        }
+      }
+      if (uses) load += reaching;
+    }
+    next.push_back(erlangB(load, network.capacities[j]));
+  }
+  return next;
+}
+
+double largestChange(const std::vector<double>& from, const std::vector<double>& to) {
+  double change = 0.0;
+  for (std::size_t j = 0; j < from.size(); ++j)
+    change = std::max(change, std::abs(to[j] - from[j]));
+  return change;
+}
+
+// A ring of 4 links of 1 circuit, and 4 routes of 2 Erlang, each over 3 links in a row: a
+// link that blocks much starves the others, which then block little and flood it again.
+LossNetwork swingingRing() {
+  LossNetwork ring{{1, 1, 1, 1}, {}};
+  for (std::size_t first = 0; first < 4; ++first) {
+    ring.routes.push_back({{first, (first + 1) % 4, (first + 2) % 4}, 2.0});
+  }
+  return ring;
+}
+
+TEST(ErlangFixedPoint, DampsASubstitutionThatSwings) {
+  const LossNetwork ring = swingingRing();
+  // Plain substitution settles into a swing between two points and never converges.
+  std::vector<double> plain(4, 0.0);
+  std::vector<double> twoBack;
+  for (int sweep = 0; sweep < kMostFixedPointSweeps; ++sweep) {
+    twoBack = plain;
+    plain = substituted(ring, substituted(ring, plain));
+  }
+  EXPECT_LT(largestChange(twoBack, plain), 1e-9);
+  EXPECT_GT(largestChange(plain, substituted(ring, plain)), 0.5);
+
+  const FixedPoint point = erlangFixedPoint(ring);
+  ASSERT_TRUE(point.converged);
+  EXPECT_EQ(point.dampedFrom, 3);
+  EXPECT_LT(point.iterations, 200);
+  EXPECT_LE(point.change, kFixedPointTolerance);
+  EXPECT_LE(largestChange(point.linkBlocking, substituted(ring, point.linkBlocking)),
+            kFixedPointTolerance);
+  // By symmetry every link blocks alike: b = E(3 x 2 (1 - b)^2, 1).
+  const double load = 6.0 * (1.0 - point.linkBlocking[0]) * (1.0 - point.linkBlocking[0]);
+  EXPECT_NEAR(point.linkBlocking[0], load / (1.0 + load), 1e-12);
+  EXPECT_NEAR(point.linkBlocking[3], point.linkBlocking[0], 1e-12);
+}
+
+TEST(ErlangFixedPoint, SaysHowFarItWasWhenItStops) {
+  const FixedPoint point = erlangFixedPoint(swingingRing(), 5);
+  EXPECT_FALSE(point.converged);
+  EXPECT_EQ(point.iterations, 5);
+  EXPECT_GT(point.change, 0.0);
+  const std::string text = notConvergedText(point);
+  EXPECT_NE(text.find("the Erlang fixed point did not converge in 5 iterations"), std::string::npos)
+      << text;
+  EXPECT_NE(text.find("(tolerance 1e-13)"), std::string::npos) << text;
+  // The first two sweeps are plain whatever follows.
+  EXPECT_EQ(erlangFixedPoint(swingingRing(), 2).linkBlocking,
+            substituted(swingingRing(), substituted(swingingRing(), {0, 0, 0, 0})));
+}
+
+// Random networks from light to extreme loads (up to 1,000 Erlang a route on links of a
+// few circuits), where a step cut at every wobble of the change would stall.
+TEST(ErlangFixedPoint, ConvergesToAFixedPointOnRandomNetworks) {
+  std::mt19937_64 random(22);
+  const auto below = [&](std::size_t bound) { return static_cast<std::size_t>(random() % bound); };
+  for (int trial = 0; trial < 300; ++trial) {
+    LossNetwork network;
+    const std::size_t links = 2 + below(20);
+    for (std::size_t j = 0; j < links; ++j) {
+      network.capacities.push_back(static_cast<std::int32_t>(1 + below(below(2) ? 4 : 60)));
+    }
+    const double scale = std::pow(10.0, std::uniform_real_distribution<>(-2.0, 3.0)(random));
+    for (std::size_t r = 1 + below(40); r > 0; --r) {
+      std::vector<std::size_t> order(links);
+      for (std::size_t j = 0; j < links; ++j) order[j] = j;
+      std::shuffle(order.begin(), order.end(), random);
+      order.resize(1 + below(std::min<std::size_t>(links, 10)));
+      network.routes.push_back({order, scale * std::uniform_real_distribution<>()(random)});
+    }
+    const FixedPoint point = erlangFixedPoint(network);
+    ASSERT_TRUE(point.converged) << "trial " << trial << ", change " << point.change;
+    EXPECT_LE(largestChange(point.linkBlocking, substituted(network, point.linkBlocking)), 1e-12)
+        << "trial " << trial;
+  }
 }
 
 TEST(ExactBlocking, TwoLinksByHand) {

@@ -74,6 +74,10 @@ TEST(TheoryCommand, PrintsEachRouteWithItsPathAndBothTheories) {
   EXPECT_NE(outcome.out.find("exact blocking        0.226046 (55 states)"), std::string::npos)
       << outcome.out;
   EXPECT_NE(outcome.out.find("fixed point blocking  0.228256"), std::string::npos);
+  EXPECT_NE(outcome.out.find("fixed point method    repeated substitution, damped after "
+                             "oscillation, tolerance 1e-13 (not damped)\n"),
+            std::string::npos)
+      << outcome.out;
   EXPECT_NE(outcome.out.find("0-2               1     0.339425     0.327335  0 1 2\n"),
             std::string::npos)
       << outcome.out;
@@ -84,10 +88,42 @@ TEST(TheoryCommand, PrintsEachRouteWithItsPathAndBothTheories) {
   const nlohmann::json document = nlohmann::json::parse(json.out);
   EXPECT_NEAR(document["exact"]["blocking"].get<double>(), 0.226046, 1e-6);
   EXPECT_TRUE(document["fixed_point"]["converged"].get<bool>());
+  EXPECT_EQ(document["fixed_point"]["method"], "repeated substitution, damped after oscillation");
+  EXPECT_EQ(document["fixed_point"]["tolerance"].get<double>(), 1e-13);
+  EXPECT_TRUE(document["fixed_point"]["damped_from"].is_null());
   ASSERT_EQ(document["routes"].size(), 3u);
   EXPECT_EQ(document["routes"][2]["path"], nlohmann::json({0, 1, 2}));
   EXPECT_NEAR(document["routes"][1]["exact"].get<double>(), 0.248342, 1e-6);
   EXPECT_EQ(document["links"].size(), 2u);
+}
+
+// One route of 6 Erlang over three links of one circuit: plain substitution swings between
+// two points for ever, so the fixed point converges only damped.
+TEST(TheoryCommand, SaysWhenItDampedTheFixedPoint) {
+  ScratchDirectory dir("theory-damped");
+  const std::vector<std::string> args = {
+      "theory",
+      "--topology",
+      dir.write("linea4.con", "Linea\n*tabla: ;\n*- 1 - -;\n*1 - 1 -;\n*- 1 - 1;\n*- - 1 -;\n"),
+      "--lambdas",
+      "1",
+      "--fibres",
+      "1",
+      "--paths",
+      "1",
+      "--traffic",
+      dir.write("linea4.csv", "origin,destination,load\n0,3,6\n"),
+      "--json"};
+  const auto outcome = runLab(args);
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.err, "");
+  const nlohmann::json point = nlohmann::json::parse(outcome.out)["fixed_point"];
+  EXPECT_TRUE(point["converged"].get<bool>());
+  EXPECT_EQ(point["damped_from"], 3);
+  EXPECT_LE(point["last_change"].get<double>(), 1e-13);
+  // Each link blocks b = E(6 (1 - b)^2, 1).
+  const double b = nlohmann::json::parse(outcome.out)["links"][0]["fixed_point"].get<double>();
+  EXPECT_NEAR(b, 6 * (1 - b) * (1 - b) / (1 + 6 * (1 - b) * (1 - b)), 1e-12);
 }
 
 TEST(TheoryCommand, RefusesWhereTheTheoryDoesNotHold) {
