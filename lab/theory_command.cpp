@@ -95,7 +95,9 @@ void printAnswer(std::ostream& out, const TheoryOptions& options, const Answer& 
   out << "topology              " << options.topology << " (" << theory.nodeCount << " nodes, "
       << theory.routes.size() << (theory.routes.size() == 1 ? " route on " : " routes on ")
       << theory.links.size() << (theory.links.size() == 1 ? " link of " : " links of ")
-      << options.config.lambdaCount * options.config.fiberCount << " circuits)\n";
+      << options.config.lambdaCount * options.config.fiberCount
+      << (options.config.lambdaCount * options.config.fiberCount == 1 ? " circuit)\n"
+                                                                      : " circuits)\n");
   out << "routing               " << options.routing << '\n';
   if (!options.trafficFile.empty()) {
     out << "traffic file          " << options.trafficFile;
