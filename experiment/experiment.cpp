@@ -58,18 +58,22 @@ void addSource(Run& run, const SourcePlan& source, std::size_t index) {
   }
 }
 
+// The model of the `stream`th ordered pair's calls.
+TrafficModel allPairsModel(const ExperimentPlan& plan, std::uint64_t stream) {
+  TrafficModel model = *plan.allPairs;
+  model.seed = streamSeed(plan.allPairs->seed, stream);
+  return model;
+}
+
 // The generated sources of every ordered pair; returns the mean load they offer.
 double addAllPairs(Run& run, const ExperimentPlan& plan, std::size_t& index) {
-  const TrafficModel& base = *plan.allPairs;
   double loads = 0.0;
   std::uint64_t stream = 0;
   const std::int32_t nodes = run.session.nodeCount();
   for (std::int32_t origin = 0; origin < nodes; ++origin) {
     for (std::int32_t destination = 0; destination < nodes; ++destination) {
       if (origin == destination) continue;
-      TrafficModel model = base;
-      model.seed = streamSeed(base.seed, stream++);
-      const std::vector<GeneratedCall> calls = generateCalls(model);
+      const std::vector<GeneratedCall> calls = generateCalls(allPairsModel(plan, stream++));
       loads += offeredLoad(calls);
       addSource(run, SourcePlan{origin, destination, callFileText(calls)}, index++);
     }
@@ -185,9 +189,7 @@ bool generatesCallFrom(const ExperimentPlan& plan, std::int64_t tick) {
     const std::int64_t nodes = run.session.nodeCount();
     for (std::uint64_t stream = 0; stream < static_cast<std::uint64_t>(nodes * (nodes - 1));
          ++stream) {
-      TrafficModel model = *plan.allPairs;
-      model.seed = streamSeed(plan.allPairs->seed, stream);
-      if (reaches(model, tick)) return true;
+      if (reaches(allPairsModel(plan, stream), tick)) return true;
     }
   }
   double busiest = 0.0;

@@ -166,16 +166,7 @@ int runCommand(const RunOptions& options, LabIo& io) {
     label.trafficFile = options.trafficFile;
     label.trafficSha256 = file.sha256;
   }
-  try {
-    if (plan.warmup > 0 && (plan.allPairs || !plan.matrix.empty()) && plan.sources.empty() &&
-        !experiment::generatesCallFrom(plan, plan.warmup)) {
-      throw UsageError("--warmup " + std::to_string(plan.warmup) +
-                       " leaves no call to count: every call arrives before that tick; give a "
-                       "shorter warm-up or more --calls");
-    }
-  } catch (const experiment::ExperimentError& error) {
-    throw UsageError(error.what());
-  }
+  refuseEmptyWarmup(plan);
   experiment::ExperimentResult result;
   try {
     errno = 0;

@@ -181,27 +181,16 @@ void refuseRepeats(const std::vector<Value>& values, const std::string& option) 
   }
 }
 
-// Refused before any run: a warm-up past every call would leave the points empty.
-void refuseEmptyWarmup(const experiment::SweepPlan& plan) {
+// Refused before any run: a warm-up past every call would leave points empty. Policy and
+// interval do not change the traffic, so each load and seed is looked at once.
+void refuseEmptyWarmups(const experiment::SweepPlan& plan) {
   if (plan.warmup <= 0) return;
-  const experiment::PointKey first{0.0, plan.policies.front(), plan.intervals.front()};
   for (double load : plan.loads) {
     for (std::uint64_t seed : plan.seeds) {
-      experiment::PointKey point = first;
-      point.load = load;
-      try {
-        if (experiment::generatesCallFrom(experiment::experimentOf(plan, {point, seed}),
-                                          plan.warmup)) {
-          continue;
-        }
-      } catch (const experiment::ExperimentError& error) {
-        throw UsageError(error.what());
-      }
-      std::ostringstream text;
-      text << "--warmup " << plan.warmup << " leaves no call to count at load " << load
-           << " with seed " << seed << ": every call arrives before tick " << plan.warmup
-           << "; give a shorter warm-up or more --calls";
-      throw UsageError(text.str());
+      const experiment::SweepTask task{{load, plan.policies.front(), plan.intervals.front()}, seed};
+      std::ostringstream where;
+      where << "at load " << load << " with seed " << seed;
+      refuseEmptyWarmup(experiment::experimentOf(plan, task), where.str());
     }
   }
 }
@@ -261,7 +250,7 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
     throw UsageError("--min-seeds " + std::to_string(options.minSeeds) + " is above --max-seeds " +
                      std::to_string(options.maxSeeds));
   }
-  refuseEmptyWarmup(plan);
+  refuseEmptyWarmups(plan);
   const std::optional<experiment::ReferenceCurve> reference = sweepReference(options, plan);
   const std::vector<experiment::SweepTask> tasks = experiment::sweepTasks(plan);
   if (!options.jobsFile.empty()) {

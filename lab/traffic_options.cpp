@@ -8,6 +8,19 @@
 
 namespace lab {
 
+void refuseEmptyWarmup(const experiment::ExperimentPlan& plan, const std::string& where) {
+  if (plan.warmup <= 0 || !plan.sources.empty()) return;
+  if (!plan.allPairs && plan.matrix.empty()) return;
+  try {
+    if (experiment::generatesCallFrom(plan, plan.warmup)) return;
+  } catch (const experiment::ExperimentError& error) {
+    throw UsageError(error.what());
+  }
+  throw UsageError("--warmup " + std::to_string(plan.warmup) + " leaves no call to count" +
+                   (where.empty() ? "" : " " + where) + ": every call arrives before tick " +
+                   std::to_string(plan.warmup) + "; give a shorter warm-up or more --calls");
+}
+
 TrafficFile readTrafficMatrix(const std::string& path) {
   const std::string text = readFile(path, "traffic file");
   TrafficFile file;

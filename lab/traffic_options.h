@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "experiment/experiment.h"
 #include "experiment/traffic_matrix.h"
 #include "experiment/traffic_model.h"
 #include "lab/commands.h"
@@ -17,6 +18,11 @@ experiment::TrafficModel trafficModel(const TrafficOptions& options);
 // The same with the mean gap that offers `load` Erlang per pair; refused when a source,
 // which reads one line per tick, could not offer it.
 experiment::TrafficModel trafficForLoad(const TrafficOptions& options, double load);
+
+// Throws UsageError when every generated call of the plan arrives before its warm-up ends,
+// so that the run would count none; `where` ("at load 0.5 with seed 3") places it, when
+// not empty. A plan without a warm-up, or whose sources are listed files, passes.
+void refuseEmptyWarmup(const experiment::ExperimentPlan& plan, const std::string& where = {});
 
 struct TrafficFile {
   std::vector<experiment::PairLoad> pairs;
