@@ -1,22 +1,14 @@
-// The process's pseudo-random generator, used by the random path policy.
+// The process's pseudo-random generator, used by the random path policy: the one the
+// policy interface hands to every policy, so that built-in and plug-in policies draw from
+// the same sequence.
 #pragma once
 
-#include <cstdint>
+#include "policy/policy.h"
 
 namespace calls {
 
 // A 32-bit linear congruential generator whose state is 1 when made and is never seeded
 // again, so one program execution replays the same draws from its start.
-class RandomGenerator {
- public:
-  // A value from 0 to 32767: bits 16 to 30 of the next state.
-  std::int32_t draw() {
-    state_ = state_ * 214013u + 2531011u;
-    return static_cast<std::int32_t>((state_ >> 16) & 0x7fffu);
-  }
-
- private:
-  std::uint32_t state_ = 1;
-};
+using RandomGenerator = wrnsim::Random;
 
 }  // namespace calls

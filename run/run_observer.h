@@ -12,9 +12,13 @@ namespace run {
 // How a started call fared.
 struct CallOutcome {
   bool hasPath = false;
-  // Blocked by the assignment; `blocked` then says where and why, as the report keys it.
+  // Blocked by the assignment; `blocked` then says where and why, as the report keys it (or
+  // with cause 5 when a wavelength policy found no assignment and did not say why).
   bool blockedByAssignment = false;
   calls::BlockedAt blocked;
+  // A policy's answer failed the run's checks: nothing was reserved. `blocked` gives the
+  // ends of the hop at fault, when the fault was at a hop.
+  bool policyError = false;
   // Hops the live network refused (each counted in the report's type 4).
   std::int32_t refusedHops = 0;
 };

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "base/error_reporter.h"
@@ -15,6 +16,7 @@
 #include "network/link_table.h"
 #include "network/node_list.h"
 #include "routing/route_table.h"
+#include "run/policy_makers.h"
 #include "run/run_observer.h"
 
 namespace run {
@@ -46,12 +48,16 @@ struct RunResources {
   calls::RandomGenerator& random;
   // Told of every call and every change of the live network; none for the console.
   RunObserver* observer = nullptr;
+  // The policies to decide with; none for the built-in ones.
+  const PolicyMakers* policies = nullptr;
 };
 
 struct RunSettings {
   std::int32_t pathPolicy = 2;
   std::int32_t updateInterval = 0;
   std::int32_t pathCount = 4;
+  // What the routing was asked for, told to the policies.
+  std::int32_t maxSharedLinks = 2;
 };
 
 // What a run did, counted before the clean-up empties the statistics.
@@ -70,6 +76,10 @@ struct RunSummary {
   // Steps of sources taken, those for a view alone included: the run's work, which follows
   // its events rather than its ticks.
   std::int64_t sourceSteps = 0;
+  // Calls blocked because a policy's answer failed the checks, and what was wrong with the
+  // first (empty without one).
+  std::int64_t policyErrors = 0;
+  std::string firstPolicyError;
 };
 
 // Releases the call sources, with the views and route entries made for them.

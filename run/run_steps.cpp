@@ -24,6 +24,12 @@ bool RunSteps::prepare() {
     for (calls::CallSource& source : net_.callSources)
       sources_.push_back(SourceRun{&source, false});
     views_.prepare(net_.callSources, res_.views);
+    if (res_.policies != nullptr) {
+      const wrnsim::Settings told{net_.liveTable.lambdaCount(), net_.liveTable.fiberCount(),
+                                  settings_.pathCount, settings_.maxSharedLinks,
+                                  settings_.updateInterval};
+      door_.prepare(*res_.policies, told, res_.random, net_.callSources, views_);
+    }
   } catch (const std::bad_alloc&) {
     // Without its bookkeeping the run cannot start; the sources are consumed as usual.
     sources_.clear();
@@ -100,19 +106,27 @@ void RunSteps::startCall(std::size_t i, ViewSync& sync, calls::Call& call, std::
   views_.check(sync, tick);
   views_.use(sync);
   network::LinkStateView& view = *sync.view;
-  call.path = calls::choosePath(settings_.pathPolicy, settings_.pathCount, source, res_.routeTable,
-                                view.links, res_.random, res_.reporter);
-  trace_.callStarts(call);
   CallOutcome outcome;
+  if (door_.choosesPaths() || door_.assignsWavelengths()) door_.begin(i, source, tick);
+  if (door_.choosesPaths()) {
+    outcome.policyError =
+        door_.choosePath(sync, source, call.path) == PolicyDoor::Answer::kPolicyError;
+  } else {
+    call.path = calls::choosePath(settings_.pathPolicy, settings_.pathCount, source,
+                                  res_.routeTable, view.links, res_.random, res_.reporter);
+  }
+  trace_.callStarts(call);
   outcome.hasPath = call.path != nullptr;
-  if (outcome.hasPath && !assign(view, call)) {
+  if (outcome.hasPath && !assign(source, sync, call, outcome) && !outcome.policyError) {
     ++summary_.callsBlocked;
     outcome.blockedByAssignment = true;
-    outcome.blocked = workspace_.blocked;
   }
   calls::markStarted(source.calls, call);
   ++summary_.callsStarted;
-  if (!outcome.hasPath) {
+  if (outcome.policyError) {
+    // Nothing is reserved for an answer that failed the checks.
+    ++summary_.policyErrors;
+  } else if (!outcome.hasPath) {
     ++summary_.callsWithoutPath;
     res_.reporter.reportError(1001);
   } else {
@@ -123,12 +137,27 @@ void RunSteps::startCall(std::size_t i, ViewSync& sync, calls::Call& call, std::
   if (res_.observer != nullptr) res_.observer->callStarted(i, tick, outcome);
 }
 
-// False when the call is blocked.
-bool RunSteps::assign(network::LinkStateView& view, calls::Call& call) {
-  const bool carried =
-      calls::assignWavelengths(workspace_, view.links, *call.path, std::span(net_.wavelengthOrder),
-                               res_.blockingTypes, res_.reporter, views_.hopsOf(*call.path).inView);
-  if (!carried) trace_.blocked();
+// False when the call is blocked, by the assignment or as a policy error.
+bool RunSteps::assign(const calls::CallSource& source, ViewSync& sync, calls::Call& call,
+                      CallOutcome& outcome) {
+  bool carried = false;
+  if (door_.assignsWavelengths()) {
+    const PolicyDoor::Answer answer =
+        door_.assign(sync, source, *call.path, workspace_.hops, workspace_.blocked);
+    carried = answer == PolicyDoor::Answer::kGiven;
+    outcome.policyError = answer == PolicyDoor::Answer::kPolicyError;
+    const calls::BlockedAt& at = workspace_.blocked;
+    if (answer == PolicyDoor::Answer::kNone && at.cause >= 0 && at.cause < 4)
+      calls::recordBlocking(res_.blockingTypes[at.cause], at.from, at.to, res_.reporter);
+  } else {
+    carried = calls::assignWavelengths(workspace_, sync.view->links, *call.path,
+                                       std::span(net_.wavelengthOrder), res_.blockingTypes,
+                                       res_.reporter, views_.hopsOf(*call.path).inView);
+  }
+  if (!carried) {
+    trace_.blocked();
+    outcome.blocked = workspace_.blocked;
+  }
   if (!workspace_.hops.empty()) spareHops_.lend(call.hops);
   calls::copyHops(workspace_.hops, call.hops, res_.reporter);
   calls::freeHops(workspace_.hops);
@@ -144,6 +173,8 @@ void RunSteps::endCall(ViewSync& sync, calls::Call& call, std::int64_t tick) {
 
 RunSummary RunSteps::finish(std::int64_t ticks) {
   summary_.ticks = ticks;
+  summary_.firstPolicyError = door_.firstPolicyError();
+  door_.release();
   if (res_.observer != nullptr) res_.observer->runEnded(ticks);
   for (int i = 0; i < calls::kBlockingTypeCount; ++i) {
     summary_.blockingTotals[i] =

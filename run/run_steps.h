@@ -12,6 +12,7 @@
 #include "run/hop_ledger.h"
 #include "run/hop_storage.h"
 #include "run/pair_views.h"
+#include "run/policy_door.h"
 #include "run/run_setup.h"
 #include "run/run_trace.h"
 
@@ -34,9 +35,10 @@ class RunSteps {
   RunSteps(const RunSteps&) = delete;
   RunSteps& operator=(const RunSteps&) = delete;
 
-  // Makes the run's bookkeeping and the room its assignments need. False after reporting
-  // 1500 (bookkeeping) or 1050 (room) when it cannot be made; the run then steps nothing
-  // and goes straight to finish().
+  // Makes the run's bookkeeping, the room its assignments need and its policies' objects.
+  // False after reporting 1500 (bookkeeping) or 1050 (room) when it cannot be made; the
+  // run then steps nothing and goes straight to finish(). Throws PolicyFailure when a
+  // policy cannot be made; step() throws it when a policy throws.
   bool prepare();
 
   std::size_t sourceCount() const { return sources_.size(); }
@@ -73,7 +75,8 @@ class RunSteps {
 
   void readLine(SourceRun& run, std::int64_t tick);
   void startCall(std::size_t i, ViewSync& sync, calls::Call& call, std::int64_t tick);
-  bool assign(network::LinkStateView& view, calls::Call& call);
+  bool assign(const calls::CallSource& source, ViewSync& sync, calls::Call& call,
+              CallOutcome& outcome);
   void endCall(ViewSync& sync, calls::Call& call, std::int64_t tick);
   void cleanUp();
 
@@ -82,6 +85,7 @@ class RunSteps {
   const RunSettings& settings_;
   RunTrace trace_;
   PairViews views_;
+  PolicyDoor door_;
   HopLedger ledger_;
   std::vector<SourceRun> sources_;
   std::int32_t lastStart_ = 0;
