@@ -17,24 +17,30 @@ struct CauseCounts {
   std::int64_t updateErrorCalls = 0;
   std::int64_t updateErrorHops = 0;
   std::int64_t withoutPath = 0;
+  // A wavelength policy found no assignment and did not say why.
+  std::int64_t noAssignment = 0;
+  // A policy's answer failed the run's checks.
+  std::int64_t policyError = 0;
 };
 
 // The causes in the order of the CSV columns: types 0 to 3, then an assignment without a
-// recorded cause, update errors (calls) and calls without a path; each blocked call has
-// exactly one.
-inline constexpr std::size_t kCauseColumns = 7;
+// recorded cause, update errors (calls), calls without a path, no assignment and policy
+// errors; each blocked call has exactly one.
+inline constexpr std::size_t kCauseColumns = 9;
 inline constexpr const char* kCauseNames[kCauseColumns] = {"no_wavelength",
                                                            "no_regenerator",
                                                            "no_wavelength_no_regenerator",
                                                            "no_wavelength_with_regenerator",
                                                            "assignment_without_cause",
                                                            "update_error",
-                                                           "without_path"};
+                                                           "without_path",
+                                                           "no_assignment",
+                                                           "policy_error"};
 
 inline std::array<std::int64_t, kCauseColumns> causeColumns(const CauseCounts& causes) {
   return {causes.assignment[0], causes.assignment[1],        causes.assignment[2],
           causes.assignment[3], causes.assignmentUnrecorded, causes.updateErrorCalls,
-          causes.withoutPath};
+          causes.withoutPath,   causes.noAssignment,         causes.policyError};
 }
 
 }  // namespace experiment

@@ -165,6 +165,7 @@ ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace) 
   result.candidates = candidatePathsOf(run.session.network().callSources);
   RunAccount account(sourcePairs(run.session), run.session.network().liveTable, plan.warmup);
   run.session.setRunObserver(&account);
+  if (plan.policies.path || plan.policies.wavelength) run.session.setPolicies(&plan.policies);
   result.summary = run.session.run();
   count(result, account);
   result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();

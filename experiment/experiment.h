@@ -52,6 +52,9 @@ struct ExperimentPlan {
   std::int64_t warmup = 0;
   // How the sources' candidate paths are found.
   session::Routing routing = session::Routing::kConsole;
+  // The policies the run decides with besides the built-in ones (config.pathPolicy and the
+  // built-in wavelength rule stand where a maker is empty).
+  run::PolicyMakers policies;
 };
 
 struct ExperimentResult {
@@ -84,7 +87,8 @@ struct ExperimentResult {
 
 // Loads the topology, adds the sources as the console does (views, candidate paths, route
 // entries), runs, and answers the key wait. The trace and the report go to `trace` when
-// given. Throws ExperimentError for a fault of the plan.
+// given. Throws ExperimentError for a fault of the plan, run::PolicyFailure when a
+// policy throws.
 ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace = nullptr);
 
 // Whether some call of the plan's generated traffic (all pairs, or the matrix) arrives at

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "run/policy_door.h"
+
 namespace experiment {
 
 RunAccount::RunAccount(const std::vector<std::pair<std::int32_t, std::int32_t>>& sourcePairs,
@@ -16,7 +18,7 @@ RunAccount::RunAccount(const std::vector<std::pair<std::int32_t, std::int32_t>>&
   for (const auto& pair : sourcePairs) pairOfSource_.push_back(index.at(pair));
   std::int32_t arrays = 0;
   for (const network::Link& link : live.links()) {
-    links_.push_back(LinkAccount{link.from, link.to, {}, 0, 0.0});
+    links_.push_back(LinkAccount{link.from, link.to, {}, 0, 0, 0.0});
     arrays = std::max(arrays, link.counterArray + 1);
     loadOfLink_.push_back(static_cast<std::size_t>(std::max(link.counterArray, 0)));
   }
@@ -30,12 +32,16 @@ void RunAccount::callStarted(std::size_t source, std::int64_t tick,
   for (CallCounts* counts : {&totals_, &pair}) {
     ++counts->offered;
     CauseCounts& causes = counts->causes;
-    if (!outcome.hasPath) {
+    if (outcome.policyError) {
+      ++causes.policyError;
+    } else if (!outcome.hasPath) {
       ++causes.withoutPath;
     } else if (outcome.blockedByAssignment) {
       const int cause = outcome.blocked.cause;
       if (cause >= 0 && cause < 4) {
         ++causes.assignment[static_cast<std::size_t>(cause)];
+      } else if (cause == run::kNoAssignment) {
+        ++causes.noAssignment;
       } else {
         ++causes.assignmentUnrecorded;
       }
@@ -47,6 +53,10 @@ void RunAccount::callStarted(std::size_t source, std::int64_t tick,
       continue;
     }
     ++counts->blocked;
+  }
+  if (outcome.policyError && outcome.blocked.from != network::kNoNode) {
+    const std::ptrdiff_t at = live_.positionOf(outcome.blocked.from, outcome.blocked.to);
+    if (at >= 0) ++links_[static_cast<std::size_t>(at)].policyErrors;
   }
   if (outcome.blockedByAssignment && outcome.blocked.cause >= 0 && outcome.blocked.cause < 4) {
     const std::ptrdiff_t at = live_.positionOf(outcome.blocked.from, outcome.blocked.to);

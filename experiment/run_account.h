@@ -36,6 +36,8 @@ struct LinkAccount {
   std::array<std::int64_t, 4> blockingEvents{};
   // Hops refused by the live network at this link (the report keys these by tick).
   std::int64_t updateErrorHops = 0;
+  // Calls blocked as policy errors at a hop of this link.
+  std::int64_t policyErrors = 0;
   // Busy wavelength-fibres over capacity, averaged over the counted ticks: a fibre taken at
   // tick s and given back at tick e is busy for the ticks s to e - 1. The two directions of
   // a link share their fibres, and so their occupancy.

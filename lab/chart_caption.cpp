@@ -175,7 +175,9 @@ std::string causeTitle(std::size_t cause) {
       "No wavelength, regenerator free (type 3)",
       "Assignment, no cause recorded",
       "Update error, stale view (type 4)",
-      "Without a path"};
+      "Without a path",
+      "No assignment, no cause given",
+      "Policy error"};
   return cause < experiment::kCauseColumns ? kTitles[cause] : "Cause " + std::to_string(cause);
 }
 

@@ -22,6 +22,12 @@ void readsTopology(FileGuard& files, const std::string& path) {
   }
 }
 
+// The library of a FILE:NAME policy; a built-in name reads nothing.
+void readsPolicy(FileGuard& files, const std::string& policy, const char* option) {
+  const std::size_t colon = policy.rfind(':');
+  if (colon != std::string::npos && colon > 0) files.reads(policy.substr(0, colon), option);
+}
+
 }  // namespace
 
 FileGuard filesOf(const GenOptions& options) {
@@ -37,6 +43,8 @@ FileGuard filesOf(const RunOptions& options) {
   for (std::size_t i = 2; i < options.pairs.size(); i += 3) {
     files.reads(options.pairs[i], "the call file of --pair");
   }
+  readsPolicy(files, options.pathPolicy, "--path-policy");
+  readsPolicy(files, options.wavelengthPolicy, "--wavelength-policy");
   if (options.json) {
     files.writes(options.output, "-o", FileFormat::kJson);
   } else {

@@ -14,6 +14,7 @@
 
 #include "experiment/blocking_curve.h"
 #include "experiment/experiment.h"
+#include "experiment/policy_choice.h"
 #include "experiment/precision.h"
 #include "experiment/routing_choice.h"
 #include "experiment/sha256.h"
@@ -67,7 +68,7 @@ void printCandidateSummary(std::ostream& out, const RunOptions& options,
 }
 
 void printSummary(std::ostream& out, const RunOptions& options, const TopologyInput& topology,
-                  const experiment::ExperimentResult& r) {
+                  const RunLabel& label, const experiment::ExperimentResult& r) {
   const auto& totals = r.summary.blockingTotals;
   const std::string format = topology.format == "con" ? "" : topology.format + ", ";
   out << "topology              " << options.topology << " (" << format << r.nodeCount << " nodes, "
@@ -83,8 +84,12 @@ void printSummary(std::ostream& out, const RunOptions& options, const TopologyIn
       << '\n'
       << "  update error (type 4)                   " << r.summary.callsWithUpdateError
       << " calls, " << totals[calls::kUpdateError] << " hops\n"
-      << "  without path                            " << r.summary.callsWithoutPath << '\n'
-      << "blocking probability  ";
+      << "  without path                            " << r.summary.callsWithoutPath << '\n';
+  if (r.causes.noAssignment > 0 || r.causes.policyError > 0) {
+    out << "  no assignment                           " << r.causes.noAssignment << '\n'
+        << "  policy error                            " << r.causes.policyError << '\n';
+  }
+  out << "blocking probability  ";
   if (r.blockingProbability) {
     out << std::setprecision(6) << *r.blockingProbability << '\n';
   } else {
@@ -92,9 +97,35 @@ void printSummary(std::ostream& out, const RunOptions& options, const TopologyIn
   }
   if (r.generatedLoad) out << "offered load per pair " << *r.generatedLoad << " Erlang\n";
   printCandidateSummary(out, options, r);
+  out << "policies              path " << label.policies.path.name << ", wavelength "
+      << label.policies.wavelength.name << '\n';
   out << "run time              " << std::fixed << std::setprecision(3) << r.seconds << " s ("
       << r.summary.ticks << " ticks)\n"
       << std::defaultfloat;
+}
+
+// The policies of a run: --policy N, or --path-policy and --wavelength-policy by name.
+struct RunPolicies {
+  experiment::PolicyChoice path;
+  experiment::PolicyChoice wavelength;
+};
+
+RunPolicies runPolicies(const RunOptions& options) {
+  if (options.policyGiven && !options.pathPolicy.empty()) {
+    throw UsageError("--policy and --path-policy both say the path policy: give one");
+  }
+  try {
+    RunPolicies policies;
+    policies.path = experiment::choosePathPolicy(options.pathPolicy.empty()
+                                                     ? std::to_string(options.config.pathPolicy)
+                                                     : options.pathPolicy);
+    policies.wavelength = experiment::chooseWavelengthPolicy(
+        options.wavelengthPolicy.empty() ? experiment::kBuiltinWavelengthRule
+                                         : options.wavelengthPolicy);
+    return policies;
+  } catch (const experiment::PolicyChoiceError& error) {
+    throw UsageError(error.what());
+  }
 }
 
 }  // namespace
@@ -131,11 +162,14 @@ int runCommand(const RunOptions& options, LabIo& io) {
   if (options.trace && options.json && options.output.empty()) {
     throw UsageError("--trace and --json both write to standard output: add --output FILE");
   }
+  const RunPolicies policies = runPolicies(options);
   experiment::ExperimentPlan plan;
   const TopologyInput topology = readTopology(options.topology);
   io.err << conversionSummary(options.topology, topology);
   plan.topology = topology.conText;
   plan.config = options.config;
+  if (policies.path.builtin != 0) plan.config.pathPolicy = policies.path.builtin;
+  plan.policies = experiment::policyMakers(policies.path, policies.wavelength);
   plan.sources = listedSources(options.pairs);
   plan.warmup = options.warmup;
   plan.routing = experiment::routingFromName(options.routing).value_or(session::Routing::kConsole);
@@ -143,6 +177,7 @@ int runCommand(const RunOptions& options, LabIo& io) {
   label.topology = options.topology;
   label.topologySha256 = topology.sha256;
   label.commandLine = io.commandLine;
+  label.policies = {policies.path, policies.wavelength};
   if (options.allPairs) {
     experiment::TrafficModel model = trafficForLoad(options.traffic, options.load);
     model.seed = options.seed;
@@ -173,6 +208,15 @@ int runCommand(const RunOptions& options, LabIo& io) {
     result = experiment::runExperiment(plan, options.trace ? &io.out : nullptr);
   } catch (const experiment::ExperimentError& error) {
     throw UsageError(error.what());
+  } catch (const run::PolicyFailure& failure) {
+    // Nothing has been written: the run's output is made only after it ends.
+    io.err << "wrnsim-lab: " << failure.what() << '\n';
+    return 1;
+  }
+  if (result.summary.policyErrors > 0) {
+    io.err << "wrnsim-lab: " << result.summary.policyErrors
+           << (result.summary.policyErrors == 1 ? " call" : " calls")
+           << " blocked as policy errors; the first: " << result.summary.firstPolicyError << '\n';
   }
   if (options.trace) checkOut(io);
   std::ostringstream text;
@@ -183,7 +227,7 @@ int runCommand(const RunOptions& options, LabIo& io) {
     addNodeNames(record, topology);
     text << record.dump(2) << '\n';
   } else {
-    printSummary(text, options, topology, result);
+    printSummary(text, options, topology, label, result);
   }
   if (options.output.empty()) {
     writeOut(io, text.str());

@@ -61,6 +61,10 @@ struct RunOptions {
   bool trace = false;
   bool json = false;
   std::string output;
+  // A built-in name or FILE:NAME; empty for --policy and the built-in wavelength rule.
+  std::string pathPolicy;
+  std::string wavelengthPolicy;
+  bool policyGiven = false;
 };
 
 struct SweepOptions {

@@ -86,7 +86,14 @@ void addRun(CLI::App& app, RunOptions& options) {
          "3 Least Loaded corto (most free, in turn among ties), 4 Least Loaded "
          "balanceado (most free, earliest among ties)")
       ->check(wholeNumber(1, 4, "a policy"))
-      ->capture_default_str();
+      ->capture_default_str()
+      ->each([&options](const std::string&) { options.policyGiven = true; });
+  run->add_option("--path-policy", options.pathPolicy,
+                  "Path policy by name: random, rotating, least-loaded-rotating, "
+                  "least-loaded-first (1 to 4), or FILE.so:NAME from a plug-in");
+  run->add_option("--wavelength-policy", options.wavelengthPolicy,
+                  "Wavelength policy by name: most-free (the built-in rule), or FILE.so:NAME "
+                  "from a plug-in");
   run->add_option("--interval", options.config.updateInterval, "Ticks between view refreshes")
       ->check(wholeNumber(0, 2'000'000'000, "an interval"))
       ->capture_default_str();

@@ -28,6 +28,8 @@ nlohmann::json causesToJson(const experiment::CauseCounts& causes) {
   json["update_error"] = causes.updateErrorCalls;
   json["update_error_hops"] = causes.updateErrorHops;
   json["without_path"] = causes.withoutPath;
+  json["no_assignment"] = causes.noAssignment;
+  json["policy_error"] = causes.policyError;
   return json;
 }
 
@@ -68,6 +70,7 @@ nlohmann::json linksToJson(const std::vector<experiment::LinkAccount>& links) {
                     {"to", link.to},
                     {"blocking_events", assignmentCausesToJson(link.blockingEvents)},
                     {"update_error_hops", link.updateErrorHops},
+                    {"policy_errors", link.policyErrors},
                     {"mean_occupancy", link.meanOccupancy}});
   }
   return list;
@@ -112,6 +115,32 @@ nlohmann::json trafficToJson(const RunLabel& label) {
   return traffic;
 }
 
+std::string pathPolicyName(const experiment::PolicyChoice& choice, std::int32_t number) {
+  return choice.name.empty() ? experiment::builtinPathPolicyName(number) : choice.name;
+}
+
+std::string wavelengthPolicyName(const experiment::PolicyChoice& choice) {
+  return choice.name.empty() ? experiment::kBuiltinWavelengthRule : choice.name;
+}
+
+// Each plug-in by the file it was loaded from and that file's digest.
+nlohmann::json pluginsToJson(const RunLabel& label) {
+  nlohmann::json list = nlohmann::json::array();
+  const auto add = [&list](const experiment::PolicyChoice& choice, const char* kind) {
+    if (!choice.library) return;
+    list.push_back({{"kind", kind},
+                    {"policy", choice.name},
+                    {"name", choice.policy},
+                    {"file", choice.library->file()},
+                    {"file_sha256", choice.library->sha256()},
+                    {"library", choice.library->name()},
+                    {"library_version", choice.library->version()}});
+  };
+  add(label.policies.path, "path");
+  add(label.policies.wavelength, "wavelength");
+  return list;
+}
+
 }  // namespace
 
 std::string utcNow() {
@@ -135,7 +164,10 @@ nlohmann::json runToJson(const experiment::ExperimentPlan& plan, const RunLabel&
         {"fibres", config.fiberCount},
         {"paths", config.pathCount},
         {"max_shared", config.maxCoincidences},
-        {"policy", config.pathPolicy},
+        {"policy", label.policies.path.library ? nlohmann::json(label.policies.path.name)
+                                               : nlohmann::json(config.pathPolicy)},
+        {"path_policy", pathPolicyName(label.policies.path, config.pathPolicy)},
+        {"wavelength_policy", wavelengthPolicyName(label.policies.wavelength)},
         {"interval", config.updateInterval},
         {"routing", experiment::routingName(plan.routing)}}},
       {"traffic", trafficToJson(label)},
@@ -155,6 +187,7 @@ nlohmann::json runToJson(const experiment::ExperimentPlan& plan, const RunLabel&
       {"run_seconds", result.seconds},
   };
   if (result.generatedLoad) document["traffic"]["measured_load"] = *result.generatedLoad;
+  document["settings"]["plugins"] = pluginsToJson(label);
   document["provenance"] = {
       {"program", "wrnsim-lab"},
       {"version", kVersion},
@@ -184,7 +217,13 @@ RunIdentity identityFromJson(const nlohmann::json& document) {
   if (document.contains("settings")) {
     identity.settings = document["settings"];
     identity.settings.erase("policy");
+    identity.settings.erase("path_policy");
+    identity.settings.erase("plugins");
     identity.settings.erase("interval");
+    // Records from before policies were named all used the built-in rule.
+    if (!identity.settings.contains("wavelength_policy")) {
+      identity.settings["wavelength_policy"] = experiment::kBuiltinWavelengthRule;
+    }
     // Records from before the choice was offered were all made with the console's search.
     if (!identity.settings.contains("routing")) {
       identity.settings["routing"] = experiment::routingName(session::Routing::kConsole);
@@ -243,6 +282,8 @@ experiment::SeedRun seedRunFromJson(const nlohmann::json& document) {
     run.causes.updateErrorCalls = causes.value("update_error", std::int64_t{0});
     run.causes.updateErrorHops = causes.value("update_error_hops", std::int64_t{0});
     run.causes.withoutPath = causes.value("without_path", std::int64_t{0});
+    run.causes.noAssignment = causes.value("no_assignment", std::int64_t{0});
+    run.causes.policyError = causes.value("policy_error", std::int64_t{0});
     run.seconds = document.at("run_seconds").get<double>();
     return run;
   } catch (const nlohmann::json::exception& error) {

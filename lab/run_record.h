@@ -8,6 +8,7 @@
 
 #include "experiment/blocking_curve.h"
 #include "experiment/experiment.h"
+#include "experiment/policy_choice.h"
 
 namespace lab {
 
@@ -23,6 +24,12 @@ struct RunLabel {
   // For traffic from a matrix: its file and the file's SHA-256.
   std::string trafficFile;
   std::string trafficSha256;
+  // The policies the run decided with; unnamed ones are read as --policy and the built-in
+  // wavelength rule.
+  struct {
+    experiment::PolicyChoice path;
+    experiment::PolicyChoice wavelength;
+  } policies;
 };
 
 // The name a sweep gives the record of a point's run with a seed, and whether a name is one

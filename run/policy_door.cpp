@@ -15,13 +15,16 @@ void PolicyDoor::prepare(const PolicyMakers& makers, const wrnsim::Settings& set
   random_ = &random;
   pathName_ = makers.pathName;
   wavelengthName_ = makers.wavelengthName;
-  try {
-    if (makers.path) path_ = makers.path(settings);
-    if (makers.wavelength) wavelength_ = makers.wavelength(settings);
-  } catch (const std::exception& error) {
-    throw PolicyFailure("the policy could not be made for the run's settings: " +
-                        std::string(error.what()));
-  }
+  const auto make = [&settings](const auto& maker, auto& object, const std::string& kind) {
+    if (!maker) return;
+    try {
+      object = maker(settings);
+    } catch (const std::exception& error) {
+      throw PolicyFailure(kind + " could not be made for the run's settings: " + error.what());
+    }
+  };
+  make(makers.path, path_, "path policy " + pathName_);
+  make(makers.wavelength, wavelength_, "wavelength policy " + wavelengthName_);
   if (!path_ && !wavelength_) return;
 
   // Each pair's links once, in the order its view lists them; sources of a pair share them.
@@ -129,9 +132,11 @@ PolicyDoor::Answer PolicyDoor::choosePath(const ViewSync& sync, const calls::Cal
   if (chosen == wrnsim::kNoPath) return Answer::kNone;
   const std::size_t count = view.paths().size();
   if (chosen < 0 || static_cast<std::size_t>(chosen) >= count) {
+    const std::string allowed =
+        count == 0 ? "the pair has no candidate (-1 for none)"
+                   : "the candidates are 0 to " + std::to_string(count - 1) + " (-1 for none)";
     return fault("path policy", pathName_,
-                 "answered path " + std::to_string(chosen) + " of " + std::to_string(count) +
-                     " candidates (0 to " + std::to_string(count) + " - 1, or -1 for none)");
+                 "answered path " + std::to_string(chosen) + ", but " + allowed);
   }
   path = &source.paths[static_cast<std::size_t>(chosen)].path;
   return Answer::kGiven;

@@ -132,13 +132,14 @@ routing::SearchOutcome Session::findKShortestPaths(calls::CallSource& source) {
 }
 
 run::RunResources Session::runResources() {
-  return run::RunResources{io_.output,  io_.keys,       io_.reporter, views_,
-                           routeTable_, blockingTypes_, random_,      runObserver_};
+  return run::RunResources{io_.output,     io_.keys, io_.reporter, views_,   routeTable_,
+                           blockingTypes_, random_,  runObserver_, policies_};
 }
 
 run::RunSummary Session::run() {
   run::RunResources resources = runResources();
-  const run::RunSettings settings{config_.pathPolicy, config_.updateInterval, config_.pathCount};
+  const run::RunSettings settings{config_.pathPolicy, config_.updateInterval, config_.pathCount,
+                                  config_.maxCoincidences};
   return run::runSimulation(*network_, resources, settings, runDriver_);
 }
 

@@ -95,6 +95,10 @@ class Session {
   // outlive the runs it is told of.
   void setRunObserver(run::RunObserver* observer) { runObserver_ = observer; }
 
+  // The policies the runs from now on decide with; none for the built-in ones, as the
+  // console has them. They must outlive those runs.
+  void setPolicies(const run::PolicyMakers* policies) { policies_ = policies; }
+
   // The open network, its tables and its sources in run order. A network must be open.
   const run::NetworkState& network() const { return *network_; }
 
@@ -115,6 +119,7 @@ class Session {
   calls::RandomGenerator random_;
   run::RunDriver runDriver_ = nullptr;
   run::RunObserver* runObserver_ = nullptr;
+  const run::PolicyMakers* policies_ = nullptr;
   Routing routing_ = Routing::kConsole;
 };
 

@@ -55,7 +55,8 @@ TEST(Sweep, CsvHasOneRowPerPointWithTheMeanAndIntervalOverSeeds) {
           "policy", "interval", "load", "seeds", "offered", "carried", "blocking_mean", "ci95_low",
           "ci95_high", "runs_without_offered", "share_no_wavelength", "share_no_regenerator",
           "share_no_wavelength_no_regenerator", "share_no_wavelength_with_regenerator",
-          "share_assignment_without_cause", "share_update_error", "share_without_path"}));
+          "share_assignment_without_cause", "share_update_error", "share_without_path",
+          "share_no_assignment", "share_policy_error"}));
   experiment::SweepPlan plan;
   plan.topologyText = kRing;
   plan.config.lambdaCount = 2;
@@ -64,7 +65,7 @@ TEST(Sweep, CsvHasOneRowPerPointWithTheMeanAndIntervalOverSeeds) {
   plan.traffic.count = 300;
   for (std::size_t r = 1; r < rows.size(); ++r) {
     const auto& row = rows[r];
-    ASSERT_EQ(row.size(), 17u);
+    ASSERT_EQ(row.size(), 19u);
     EXPECT_EQ(row[9], "0");
     // Every blocked call has one cause: the shares add up to the mean.
     double shares = 0.0;
