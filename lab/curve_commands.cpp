@@ -335,9 +335,11 @@ int collectCommand(const CollectOptions& options, LabIo& io) {
   std::optional<RunIdentity> first;
   nlohmann::json firstRecord;
   std::map<std::pair<experiment::PointKey, std::uint64_t>, std::string> seen;
+  PluginDigests digests;
   for (const std::string& path : options.files) {
     try {
       const nlohmann::json document = nlohmann::json::parse(readFile(path, "result file"));
+      digests.check(document, path);
       runs.push_back(seedRunFromJson(document));
       const RunIdentity identity = identityFromJson(document);
       if (!first) {

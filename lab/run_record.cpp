@@ -254,6 +254,25 @@ std::string identityMismatch(const RunIdentity& a, const RunIdentity& b) {
   return {};
 }
 
+void PluginDigests::check(const nlohmann::json& record, const std::string& path) {
+  const nlohmann::json settings = record.value("settings", nlohmann::json::object());
+  if (!settings.is_object()) return;
+  const nlohmann::json plugins = settings.value("plugins", nlohmann::json::array());
+  if (!plugins.is_array()) return;
+  for (const nlohmann::json& plugin : plugins) {
+    if (!plugin.is_object()) continue;
+    const std::string name = plugin.value("policy", std::string());
+    const std::string digest = plugin.value("file_sha256", std::string());
+    const auto [at, added] = seen_.try_emplace(name, digest, path);
+    if (!added && at->second.first != digest) {
+      throw std::runtime_error("'" + at->second.second + "' and '" + path +
+                               "' ran the plug-in policy " + name +
+                               " from different files (sha256 " + at->second.first + " and " +
+                               digest + "): they cannot be merged");
+    }
+  }
+}
+
 experiment::SeedRun seedRunFromJson(const nlohmann::json& document) {
   try {
     const nlohmann::json& traffic = document.at("traffic");

@@ -2,6 +2,7 @@
 // prints it and `collect` reads it back.
 #pragma once
 
+#include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
@@ -56,6 +57,19 @@ RunIdentity identityFromJson(const nlohmann::json& document);
 
 // What differs between two identities, in words; empty when they may be merged.
 std::string identityMismatch(const RunIdentity& a, const RunIdentity& b);
+
+// The plug-ins of the records merged so far: one policy name must always come from the
+// same file contents.
+class PluginDigests {
+ public:
+  // Throws std::runtime_error naming both records when the record's plug-in of a name seen
+  // before had another digest.
+  void check(const nlohmann::json& record, const std::string& path);
+
+ private:
+  // Digest and record by policy name.
+  std::map<std::string, std::pair<std::string, std::string>> seen_;
+};
 
 // The grid point and counts of a run printed by runToJson. Throws std::runtime_error (with
 // what is missing) for a document that is not such a run or has no load.

@@ -107,3 +107,32 @@ TEST(PolicyPlugins, APolicyThatThrowsEndsTheRunWithStatusOneAndWritesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PolicyPlugins, CollectRefusesRunsOfOnePlugInNameFromDifferentFiles) {
+  ScratchDirectory dir("lab-plugin-collect");
+  for (const char* seed : {"1", "2"}) {
+    const auto outcome =
+        runLab(nsfnetRun({"--wavelength-policy", kPlugin + ":lowest_common", "--seed", seed, "-o",
+                          dir.file(seed + std::string(".json"))}));
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+  }
+  const std::vector<std::string> collect = {
+      "collect", dir.file("1.json"), dir.file("2.json"), "--csv", dir.file("c.csv"),
+      "--svg",   dir.file("c.svg")};
+  const auto merged = runLab(collect);
+  EXPECT_EQ(merged.status, 0) << merged.err;
+
+  auto record = nlohmann::json::parse(ScratchDirectory::read(dir.file("2.json")));
+  record["settings"]["plugins"][0]["file_sha256"] = std::string(64, '0');
+  dir.write("2.json", record.dump());
+  const auto refused = runLab(collect);
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(
+      refused.err.find("ran the plug-in policy " + kPlugin + ":lowest_common from different files"),
+      std::string::npos)
+      << refused.err;
+}
+
+}  // namespace
