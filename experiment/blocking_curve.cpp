@@ -4,20 +4,34 @@
 #include <map>
 #include <tuple>
 
+#include "experiment/policy_choice.h"
 #include "experiment/statistics.h"
 
 namespace experiment {
 
 namespace {
 
-std::tuple<std::int32_t, std::int32_t, double> curveOrder(const PointKey& key) {
-  return {key.policy, key.interval, key.load};
+using CurveOrder = std::tuple<bool, std::int32_t, std::string, std::string, std::int32_t, double>;
+
+// Built-in path policies first, by number, then plug-ins by name; the built-in wavelength
+// rule (unnamed) before plug-ins.
+CurveOrder curveOrder(const PointKey& key) {
+  return {!key.pathPolicy.empty(), key.policy,   key.pathPolicy,
+          key.wavelengthPolicy,    key.interval, key.load};
 }
 
 }  // namespace
 
+std::string policyColumn(const PointKey& key) {
+  return key.pathPolicy.empty() ? std::to_string(key.policy) : key.pathPolicy;
+}
+
+std::string wavelengthColumn(const PointKey& key) {
+  return key.wavelengthPolicy.empty() ? kBuiltinWavelengthRule : key.wavelengthPolicy;
+}
+
 std::vector<CurvePoint> curvePoints(const std::vector<SeedRun>& runs) {
-  std::map<std::tuple<std::int32_t, std::int32_t, double>, std::vector<const SeedRun*>> groups;
+  std::map<CurveOrder, std::vector<const SeedRun*>> groups;
   for (const SeedRun& run : runs) groups[curveOrder(run.key)].push_back(&run);
   std::vector<CurvePoint> points;
   for (const auto& [order, members] : groups) {
@@ -61,11 +75,12 @@ void writeCurveCsv(std::ostream& out, const std::vector<CurvePoint>& points,
          "runs_without_offered";
   // Shares, not counts: named apart from the runs CSV's counts.
   for (const char* name : kCauseNames) out << ",share_" << name;
+  out << ",wavelength_policy";
   if (reference != nullptr) out << ',' << reference->column;
   out << '\n';
   const auto precision = out.precision(10);
   for (const CurvePoint& point : points) {
-    out << point.key.policy << ',' << point.key.interval << ',' << point.key.load << ','
+    out << policyColumn(point.key) << ',' << point.key.interval << ',' << point.key.load << ','
         << point.seeds << ',' << point.offered << ',' << point.carried << ',';
     if (point.measured) out << point.meanBlocking;
     out << ',';
@@ -79,6 +94,7 @@ void writeCurveCsv(std::ostream& out, const std::vector<CurvePoint>& points,
       out << ',';
       if (point.measured) out << share;
     }
+    out << ',' << wavelengthColumn(point.key);
     if (reference != nullptr) {
       out << ',';
       for (const auto& [load, blocking] : reference->points) {
@@ -96,14 +112,14 @@ void writeCurveCsv(std::ostream& out, const std::vector<CurvePoint>& points,
 void writeRunsCsv(std::ostream& out, const std::vector<SeedRun>& runs) {
   out << "policy,interval,load,seed,offered,carried,blocked,blocking";
   for (const char* name : kCauseNames) out << ',' << name;
-  out << ",run_seconds\n";
+  out << ",run_seconds,wavelength_policy\n";
   const auto precision = out.precision(10);
   for (const SeedRun& run : runs) {
-    out << run.key.policy << ',' << run.key.interval << ',' << run.key.load << ',' << run.seed
-        << ',' << run.offered << ',' << run.carried << ',' << run.blocked << ',';
+    out << policyColumn(run.key) << ',' << run.key.interval << ',' << run.key.load << ','
+        << run.seed << ',' << run.offered << ',' << run.carried << ',' << run.blocked << ',';
     if (run.blocking) out << *run.blocking;
     for (std::int64_t count : causeColumns(run.causes)) out << ',' << count;
-    out << ',' << run.seconds << '\n';
+    out << ',' << run.seconds << ',' << wavelengthColumn(run.key) << '\n';
   }
   out.precision(precision);
 }

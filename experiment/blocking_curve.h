@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <optional>
 #include <ostream>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "experiment/cause_counts.h"
@@ -14,11 +16,30 @@
 namespace experiment {
 
 struct PointKey {
+  PointKey() = default;
+  PointKey(double load, std::int32_t policy, std::int32_t interval, std::string pathPolicy = {},
+           std::string wavelengthPolicy = {})
+      : load(load),
+        policy(policy),
+        interval(interval),
+        pathPolicy(std::move(pathPolicy)),
+        wavelengthPolicy(std::move(wavelengthPolicy)) {}
+
   double load = 0.0;
+  // The path policy: a built-in's number (1 to 4), or 0 for the plug-in in `pathPolicy`.
   std::int32_t policy = 2;
   std::int32_t interval = 0;
+  // A plug-in path policy as FILE:NAME; empty for a built-in.
+  std::string pathPolicy;
+  // The wavelength policy by name; empty for the built-in rule.
+  std::string wavelengthPolicy;
   auto operator<=>(const PointKey&) const = default;
 };
+
+// The key's path policy as the CSV's policy column gives it: the built-in's number, or the
+// plug-in's FILE:NAME; and its wavelength policy by name.
+std::string policyColumn(const PointKey& key);
+std::string wavelengthColumn(const PointKey& key);
 
 // One seed's run of a grid point.
 struct SeedRun {
@@ -52,12 +73,13 @@ struct CurvePoint {
   std::array<std::optional<double>, kCauseColumns> causeHalfWidths{};
 };
 
-// Ordered by policy, then interval, then load.
+// Ordered by path policy, then wavelength policy, then interval, then load.
 std::vector<CurvePoint> curvePoints(const std::vector<SeedRun>& runs);
 
 // A header, then one row per point:
 // policy,interval,load,seeds,offered,carried,blocking_mean,ci95_low,ci95_high,
-// runs_without_offered, then the mean share of each cause (kCauseNames) (offered and carried
+// runs_without_offered, then the mean share of each cause (kCauseNames), wavelength_policy
+// (offered and carried
 // summed over seeds; the means empty when no run offered a call, the interval columns when
 // fewer than two did; the low end is not clipped at 0). With a reference, a last column named
 // after it holds its blocking at the row's load.
@@ -66,7 +88,7 @@ void writeCurveCsv(std::ostream& out, const std::vector<CurvePoint>& points,
 
 // A header, then one row per run, in the order given:
 // policy,interval,load,seed,offered,carried,blocked,blocking, the calls blocked by each cause
-// (kCauseNames), run_seconds (blocking empty when nothing was offered).
+// (kCauseNames), run_seconds, wavelength_policy (blocking empty when nothing was offered).
 void writeRunsCsv(std::ostream& out, const std::vector<SeedRun>& runs);
 
 }  // namespace experiment

@@ -31,11 +31,30 @@ std::vector<SweepTask> sweepTasks(const SweepPlan& plan) {
   return tasks;
 }
 
+PointPolicies pointPolicies(const SweepPlan& plan, const PointKey& key) {
+  PointPolicies policies;
+  for (const PolicyChoice& path : plan.policies) {
+    if (path.library ? path.name == key.pathPolicy : path.builtin == key.policy) {
+      policies.path = path;
+    }
+  }
+  for (const PolicyChoice& wavelength : plan.wavelengthPolicies) {
+    if (wavelength.library ? wavelength.name == key.wavelengthPolicy : key.wavelengthPolicy.empty())
+      policies.wavelength = wavelength;
+  }
+  if (policies.path.name.empty()) policies.path = choosePathPolicy(std::to_string(key.policy));
+  if (policies.wavelength.name.empty())
+    policies.wavelength = chooseWavelengthPolicy(kBuiltinWavelengthRule);
+  return policies;
+}
+
 ExperimentPlan experimentOf(const SweepPlan& plan, const SweepTask& task) {
   ExperimentPlan experiment;
   experiment.topology = plan.topologyText;
   experiment.config = plan.config;
-  experiment.config.pathPolicy = task.key.policy;
+  const PointPolicies policies = pointPolicies(plan, task.key);
+  experiment.config.pathPolicy = policies.path.builtin != 0 ? policies.path.builtin : 2;
+  experiment.policies = policyMakers(policies.path, policies.wavelength);
   experiment.config.updateInterval = task.key.interval;
   TrafficModel traffic = plan.traffic;
   traffic.seed = task.seed;
@@ -53,9 +72,16 @@ ExperimentPlan experimentOf(const SweepPlan& plan, const SweepTask& task) {
 
 std::vector<PointKey> sweepPoints(const SweepPlan& plan) {
   std::vector<PointKey> points;
+  std::vector<PolicyChoice> wavelengths = plan.wavelengthPolicies;
+  if (wavelengths.empty()) wavelengths.push_back(chooseWavelengthPolicy(kBuiltinWavelengthRule));
   for (double load : plan.loads) {
-    for (std::int32_t policy : plan.policies) {
-      for (std::int32_t interval : plan.intervals) points.push_back({load, policy, interval});
+    for (const PolicyChoice& path : plan.policies) {
+      for (const PolicyChoice& wavelength : wavelengths) {
+        for (std::int32_t interval : plan.intervals) {
+          points.push_back({load, path.builtin, interval, path.library ? path.name : "",
+                            wavelength.library ? wavelength.name : ""});
+        }
+      }
     }
   }
   return points;
@@ -129,8 +155,6 @@ std::string jobLine(const SweepPlan& plan, const SweepTask& task, std::size_t in
       std::to_string(config.maxCoincidences),
       "--routing",
       routingName(plan.routing),
-      "--policy",
-      std::to_string(task.key.policy),
       "--interval",
       std::to_string(task.key.interval),
       "--load",
@@ -150,6 +174,18 @@ std::string jobLine(const SweepPlan& plan, const SweepTask& task, std::size_t in
       resultsDir + "/point-" + std::to_string(index) + ".json",
   };
   std::vector<std::string> all = words;
+  // The policies go before the interval, as run's options list them.
+  const auto beforeInterval = [&all](std::initializer_list<std::string> option) {
+    all.insert(std::find(all.begin(), all.end(), "--interval"), option);
+  };
+  if (task.key.pathPolicy.empty()) {
+    beforeInterval({"--policy", std::to_string(task.key.policy)});
+  } else {
+    beforeInterval({"--path-policy", task.key.pathPolicy});
+  }
+  if (!task.key.wavelengthPolicy.empty()) {
+    beforeInterval({"--wavelength-policy", task.key.wavelengthPolicy});
+  }
   // The traffic's source goes before the load.
   const auto load = std::find(all.begin(), all.end(), "--load");
   if (plan.matrix.empty()) {

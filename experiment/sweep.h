@@ -10,6 +10,7 @@
 
 #include "experiment/blocking_curve.h"
 #include "experiment/experiment.h"
+#include "experiment/policy_choice.h"
 
 namespace experiment {
 
@@ -20,7 +21,10 @@ struct SweepPlan {
   // lambdas, fibres, paths and largest shared links; policy and interval come from the grid.
   base::Config config;
   std::vector<double> loads;
-  std::vector<std::int32_t> policies;
+  // Path policies: built-ins (1 to 4) and plug-ins. Wavelength policies: the built-in rule
+  // when none is given.
+  std::vector<PolicyChoice> policies;
+  std::vector<PolicyChoice> wavelengthPolicies;
   std::vector<std::int32_t> intervals;
   std::vector<std::uint64_t> seeds;
   // Holding kind, mean and calls per pair; the gap follows from each load.
@@ -36,6 +40,13 @@ struct SweepPlan {
   session::Routing routing = session::Routing::kConsole;
 };
 
+// The policies of a grid point, as the plan holds them.
+struct PointPolicies {
+  PolicyChoice path;
+  PolicyChoice wavelength;
+};
+PointPolicies pointPolicies(const SweepPlan& plan, const PointKey& key);
+
 struct SweepTask {
   PointKey key;
   std::uint64_t seed = 0;
@@ -44,11 +55,13 @@ struct SweepTask {
 // Every combination, loads varying slowest and seeds fastest.
 std::vector<SweepTask> sweepTasks(const SweepPlan& plan);
 
-// The run of one task: the plan's topology and settings with the task's policy and interval,
-// all ordered pairs offered the task's load.
+// The run of one task: the plan's topology and settings with the task's policies and
+// interval, all ordered pairs offered the task's load. The task's policies must be among
+// the plan's.
 ExperimentPlan experimentOf(const SweepPlan& plan, const SweepTask& task);
 
-// The grid's points, loads varying slowest.
+// The grid's points, loads varying slowest, then path policies, wavelength policies and
+// intervals.
 std::vector<PointKey> sweepPoints(const SweepPlan& plan);
 
 // Given each task's whole result, one call at a time.

@@ -162,6 +162,11 @@ std::string seriesName(std::int32_t policy, bool onePath, bool severalPolicies) 
   return severalPolicies ? "1 path (policy " + std::to_string(policy) + ")" : "1 path";
 }
 
+std::string pluginPolicyName(const std::string& policy) {
+  const std::size_t colon = policy.rfind(':');
+  return colon == std::string::npos ? policy : policy.substr(colon + 1);
+}
+
 std::string refreshName(std::int32_t interval) {
   if (interval == 0) return "refresh at every call";
   return "refresh every " + plural(interval, "tick", "ticks");

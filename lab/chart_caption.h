@@ -56,6 +56,8 @@ std::string policyName(std::int32_t policy);
 // A line's name. With one candidate path a policy has nothing to choose: "1 path", with the
 // policy's number only when lines of several policies are drawn.
 std::string seriesName(std::int32_t policy, bool onePath, bool severalPolicies);
+// A plug-in policy's legend name: NAME of FILE:NAME (the caption names the file).
+std::string pluginPolicyName(const std::string& policy);
 
 // "refresh at every call", "refresh every 50 ticks".
 std::string refreshName(std::int32_t interval);

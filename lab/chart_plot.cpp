@@ -178,6 +178,26 @@ void drawReference(std::ostream& svg, const Frame& frame,
       << "\" stroke-width=\"1.5\" stroke-dasharray=\"" << kReferenceDashes << "\"/>\n";
 }
 
+// The line's policies as the legend names them: the wavelength policy too when the plot
+// has lines of several, or a plug-in's.
+std::string lineName(const Plot& plot, const PlotLine& line) {
+  std::set<std::pair<std::int32_t, std::string>> paths;
+  std::set<std::string> wavelengths;
+  for (const PlotLine& other : plot.lines) {
+    paths.emplace(other.policy, other.pathPolicy);
+    wavelengths.insert(other.wavelengthPolicy);
+  }
+  std::string name = line.pathPolicy.empty()
+                         ? seriesName(line.policy, plot.onePath, paths.size() > 1)
+                         : pluginPolicyName(line.pathPolicy);
+  if (wavelengths.size() > 1 || !line.wavelengthPolicy.empty()) {
+    name += " with ";
+    name += line.wavelengthPolicy.empty() ? std::string("most-free")
+                                          : pluginPolicyName(line.wavelengthPolicy);
+  }
+  return name;
+}
+
 struct LegendEntry {
   std::string name;
   std::string detail;
@@ -186,13 +206,10 @@ struct LegendEntry {
 };
 
 std::vector<LegendEntry> legendEntries(const Plot& plot) {
-  std::set<std::int32_t> policies;
-  for (const PlotLine& line : plot.lines) policies.insert(line.policy);
   std::vector<LegendEntry> entries;
   for (const PlotLine& line : plot.lines) {
     if (!line.drawn()) continue;
-    entries.push_back({seriesName(line.policy, plot.onePath, policies.size() > 1),
-                       refreshName(line.interval), line.style});
+    entries.push_back({lineName(plot, line), refreshName(line.interval), line.style});
   }
   if (plot.reference != nullptr) {
     entries.push_back({plot.reference->name, "theory: 1 path, full conversion", std::nullopt});
@@ -249,8 +266,15 @@ std::vector<PlotLine> plotLines(const std::vector<experiment::CurvePoint>& point
   std::vector<PlotLine> lines;
   for (const experiment::CurvePoint& point : points) {
     if (lines.empty() || lines.back().policy != point.key.policy ||
+        lines.back().pathPolicy != point.key.pathPolicy ||
+        lines.back().wavelengthPolicy != point.key.wavelengthPolicy ||
         lines.back().interval != point.key.interval) {
-      lines.push_back({point.key.policy, point.key.interval, lines.size(), {}});
+      lines.push_back({point.key.policy,
+                       point.key.interval,
+                       point.key.pathPolicy,
+                       point.key.wavelengthPolicy,
+                       lines.size(),
+                       {}});
     }
     lines.back().points.push_back(value(point));
   }
@@ -288,8 +312,6 @@ double drawPlot(std::ostream& svg, const Plot& plot, double top) {
 }
 
 std::string undrawnNote(const Plot& plot) {
-  std::set<std::int32_t> policies;
-  for (const PlotLine& line : plot.lines) policies.insert(line.policy);
   std::string note;
   for (const PlotLine& line : plot.lines) {
     std::string loads;
@@ -300,7 +322,7 @@ std::string undrawnNote(const Plot& plot) {
     }
     if (loads.empty()) continue;
     if (!note.empty()) note += "; ";
-    note += seriesName(line.policy, plot.onePath, policies.size() > 1);
+    note += lineName(plot, line);
     note += ", ";
     note += refreshName(line.interval);
     note += line.drawn() ? " (load " + loads + ")" : std::string(" (any load)");

@@ -28,11 +28,14 @@ struct PlotPoint {
   std::optional<double> halfWidth;
 };
 
-// A policy and interval's points, in order of load; `style` picks its colour, dashes and
-// marker, so that a line looks the same in every plot of a chart.
+// A grid line's points (its policies and interval), in order of load; `style` picks its
+// colour, dashes and marker, so that a line looks the same in every plot of a chart.
 struct PlotLine {
   std::int32_t policy = 0;
   std::int32_t interval = 0;
+  // A plug-in path policy's FILE:NAME, and the wavelength policy (empty: built-in).
+  std::string pathPolicy;
+  std::string wavelengthPolicy;
   std::size_t style = 0;
   std::vector<PlotPoint> points;
   // Some point can be placed on a log scale.

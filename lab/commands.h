@@ -72,7 +72,9 @@ struct SweepOptions {
   base::Config config;
   std::vector<double> loads;
   std::string routing = "console";
-  std::vector<std::int32_t> policies{2};
+  // Built-in numbers or names, or FILE:NAME.
+  std::vector<std::string> policies{"2"};
+  std::vector<std::string> wavelengthPolicies{"most-free"};
   std::vector<std::int32_t> intervals{0};
   std::int64_t seeds = 5;
   bool seedsGiven = false;

@@ -13,6 +13,7 @@
 
 #include "experiment/blocking_curve.h"
 #include "experiment/experiment.h"
+#include "experiment/policy_choice.h"
 #include "experiment/precision.h"
 #include "experiment/reference_curve.h"
 #include "experiment/routing_choice.h"
@@ -181,13 +182,33 @@ void refuseRepeats(const std::vector<Value>& values, const std::string& option) 
   }
 }
 
+// Each policy as named, refused before any run when it cannot be used or is given twice
+// (`1` and `random` are one policy).
+template <typename Choose>
+std::vector<experiment::PolicyChoice> choosePolicies(const std::vector<std::string>& names,
+                                                     const std::string& option, Choose choose) {
+  std::vector<experiment::PolicyChoice> choices;
+  std::vector<std::string> chosen;
+  for (const std::string& name : names) {
+    try {
+      choices.push_back(choose(name));
+    } catch (const experiment::PolicyChoiceError& error) {
+      throw UsageError(option + ": " + error.what());
+    }
+    chosen.push_back(choices.back().name);
+  }
+  refuseRepeats(chosen, option);
+  return choices;
+}
+
 // Refused before any run: a warm-up past every call would leave points empty. Policy and
 // interval do not change the traffic, so each load and seed is looked at once.
 void refuseEmptyWarmups(const experiment::SweepPlan& plan) {
   if (plan.warmup <= 0) return;
   for (double load : plan.loads) {
     for (std::uint64_t seed : plan.seeds) {
-      const experiment::SweepTask task{{load, plan.policies.front(), plan.intervals.front()}, seed};
+      experiment::SweepTask task{experiment::sweepPoints(plan).front(), seed};
+      task.key.load = load;
       std::ostringstream where;
       where << "at load " << load << " with seed " << seed;
       refuseEmptyWarmup(experiment::experimentOf(plan, task), where.str());
@@ -199,7 +220,6 @@ void refuseEmptyWarmups(const experiment::SweepPlan& plan) {
 
 int sweepCommand(const SweepOptions& options, LabIo& io) {
   refuseRepeats(options.loads, "--loads");
-  refuseRepeats(options.policies, "--policies");
   refuseRepeats(options.intervals, "--intervals");
   experiment::SweepPlan plan;
   plan.topologyPath = options.topology;
@@ -208,7 +228,9 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   plan.topologyText = topology.conText;
   plan.config = options.config;
   plan.loads = options.loads;
-  plan.policies = options.policies;
+  plan.policies = choosePolicies(options.policies, "--policies", experiment::choosePathPolicy);
+  plan.wavelengthPolicies = choosePolicies(options.wavelengthPolicies, "--wavelength-policies",
+                                           experiment::chooseWavelengthPolicy);
   plan.intervals = options.intervals;
   for (std::int64_t i = 0; i < options.seeds; ++i) {
     plan.seeds.push_back(options.firstSeed + static_cast<std::uint64_t>(i));
@@ -282,6 +304,8 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
       RunLabel label = common;
       label.load = task.key.load;
       label.traffic = experiment.allPairs ? *experiment.allPairs : experiment.matrixTraffic;
+      const experiment::PointPolicies policies = experiment::pointPolicies(plan, task.key);
+      label.policies = {policies.path, policies.wavelength};
       const auto point = std::find(points.begin(), points.end(), task.key) - points.begin();
       const std::string name = recordFileName(static_cast<std::size_t>(point), task.seed);
       nlohmann::json record = runToJson(experiment, label, result);

@@ -134,9 +134,16 @@ void addSweep(CLI::App& app, SweepOptions& options) {
       ->required()
       ->delimiter(',')
       ->check(kLoad);
-  sweep->add_option("--policies", options.policies, "Path policies")
+  sweep
+      ->add_option("--policies", options.policies,
+                   "Path policies: 1 to 4 or their names (random, rotating, "
+                   "least-loaded-rotating, least-loaded-first), or FILE.so:NAME")
       ->delimiter(',')
-      ->check(wholeNumber(1, 4, "a policy"))
+      ->capture_default_str();
+  sweep
+      ->add_option("--wavelength-policies", options.wavelengthPolicies,
+                   "Wavelength policies: most-free (the built-in rule) or FILE.so:NAME")
+      ->delimiter(',')
       ->capture_default_str();
   sweep->add_option("--intervals", options.intervals, "Update intervals")
       ->delimiter(',')

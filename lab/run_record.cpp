@@ -217,13 +217,11 @@ RunIdentity identityFromJson(const nlohmann::json& document) {
   if (document.contains("settings")) {
     identity.settings = document["settings"];
     identity.settings.erase("policy");
+    // The policies vary along the grid; their plug-ins' files are compared apart.
     identity.settings.erase("path_policy");
+    identity.settings.erase("wavelength_policy");
     identity.settings.erase("plugins");
     identity.settings.erase("interval");
-    // Records from before policies were named all used the built-in rule.
-    if (!identity.settings.contains("wavelength_policy")) {
-      identity.settings["wavelength_policy"] = experiment::kBuiltinWavelengthRule;
-    }
     // Records from before the choice was offered were all made with the console's search.
     if (!identity.settings.contains("routing")) {
       identity.settings["routing"] = experiment::routingName(session::Routing::kConsole);
@@ -283,7 +281,16 @@ experiment::SeedRun seedRunFromJson(const nlohmann::json& document) {
     }
     experiment::SeedRun run;
     run.key.load = traffic.at("load").get<double>();
-    run.key.policy = document.at("settings").at("policy").get<std::int32_t>();
+    const nlohmann::json& settings = document.at("settings");
+    if (const nlohmann::json& policy = settings.at("policy"); policy.is_string()) {
+      run.key.policy = 0;
+      run.key.pathPolicy = policy.get<std::string>();
+    } else {
+      run.key.policy = policy.get<std::int32_t>();
+    }
+    const std::string wavelength =
+        settings.value("wavelength_policy", std::string(experiment::kBuiltinWavelengthRule));
+    if (wavelength != experiment::kBuiltinWavelengthRule) run.key.wavelengthPolicy = wavelength;
     run.key.interval = document.at("settings").at("interval").get<std::int32_t>();
     run.seed = traffic.at("seed").get<std::uint64_t>();
     run.offered = document.at("calls").at("offered").get<std::int64_t>();

@@ -170,7 +170,7 @@ TEST(RunAccount, ARunWithoutOfferedCallsHasNoBlockingProbabilityAndIsLeftOutOfMe
   EXPECT_FALSE(none[0].measured);
   std::ostringstream csv;
   writeCurveCsv(csv, none);
-  EXPECT_NE(csv.str().find("\n2,0,1,1,0,0,,,,1,,,,,,,,,\n"), std::string::npos) << csv.str();
+  EXPECT_NE(csv.str().find("\n2,0,1,1,0,0,,,,1,,,,,,,,,,most-free\n"), std::string::npos) << csv.str();
 
   std::ostringstream runs;
   writeRunsCsv(runs, {seedRun(1, 0, 0, 0), seedRun(3, 10, 1, 3)});
@@ -178,9 +178,9 @@ TEST(RunAccount, ARunWithoutOfferedCallsHasNoBlockingProbabilityAndIsLeftOutOfMe
             "policy,interval,load,seed,offered,carried,blocked,blocking,no_wavelength,"
             "no_regenerator,no_wavelength_no_regenerator,no_wavelength_with_regenerator,"
             "assignment_without_cause,update_error,without_path,no_assignment,policy_error,"
-            "run_seconds\n"
-            "2,0,1,1,0,0,0,,0,0,0,0,0,0,0,0,0,0\n"
-            "2,0,1,3,10,6,4,0.4,1,0,0,0,0,3,0,0,0,0\n");
+            "run_seconds,wavelength_policy\n"
+            "2,0,1,1,0,0,0,,0,0,0,0,0,0,0,0,0,0,most-free\n"
+            "2,0,1,3,10,6,4,0.4,1,0,0,0,0,3,0,0,0,0,most-free\n");
 }
 
 }  // namespace

@@ -168,7 +168,8 @@ TEST(GridGuard, ARepeatedValueOrAnEmptyWarmupIsRefusedBeforeAnyRun) {
     return more;
   };
   expectRefused(dir, with({"--loads", "0.5,0.50"}), "--loads gives 0.5 twice");
-  expectRefused(dir, with({"--loads", "0.5", "--policies", "2,3,2"}), "--policies gives 2 twice");
+  expectRefused(dir, with({"--loads", "0.5", "--policies", "2,3,rotating"}),
+                "--policies gives rotating twice");
   expectRefused(dir, with({"--loads", "0.5", "--intervals", "0,5,5"}), "--intervals gives 5");
   expectRefused(dir, with({"--loads", "0.5,2", "--warmup", "100000000"}), "leaves no call");
   expectRefused(dir,

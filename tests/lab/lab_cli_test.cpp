@@ -70,7 +70,7 @@ TEST(LabCli, BadOptionsGiveAMessageAndStatusTwo) {
         "99999999999999999999999"},
        "whole number"},
       {{"sweep", "--topology", ring, "--loads", "0"}, "above 0"},
-      {{"sweep", "--topology", ring, "--loads", "1", "--policies", "2,x"}, "whole number"},
+      {{"sweep", "--topology", ring, "--loads", "1", "--policies", "2,x"}, "no path policy 'x'"},
       {{"collect", dir.file("")}, "folder"},
       {{"collect", dir.write("other.json", "{\"a\": 1}")}, "not a run record"},
       {{"run", "--topology", ring, "--pair", "0", "1", calls, "-o", dir.file("no/such/out.txt")},

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "experiment/sha256.h"
 #include "lab_test_support.h"
@@ -133,6 +134,94 @@ TEST(PolicyPlugins, CollectRefusesRunsOfOnePlugInNameFromDifferentFiles) {
       refused.err.find("ran the plug-in policy " + kPlugin + ":lowest_common from different files"),
       std::string::npos)
       << refused.err;
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::vector<std::string>> rowsOf(const std::string& csv) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream lines(csv);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::vector<std::string> row;
+    std::istringstream cells(line);
+    for (std::string cell; std::getline(cells, cell, ',');) row.push_back(cell);
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+TEST(PolicyPlugins, ASweepDrawsBuiltInAndPlugInPoliciesOfBothKindsAsLinesOfOneChart) {
+  ScratchDirectory dir("lab-plugin-sweep");
+  std::filesystem::create_directory(dir.file("records"));
+  const std::string randomAgain = kPlugin + ":random_again";
+  const std::string lowest = kPlugin + ":lowest_common";
+  const std::vector<std::string> grid = {"--topology",
+                                         kNsfnet,
+                                         "--lambdas",
+                                         "4",
+                                         "--calls",
+                                         "60",
+                                         "--loads",
+                                         "0.5,0.9",
+                                         "--seeds",
+                                         "2",
+                                         "--policies",
+                                         "1," + randomAgain,
+                                         "--wavelength-policies",
+                                         "most-free," + lowest};
+  std::vector<std::string> sweep = {"sweep",           "--csv",     dir.file("s.csv"),  "--svg",
+                                    dir.file("s.svg"), "--records", dir.file("records")};
+  sweep.insert(sweep.end(), grid.begin(), grid.end());
+  const auto outcome = runLab(sweep);
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  const auto rows = rowsOf(ScratchDirectory::read(dir.file("s.csv")));
+  ASSERT_EQ(rows.size(), 9u);
+  const std::size_t wavelengthColumn = 19;
+  ASSERT_EQ(rows[0][wavelengthColumn], "wavelength_policy");
+  // Built-in path policy first, then the plug-in; the built-in rule first; loads fastest.
+  EXPECT_EQ(rows[1][0], "1");
+  EXPECT_EQ(rows[1][wavelengthColumn], "most-free");
+  EXPECT_EQ(rows[3][wavelengthColumn], lowest);
+  EXPECT_EQ(rows[5][0], randomAgain);
+  for (std::size_t r = 1; r <= 4; ++r) {
+    // The plug-in written as policy 1 gives policy 1's blocking, with either rule.
+    EXPECT_EQ(rows[r + 4][0], randomAgain);
+    EXPECT_EQ(rows[r][wavelengthColumn], rows[r + 4][wavelengthColumn]);
+    EXPECT_EQ(rows[r][6], rows[r + 4][6]) << r;
+  }
+  EXPECT_NE(rows[1][6], rows[3][6]);
+  const std::string svg = ScratchDirectory::read(dir.file("s.svg"));
+  EXPECT_NE(svg.find("random_again with lowest_common"), std::string::npos);
+  EXPECT_NE(svg.find("Random (1) with most-free"), std::string::npos);
+
+  // The records merge back into the same curve.
+  std::vector<std::string> collect = {"collect", "--csv", dir.file("c.csv"), "--svg",
+                                      dir.file("c.svg")};
+  for (const auto& entry : std::filesystem::directory_iterator(dir.file("records")))
+    collect.push_back(entry.path().string());
+  const auto collected = runLab(collect);
+  ASSERT_EQ(collected.status, 0) << collected.err;
+  const auto merged = rowsOf(ScratchDirectory::read(dir.file("c.csv")));
+  ASSERT_EQ(merged.size(), rows.size());
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    EXPECT_EQ(merged[r][0], rows[r][0]);
+    EXPECT_EQ(merged[r][6], rows[r][6]);
+    EXPECT_EQ(merged[r][wavelengthColumn], rows[r][wavelengthColumn]);
+  }
+
+  // Job lines name the policies as run takes them.
+  std::vector<std::string> jobs = {"sweep", "--jobs-file", dir.file("jobs.txt")};
+  jobs.insert(jobs.end(), grid.begin(), grid.end());
+  ASSERT_EQ(runLab(jobs).status, 0);
+  const std::string lines = ScratchDirectory::read(dir.file("jobs.txt"));
+  EXPECT_NE(lines.find("--policy 1 --interval"), std::string::npos) << lines;
+  EXPECT_NE(
+      lines.find("--path-policy " + randomAgain + " --wavelength-policy " + lowest + " --interval"),
+      std::string::npos)
+      << lines;
 }
 
 }  // namespace

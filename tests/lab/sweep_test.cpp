@@ -56,7 +56,7 @@ TEST(Sweep, CsvHasOneRowPerPointWithTheMeanAndIntervalOverSeeds) {
           "ci95_high", "runs_without_offered", "share_no_wavelength", "share_no_regenerator",
           "share_no_wavelength_no_regenerator", "share_no_wavelength_with_regenerator",
           "share_assignment_without_cause", "share_update_error", "share_without_path",
-          "share_no_assignment", "share_policy_error"}));
+          "share_no_assignment", "share_policy_error", "wavelength_policy"}));
   experiment::SweepPlan plan;
   plan.topologyText = kRing;
   plan.config.lambdaCount = 2;
@@ -65,7 +65,7 @@ TEST(Sweep, CsvHasOneRowPerPointWithTheMeanAndIntervalOverSeeds) {
   plan.traffic.count = 300;
   for (std::size_t r = 1; r < rows.size(); ++r) {
     const auto& row = rows[r];
-    ASSERT_EQ(row.size(), 19u);
+    ASSERT_EQ(row.size(), 20u);
     EXPECT_EQ(row[9], "0");
     // Every blocked call has one cause: the shares add up to the mean.
     double shares = 0.0;
