@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "experiment/routing_choice.h"
 #include "lab/run_record.h"
 #include "topology/topology_format.h"
 
@@ -22,6 +23,13 @@ void readsTopology(FileGuard& files, const std::string& path) {
   }
 }
 
+// The file of --routing paths:FILE; nothing for the built-in routings.
+void readsRouting(FileGuard& files, const std::string& routing) {
+  if (const auto file = experiment::pathsFileOfName(routing)) {
+    files.reads(*file, "--routing " + routing);
+  }
+}
+
 }  // namespace
 
 FileGuard filesOf(const GenOptions& options) {
@@ -34,6 +42,7 @@ FileGuard filesOf(const RunOptions& options) {
   FileGuard files;
   readsTopology(files, options.topology);
   files.reads(options.trafficFile, "--traffic");
+  readsRouting(files, options.routing);
   for (std::size_t i = 2; i < options.pairs.size(); i += 3) {
     files.reads(options.pairs[i], "the call file of --pair");
   }
@@ -50,6 +59,7 @@ FileGuard filesOf(const SweepOptions& options) {
   FileGuard files;
   readsTopology(files, options.topology);
   files.reads(options.trafficFile, "--traffic");
+  readsRouting(files, options.routing);
   if (!options.jobsFile.empty()) {
     files.writes(options.jobsFile, "--jobs-file", FileFormat::kJobs);
     return files;
@@ -86,6 +96,7 @@ FileGuard filesOf(const TheoryOptions& options) {
   FileGuard files;
   readsTopology(files, options.topology);
   files.reads(options.trafficFile, "--traffic");
+  readsRouting(files, options.routing);
   return files;
 }
 
@@ -97,6 +108,13 @@ FileGuard filesOf(const ConvertOptions& options) {
   if (!options.output.empty()) {
     files.writes(nodesBeside(options.output), "the node file beside -o", FileFormat::kNodes);
   }
+  return files;
+}
+
+FileGuard filesOf(const PathsOptions& options) {
+  FileGuard files;
+  readsTopology(files, options.topology);
+  files.writes(options.output, "-o", FileFormat::kPaths);
   return files;
 }
 

@@ -15,12 +15,12 @@
 #include "experiment/blocking_curve.h"
 #include "experiment/experiment.h"
 #include "experiment/precision.h"
-#include "experiment/routing_choice.h"
 #include "experiment/sha256.h"
 #include "experiment/sweep.h"
 #include "lab/lab_files.h"
 #include "lab/named_results.h"
 #include "lab/progress_bar.h"
+#include "lab/routing_input.h"
 #include "lab/run_record.h"
 #include "lab/svg_chart.h"
 #include "lab/topology_input.h"
@@ -138,7 +138,7 @@ int runCommand(const RunOptions& options, LabIo& io) {
   plan.config = options.config;
   plan.sources = listedSources(options.pairs);
   plan.warmup = options.warmup;
-  plan.routing = experiment::routingFromName(options.routing).value_or(session::Routing::kConsole);
+  plan.routing = routingOf(options.routing, plan.topology, options.config, io);
   RunLabel label;
   label.topology = options.topology;
   label.topologySha256 = topology.sha256;

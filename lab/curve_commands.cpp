@@ -25,6 +25,7 @@
 #include "lab/lab_files.h"
 #include "lab/named_results.h"
 #include "lab/progress_bar.h"
+#include "lab/routing_input.h"
 #include "lab/run_record.h"
 #include "lab/svg_chart.h"
 #include "lab/topology_input.h"
@@ -41,6 +42,14 @@ std::string provenanceLines(const LabIo& io, const std::string& network,
   return "# wrnsim-lab " + versionText() + "\n# command: " + io.commandLine + "\n" +
          (network.empty() ? "" : "# " + network + "\n") + "# routing: " + routing + "\n" +
          "# made: " + utcNow() + "\n";
+}
+
+// The routing of a record for the CSV comments; a paths file with its digest.
+std::string recordRouting(const nlohmann::json& record) {
+  const nlohmann::json settings = record.value("settings", nlohmann::json::object());
+  const std::string name = settings.value("routing", std::string("console"));
+  const std::string digest = settings.value("paths_file_sha256", std::string());
+  return digest.empty() ? name : name + " sha256 " + digest;
 }
 
 void writeCurve(const std::vector<experiment::SeedRun>& runs, const std::string& csvPath,
@@ -73,7 +82,7 @@ void writeCurve(const std::vector<experiment::SeedRun>& runs, const std::string&
 std::optional<experiment::ReferenceCurve> theoryReference(
     const std::string& name, const std::string& topology, base::Config config,
     const std::vector<std::int32_t>& intervals, const std::vector<double>& loads,
-    const std::vector<experiment::PairLoad>& pattern, session::Routing routing) {
+    const std::vector<experiment::PairLoad>& pattern, const experiment::RoutingChoice& routing) {
   if (name.empty()) return std::nullopt;
   experiment::ReferenceKind kind{};
   if (!experiment::parseReference(name, kind)) {
@@ -151,9 +160,15 @@ std::optional<experiment::ReferenceCurve> collectReference(
   config.fiberCount = settings.at("fibres").get<std::int32_t>();
   config.pathCount = settings.at("paths").get<std::int32_t>();
   config.maxCoincidences = settings.at("max_shared").get<std::int32_t>();
-  const session::Routing routing =
-      experiment::routingFromName(settings.value("routing", std::string("console")))
-          .value_or(session::Routing::kConsole);
+  const std::string routingName = settings.value("routing", std::string("console"));
+  if (experiment::pathsFileOfName(routingName)) {
+    throw UsageError("--reference: the runs took their paths from a file (" + routingName +
+                     "); give --reference to the sweep that makes them, or see theory "
+                     "--routing " +
+                     routingName);
+  }
+  experiment::RoutingChoice routing;
+  routing.kind = experiment::routingFromName(routingName).value_or(session::Routing::kConsole);
   std::set<double> loads;
   std::set<std::int32_t> intervals;
   for (const experiment::SeedRun& run : runs) {
@@ -215,7 +230,7 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   }
   plan.traffic = trafficModel(options.traffic);
   plan.warmup = options.warmup;
-  plan.routing = experiment::routingFromName(options.routing).value_or(session::Routing::kConsole);
+  plan.routing = routingOf(options.routing, plan.topologyText, options.config, io);
   if (!options.trafficFile.empty()) {
     const TrafficFile file = readTrafficMatrix(options.trafficFile);
     plan.matrix = file.pairs;
@@ -321,7 +336,7 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   }
   writeCurve(runs, options.csv, options.svg, options.runsCsv,
              provenanceLines(io, "topology: " + options.topology + " sha256 " + topology.sha256,
-                             options.routing),
+                             routingProvenance(plan.routing)),
              options.causesSvg, sweepChartSettings(options), options.title,
              reference ? &*reference : nullptr);
   io.err << runs.size() << " runs written to " << options.csv << " and " << options.svg
@@ -364,8 +379,8 @@ int collectCommand(const CollectOptions& options, LabIo& io) {
   }
   const std::optional<experiment::ReferenceCurve> reference =
       collectReference(options, firstRecord, runs);
-  // Merged runs share their routing: the identity holds it.
-  const std::string routing = first->settings.value("routing", std::string("console"));
+  // Merged runs share their routing: the identity holds it, a paths file by its digest.
+  const std::string routing = recordRouting(firstRecord);
   writeCurve(runs, options.csv, options.svg, options.runsCsv,
              provenanceLines(
                  io, !first->network.empty() ? "network (as loaded) sha256 " + first->network : "",

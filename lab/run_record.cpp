@@ -155,6 +155,9 @@ nlohmann::json runToJson(const experiment::ExperimentPlan& plan, const RunLabel&
       {"run_seconds", result.seconds},
   };
   if (result.generatedLoad) document["traffic"]["measured_load"] = *result.generatedLoad;
+  if (plan.routing.kind == session::Routing::kGiven) {
+    document["settings"]["paths_file_sha256"] = plan.routing.sha256;
+  }
   document["provenance"] = {
       {"program", "wrnsim-lab"},
       {"version", kVersion},
@@ -189,6 +192,10 @@ RunIdentity identityFromJson(const nlohmann::json& document) {
     if (!identity.settings.contains("routing")) {
       identity.settings["routing"] = experiment::routingName(session::Routing::kConsole);
     }
+    // A paths file is known by its digest, whatever name it was given.
+    if (experiment::pathsFileOfName(identity.settings.value("routing", std::string()))) {
+      identity.settings["routing"] = experiment::routingName(session::Routing::kGiven);
+    }
   }
   if (document.contains("traffic") && document["traffic"].is_object()) {
     identity.traffic = document["traffic"];
@@ -204,6 +211,11 @@ RunIdentity identityFromJson(const nlohmann::json& document) {
 std::string identityMismatch(const RunIdentity& a, const RunIdentity& b) {
   if (!a.network.empty() && !b.network.empty() && a.network != b.network) {
     return "different networks";
+  }
+  if (const std::string key = "paths_file_sha256";
+      a.settings.contains(key) && b.settings.contains(key) && a.settings[key] != b.settings[key]) {
+    return "different paths files: sha256 " + a.settings[key].dump() + " and " +
+           b.settings[key].dump();
   }
   if (a.settings != b.settings)
     return "different settings: " + a.settings.dump() + " and " + b.settings.dump();
