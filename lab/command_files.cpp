@@ -26,7 +26,7 @@ void readsTopology(FileGuard& files, const std::string& path) {
 // The file of --routing paths:FILE; nothing for the built-in routings.
 void readsRouting(FileGuard& files, const std::string& routing) {
   if (const auto file = experiment::pathsFileOfName(routing)) {
-    files.reads(*file, "--routing " + routing);
+    files.reads(*file, "--routing paths:FILE");
   }
 }
 
