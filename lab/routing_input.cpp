@@ -38,8 +38,8 @@ experiment::RoutingChoice routingOf(const std::string& option, const std::string
   }
   if (beyond > 0) {
     io.err << "wrnsim-lab: note: " << *file << " gives " << beyond
-           << (beyond == 1 ? " pair" : " pairs") << " more paths than --paths "
-           << config.pathCount << "; a run takes every path of a pair as a candidate\n";
+           << (beyond == 1 ? " pair" : " pairs") << " more paths than --paths " << config.pathCount
+           << "; a run takes every path of a pair as a candidate\n";
   }
   return routing;
 }
