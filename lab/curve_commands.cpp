@@ -47,9 +47,12 @@ std::string provenanceLines(const LabIo& io, const std::string& network,
 // The routing of a record for the CSV comments; a paths file with its digest.
 std::string recordRouting(const nlohmann::json& record) {
   const nlohmann::json settings = record.value("settings", nlohmann::json::object());
-  const std::string name = settings.value("routing", std::string("console"));
-  const std::string digest = settings.value("paths_file_sha256", std::string());
-  return digest.empty() ? name : name + " sha256 " + digest;
+  const nlohmann::json name = settings.value("routing", nlohmann::json("console"));
+  const nlohmann::json digest = settings.value("paths_file_sha256", nlohmann::json());
+  auto text = [](const nlohmann::json& value) {
+    return value.is_string() ? value.get<std::string>() : value.dump();
+  };
+  return digest.is_null() ? text(name) : text(name) + " sha256 " + text(digest);
 }
 
 void writeCurve(const std::vector<experiment::SeedRun>& runs, const std::string& csvPath,
@@ -160,12 +163,11 @@ std::optional<experiment::ReferenceCurve> collectReference(
   config.fiberCount = settings.at("fibres").get<std::int32_t>();
   config.pathCount = settings.at("paths").get<std::int32_t>();
   config.maxCoincidences = settings.at("max_shared").get<std::int32_t>();
-  const std::string routingName = settings.value("routing", std::string("console"));
-  if (experiment::pathsFileOfName(routingName)) {
+  const std::string routingName = recordRouting(record);
+  if (routingName.starts_with("paths:")) {
     throw UsageError("--reference: the runs took their paths from a file (" + routingName +
-                     "); give --reference to the sweep that makes them, or see theory "
-                     "--routing " +
-                     routingName);
+                     "), which collect is not given: give --reference to the sweep that makes "
+                     "them, or run theory --routing paths:FILE");
   }
   experiment::RoutingChoice routing;
   routing.kind = experiment::routingFromName(routingName).value_or(session::Routing::kConsole);
@@ -371,6 +373,8 @@ int collectCommand(const CollectOptions& options, LabIo& io) {
     } catch (const nlohmann::json::parse_error& error) {
       throw UsageError("'" + path + "' is not a result file: it is not JSON (byte " +
                        std::to_string(error.byte) + ")");
+    } catch (const nlohmann::json::exception& error) {
+      throw UsageError("'" + path + "' is not a run record: " + error.what());
     } catch (const UsageError&) {
       throw;
     } catch (const std::runtime_error& error) {

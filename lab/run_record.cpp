@@ -112,6 +112,11 @@ nlohmann::json trafficToJson(const RunLabel& label) {
   return traffic;
 }
 
+// A string as it is, anything else as JSON.
+std::string textOf(const nlohmann::json& value) {
+  return value.is_string() ? value.get<std::string>() : value.dump();
+}
+
 }  // namespace
 
 std::string utcNow() {
@@ -193,7 +198,8 @@ RunIdentity identityFromJson(const nlohmann::json& document) {
       identity.settings["routing"] = experiment::routingName(session::Routing::kConsole);
     }
     // A paths file is known by its digest, whatever name it was given.
-    if (experiment::pathsFileOfName(identity.settings.value("routing", std::string()))) {
+    if (const nlohmann::json& routing = identity.settings["routing"];
+        routing.is_string() && experiment::pathsFileOfName(routing.get<std::string>())) {
       identity.settings["routing"] = experiment::routingName(session::Routing::kGiven);
     }
   }
@@ -212,10 +218,10 @@ std::string identityMismatch(const RunIdentity& a, const RunIdentity& b) {
   if (!a.network.empty() && !b.network.empty() && a.network != b.network) {
     return "different networks";
   }
-  if (const std::string key = "paths_file_sha256";
-      a.settings.contains(key) && b.settings.contains(key) && a.settings[key] != b.settings[key]) {
-    return "different paths files: sha256 " + a.settings[key].dump() + " and " +
-           b.settings[key].dump();
+  const nlohmann::json pathsA = a.settings.value("paths_file_sha256", nlohmann::json());
+  const nlohmann::json pathsB = b.settings.value("paths_file_sha256", nlohmann::json());
+  if (!pathsA.is_null() && !pathsB.is_null() && pathsA != pathsB) {
+    return "different paths files: sha256 " + textOf(pathsA) + " and " + textOf(pathsB);
   }
   if (a.settings != b.settings)
     return "different settings: " + a.settings.dump() + " and " + b.settings.dump();
