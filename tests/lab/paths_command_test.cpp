@@ -184,6 +184,14 @@ TEST(PathsCommand, RecordsKnowTheFileByItsDigest) {
   const auto mixed = collect({a, c});
   EXPECT_EQ(mixed.status, 2);
   EXPECT_NE(mixed.err.find("different paths files"), std::string::npos) << mixed.err;
+  // A record whose digest or routing is not text is refused, not read as text.
+  for (const char* key : {"paths_file_sha256", "routing"}) {
+    nlohmann::json odd = nlohmann::json::parse(ScratchDirectory::read(b));
+    odd["settings"][key] = 5;
+    const auto refused = collect({a, dir.write("odd.json", odd.dump())});
+    EXPECT_EQ(refused.status, 2) << key;
+    EXPECT_NE(refused.err.find("cannot be merged"), std::string::npos) << refused.err;
+  }
   const auto console = runLab({"run", "--topology", ring, "--all-pairs", "--load", "0.5", "--calls",
                                "30", "--seed", "4", "--json", "-o", dir.file("console.json")});
   ASSERT_EQ(console.status, 0);
