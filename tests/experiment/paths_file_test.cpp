@@ -167,24 +167,5 @@ TEST(GivenPaths, RunAsTheSearchThatFoundThem) {
   }
 }
 
-TEST(GivenPaths, APairWithoutPathsBlocksItsCallsAsWithoutPath) {
-  ExperimentPlan plan;
-  plan.topology = kNsfnet;
-  plan.routing.kind = session::Routing::kGiven;
-  plan.routing.given = std::make_shared<const session::GivenPaths>(
-      session::GivenPaths{{{0, 1}, {{0, 1}}}, {{1, 0}, {}}});
-  for (auto [origin, destination] : {std::pair{0, 1}, std::pair{1, 0}, std::pair{2, 3}}) {
-    plan.sources.push_back({origin, destination, "1\t3\n1\t3\n"});
-  }
-  const ExperimentResult result = runExperiment(plan);
-  ASSERT_EQ(result.pairs.size(), 3U);
-  EXPECT_EQ(result.pairs[0].calls.causes.withoutPath, 0);
-  EXPECT_EQ(result.pairs[0].calls.carried, result.pairs[0].calls.offered);
-  EXPECT_EQ(result.pairs[1].calls.causes.withoutPath, result.pairs[1].calls.offered);
-  EXPECT_EQ(result.pairs[2].calls.causes.withoutPath, result.pairs[2].calls.offered);
-  EXPECT_GT(result.pairs[2].calls.offered, 0);
-  EXPECT_EQ(summariseCandidates(result.candidates, plan.config.pathCount).withoutPath, 2);
-}
-
 }  // namespace
 }  // namespace experiment
