@@ -151,7 +151,8 @@ std::vector<std::pair<std::int32_t, std::int32_t>> sourcePairs(const session::Se
 ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace) {
   const auto began = std::chrono::steady_clock::now();
   Run run(trace);
-  run.session.setRouting(plan.routing);
+  run.session.setRouting(plan.routing.kind);
+  run.session.setGivenPaths(plan.routing.given.get());
   loadNetwork(run, plan);
   ExperimentResult result;
   result.nodeCount = run.session.nodeCount();
@@ -205,7 +206,8 @@ bool generatesCallFrom(const ExperimentPlan& plan, std::int64_t tick) {
 
 PlannedRoutes planRoutes(const ExperimentPlan& plan) {
   Run run(nullptr);
-  run.session.setRouting(plan.routing);
+  run.session.setRouting(plan.routing.kind);
+  run.session.setGivenPaths(plan.routing.given.get());
   loadNetwork(run, plan);
   PlannedRoutes routes;
   routes.nodeCount = run.session.nodeCount();
@@ -220,8 +222,9 @@ PlannedRoutes planRoutes(const ExperimentPlan& plan) {
         {live.from, live.to, std::min(live.regenerators, loaded), live.counterArray});
   }
   for (const calls::CallSource& source : network.callSources) {
-    routes.firstPaths.push_back(source.paths.empty() ? std::vector<std::int32_t>{}
-                                                     : source.paths.front().path);
+    PlannedRoutes::SourcePaths& planned = routes.sources.emplace_back();
+    for (const routing::PathSetItem& item : source.paths) planned.paths.push_back(item.path);
+    planned.limited = source.searchLimited;
   }
   return routes;
 }

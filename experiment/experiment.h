@@ -12,6 +12,7 @@
 
 #include "base/config.h"
 #include "experiment/candidate_paths.h"
+#include "experiment/routing_choice.h"
 #include "experiment/run_account.h"
 #include "experiment/traffic_matrix.h"
 #include "experiment/traffic_model.h"
@@ -51,7 +52,7 @@ struct ExperimentPlan {
   // counts, and so are the ticks before it.
   std::int64_t warmup = 0;
   // How the sources' candidate paths are found.
-  session::Routing routing = session::Routing::kConsole;
+  RoutingChoice routing;
   // The policies the run decides with besides the built-in ones (config.pathPolicy and the
   // built-in wavelength rule stand where a maker is empty).
   run::PolicyMakers policies;
@@ -110,14 +111,20 @@ struct PlannedRoutes {
   std::int32_t nodeCount = 0;
   // Every link of the network, in table order.
   std::vector<PlannedLink> links;
-  // Per listed source, in order: the first candidate path as a run would search it (nodes,
-  // origin first); empty when the pair has none.
-  std::vector<std::vector<std::int32_t>> firstPaths;
+  struct SourcePaths {
+    // The candidate paths as a run would find them, in the order of the source's set (nodes,
+    // origin first); empty when the pair has none.
+    std::vector<std::vector<std::int32_t>> paths;
+    // The search ended at its limit, so the network may hold paths it never reached.
+    bool limited = false;
+  };
+  // Per listed source, in order.
+  std::vector<SourcePaths> sources;
 };
 
 // Loads the topology and adds the plan's listed sources as runExperiment does (their calls
-// are not read; their paths found by the plan's routing), without running. Throws ExperimentError
-// as runExperiment does.
+// are not read; their paths found by the plan's routing), without running. Without sources it
+// gives the network alone. Throws ExperimentError as runExperiment does.
 PlannedRoutes planRoutes(const ExperimentPlan& plan);
 
 }  // namespace experiment

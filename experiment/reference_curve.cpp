@@ -63,7 +63,7 @@ double blockingAt(ReferenceKind kind, const TheoryNetwork& theory, double load) 
 
 ReferenceCurve referenceCurve(ReferenceKind kind, const std::string& topology,
                               const base::Config& config, const std::vector<double>& loads,
-                              const std::vector<PairLoad>& pattern, session::Routing routing) {
+                              const std::vector<PairLoad>& pattern, const RoutingChoice& routing) {
   ReferenceCurve curve;
   switch (kind) {
     case ReferenceKind::kFixedPoint:

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "base/config.h"
+#include "experiment/routing_choice.h"
 #include "experiment/traffic_matrix.h"
-#include "session/session.h"
 
 namespace experiment {
 
@@ -33,6 +33,6 @@ struct ReferenceCurve {
 ReferenceCurve referenceCurve(ReferenceKind kind, const std::string& topology,
                               const base::Config& config, const std::vector<double>& loads,
                               const std::vector<PairLoad>& pattern,
-                              session::Routing routing = session::Routing::kConsole);
+                              const RoutingChoice& routing = {});
 
 }  // namespace experiment

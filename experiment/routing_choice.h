@@ -1,6 +1,7 @@
 // The routings a lab run may ask for, by the names the command line and the records use.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,10 +10,27 @@
 
 namespace experiment {
 
-// "console" (the console's own search, the default) or "k-shortest".
+// How a run's candidate paths are found: one of the session's searches, or the paths of a
+// file (kGiven), read and checked before any run.
+struct RoutingChoice {
+  session::Routing kind = session::Routing::kConsole;
+  // With kGiven: the paths, shared by every run that uses them; the file as named on the
+  // command line; and its SHA-256.
+  std::shared_ptr<const session::GivenPaths> given;
+  std::string file;
+  std::string sha256;
+};
+
+// "console" (the console's own search, the default) or "k-shortest"; "paths" for kGiven.
 std::string routingName(session::Routing routing);
 
-// None for a name that is neither.
+// As above, with kGiven named "paths:FILE".
+std::string routingName(const RoutingChoice& routing);
+
+// None for a name that is neither "console" nor "k-shortest".
 std::optional<session::Routing> routingFromName(std::string_view name);
+
+// The file of a "paths:FILE" name; none for another name or an empty file name.
+std::optional<std::string> pathsFileOfName(std::string_view name);
 
 }  // namespace experiment

@@ -37,7 +37,8 @@ struct SweepPlan {
   std::vector<PairLoad> matrix;
   std::string matrixPath;
   std::string matrixSha256;
-  session::Routing routing = session::Routing::kConsole;
+  // A paths file's paths are read once and shared by every run.
+  RoutingChoice routing;
 };
 
 // The policies of a grid point, as the plan holds them.

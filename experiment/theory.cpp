@@ -71,7 +71,7 @@ std::vector<PairLoad> allPairLoads(const std::string& topology, const base::Conf
 }
 
 TheoryNetwork theoryNetwork(const std::string& topology, const base::Config& config,
-                            const std::vector<PairLoad>& pairs, session::Routing routing) {
+                            const std::vector<PairLoad>& pairs, const RoutingChoice& routing) {
   checkSettings(config);
   ExperimentPlan plan;
   plan.topology = topology;
@@ -94,7 +94,14 @@ TheoryNetwork theoryNetwork(const std::string& topology, const base::Config& con
   const std::int32_t capacity = config.lambdaCount * config.fiberCount;
   for (std::size_t i = 0; i < plan.sources.size(); ++i) {
     const SourcePlan& source = plan.sources[i];
-    const std::vector<std::int32_t>& path = planned.firstPaths[i];
+    const std::vector<std::vector<std::int32_t>>& paths = planned.sources[i].paths;
+    // A run takes every path a file gives a pair, whatever --paths says.
+    if (routing.kind == session::Routing::kGiven && paths.size() > 1) {
+      throw TheoryError("pair " + linkName(source.origin, source.destination) + " has " +
+                        std::to_string(paths.size()) + " paths in " + routing.file +
+                        ": the theory holds for fixed routes, one path per pair");
+    }
+    const std::vector<std::int32_t> path = paths.empty() ? std::vector<std::int32_t>{} : paths[0];
     if (path.size() < 2) {
       throw TheoryError("pair " + linkName(source.origin, source.destination) +
                         " has no path; every pair with a load needs one");

@@ -11,8 +11,8 @@
 
 #include "base/config.h"
 #include "experiment/loss_network.h"
+#include "experiment/routing_choice.h"
 #include "experiment/traffic_matrix.h"
-#include "session/session.h"
 
 namespace experiment {
 
@@ -49,8 +49,7 @@ struct TheoryNetwork {
 // wavelengths x fibres (in the file or in the running network); ExperimentError for a topology or
 // pair a run would refuse.
 TheoryNetwork theoryNetwork(const std::string& topology, const base::Config& config,
-                            const std::vector<PairLoad>& pairs,
-                            session::Routing routing = session::Routing::kConsole);
+                            const std::vector<PairLoad>& pairs, const RoutingChoice& routing = {});
 
 // Every ordered pair of distinct nodes of the topology offered `load`.
 std::vector<PairLoad> allPairLoads(const std::string& topology, const base::Config& config,

@@ -7,6 +7,7 @@
 #include <set>
 #include <sstream>
 
+#include "experiment/routing_choice.h"
 #include "lab/svg_text.h"
 
 namespace lab {
@@ -105,13 +106,18 @@ std::string chartCaption(const ChartSettings& settings,
   text << "Network " << (settings.network.empty() ? "unknown" : settings.network) << ": "
        << plural(settings.lambdas, "wavelength", "wavelengths") << " per fibre, "
        << plural(settings.fibres, "fibre", "fibres") << " per link; ";
-  if (settings.paths == 1) {
-    text << "1 candidate path per pair (at most " << settings.maxShared << " shared links); ";
+  if (const auto file = experiment::pathsFileOfName(settings.routing)) {
+    // The file's paths are taken as they are: no count or sharing rule made them.
+    text << "candidate paths per pair from " << fileName(*file) << ". Traffic: ";
   } else {
-    text << "up to " << settings.paths << " candidate paths per pair, any two sharing at most "
-         << plural(settings.maxShared, "link", "links") << "; ";
+    if (settings.paths == 1) {
+      text << "1 candidate path per pair (at most " << settings.maxShared << " shared links); ";
+    } else {
+      text << "up to " << settings.paths << " candidate paths per pair, any two sharing at most "
+           << plural(settings.maxShared, "link", "links") << "; ";
+    }
+    text << settings.routing << " routing. Traffic: ";
   }
-  text << settings.routing << " routing. Traffic: ";
   if (!settings.trafficFile.empty()) {
     text << "the pattern of " << settings.trafficFile << " scaled to each load, "
          << plural(settings.calls, "call", "calls") << " for its busiest pair, ";

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "experiment/routing_choice.h"
 #include "lab/run_record.h"
 #include "topology/topology_format.h"
 
@@ -28,6 +29,13 @@ void readsPolicy(FileGuard& files, const std::string& policy, const char* option
   if (colon != std::string::npos && colon > 0) files.reads(policy.substr(0, colon), option);
 }
 
+// The file of --routing paths:FILE; nothing for the built-in routings.
+void readsRouting(FileGuard& files, const std::string& routing) {
+  if (const auto file = experiment::pathsFileOfName(routing)) {
+    files.reads(*file, "--routing paths:FILE");
+  }
+}
+
 }  // namespace
 
 FileGuard filesOf(const GenOptions& options) {
@@ -40,6 +48,7 @@ FileGuard filesOf(const RunOptions& options) {
   FileGuard files;
   readsTopology(files, options.topology);
   files.reads(options.trafficFile, "--traffic");
+  readsRouting(files, options.routing);
   for (std::size_t i = 2; i < options.pairs.size(); i += 3) {
     files.reads(options.pairs[i], "the call file of --pair");
   }
@@ -58,6 +67,7 @@ FileGuard filesOf(const SweepOptions& options) {
   FileGuard files;
   readsTopology(files, options.topology);
   files.reads(options.trafficFile, "--traffic");
+  readsRouting(files, options.routing);
   if (!options.jobsFile.empty()) {
     files.writes(options.jobsFile, "--jobs-file", FileFormat::kJobs);
     return files;
@@ -94,6 +104,7 @@ FileGuard filesOf(const TheoryOptions& options) {
   FileGuard files;
   readsTopology(files, options.topology);
   files.reads(options.trafficFile, "--traffic");
+  readsRouting(files, options.routing);
   return files;
 }
 
@@ -105,6 +116,13 @@ FileGuard filesOf(const ConvertOptions& options) {
   if (!options.output.empty()) {
     files.writes(nodesBeside(options.output), "the node file beside -o", FileFormat::kNodes);
   }
+  return files;
+}
+
+FileGuard filesOf(const PathsOptions& options) {
+  FileGuard files;
+  readsTopology(files, options.topology);
+  files.writes(options.output, "-o", FileFormat::kPaths);
   return files;
 }
 

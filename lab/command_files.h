@@ -5,6 +5,7 @@
 #include "lab/commands.h"
 #include "lab/draw_command.h"
 #include "lab/file_guard.h"
+#include "lab/paths_command.h"
 #include "lab/theory_command.h"
 #include "lab/topology_command.h"
 
@@ -17,5 +18,6 @@ FileGuard filesOf(const CollectOptions& options);
 FileGuard filesOf(const DrawOptions& options);
 FileGuard filesOf(const TheoryOptions& options);
 FileGuard filesOf(const ConvertOptions& options);
+FileGuard filesOf(const PathsOptions& options);
 
 }  // namespace lab

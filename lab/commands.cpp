@@ -16,12 +16,12 @@
 #include "experiment/experiment.h"
 #include "experiment/policy_choice.h"
 #include "experiment/precision.h"
-#include "experiment/routing_choice.h"
 #include "experiment/sha256.h"
 #include "experiment/sweep.h"
 #include "lab/lab_files.h"
 #include "lab/named_results.h"
 #include "lab/progress_bar.h"
+#include "lab/routing_input.h"
 #include "lab/run_record.h"
 #include "lab/svg_chart.h"
 #include "lab/topology_input.h"
@@ -172,7 +172,7 @@ int runCommand(const RunOptions& options, LabIo& io) {
   plan.policies = experiment::policyMakers(policies.path, policies.wavelength);
   plan.sources = listedSources(options.pairs);
   plan.warmup = options.warmup;
-  plan.routing = experiment::routingFromName(options.routing).value_or(session::Routing::kConsole);
+  plan.routing = routingOf(options.routing, plan.topology, options.config, io);
   RunLabel label;
   label.topology = options.topology;
   label.topologySha256 = topology.sha256;

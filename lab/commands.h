@@ -48,7 +48,7 @@ struct RunOptions {
   base::Config config;
   // Origin, destination and call file, three words per source.
   std::vector<std::string> pairs;
-  // "console" or "k-shortest".
+  // "console", "k-shortest" or "paths:FILE".
   std::string routing = "console";
   bool allPairs = false;
   // A CSV of origin,destination,load: generated traffic per pair.

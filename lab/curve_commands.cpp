@@ -26,6 +26,7 @@
 #include "lab/lab_files.h"
 #include "lab/named_results.h"
 #include "lab/progress_bar.h"
+#include "lab/routing_input.h"
 #include "lab/run_record.h"
 #include "lab/svg_chart.h"
 #include "lab/topology_input.h"
@@ -42,6 +43,17 @@ std::string provenanceLines(const LabIo& io, const std::string& network,
   return "# wrnsim-lab " + versionText() + "\n# command: " + io.commandLine + "\n" +
          (network.empty() ? "" : "# " + network + "\n") + "# routing: " + routing + "\n" +
          "# made: " + utcNow() + "\n";
+}
+
+// The routing of a record for the CSV comments; a paths file with its digest.
+std::string recordRouting(const nlohmann::json& record) {
+  const nlohmann::json settings = record.value("settings", nlohmann::json::object());
+  const nlohmann::json name = settings.value("routing", nlohmann::json("console"));
+  const nlohmann::json digest = settings.value("paths_file_sha256", nlohmann::json());
+  auto text = [](const nlohmann::json& value) {
+    return value.is_string() ? value.get<std::string>() : value.dump();
+  };
+  return digest.is_null() ? text(name) : text(name) + " sha256 " + text(digest);
 }
 
 void writeCurve(const std::vector<experiment::SeedRun>& runs, const std::string& csvPath,
@@ -74,7 +86,7 @@ void writeCurve(const std::vector<experiment::SeedRun>& runs, const std::string&
 std::optional<experiment::ReferenceCurve> theoryReference(
     const std::string& name, const std::string& topology, base::Config config,
     const std::vector<std::int32_t>& intervals, const std::vector<double>& loads,
-    const std::vector<experiment::PairLoad>& pattern, session::Routing routing) {
+    const std::vector<experiment::PairLoad>& pattern, const experiment::RoutingChoice& routing) {
   if (name.empty()) return std::nullopt;
   experiment::ReferenceKind kind{};
   if (!experiment::parseReference(name, kind)) {
@@ -152,9 +164,14 @@ std::optional<experiment::ReferenceCurve> collectReference(
   config.fiberCount = settings.at("fibres").get<std::int32_t>();
   config.pathCount = settings.at("paths").get<std::int32_t>();
   config.maxCoincidences = settings.at("max_shared").get<std::int32_t>();
-  const session::Routing routing =
-      experiment::routingFromName(settings.value("routing", std::string("console")))
-          .value_or(session::Routing::kConsole);
+  const std::string routingName = recordRouting(record);
+  if (routingName.starts_with("paths:")) {
+    throw UsageError("--reference: the runs took their paths from a file (" + routingName +
+                     "), which collect is not given: give --reference to the sweep that makes "
+                     "them, or run theory --routing paths:FILE");
+  }
+  experiment::RoutingChoice routing;
+  routing.kind = experiment::routingFromName(routingName).value_or(session::Routing::kConsole);
   std::set<double> loads;
   std::set<std::int32_t> intervals;
   for (const experiment::SeedRun& run : runs) {
@@ -237,7 +254,7 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   }
   plan.traffic = trafficModel(options.traffic);
   plan.warmup = options.warmup;
-  plan.routing = experiment::routingFromName(options.routing).value_or(session::Routing::kConsole);
+  plan.routing = routingOf(options.routing, plan.topologyText, options.config, io);
   if (!options.trafficFile.empty()) {
     const TrafficFile file = readTrafficMatrix(options.trafficFile);
     plan.matrix = file.pairs;
@@ -345,7 +362,7 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   }
   writeCurve(runs, options.csv, options.svg, options.runsCsv,
              provenanceLines(io, "topology: " + options.topology + " sha256 " + topology.sha256,
-                             options.routing),
+                             routingProvenance(plan.routing)),
              options.causesSvg, sweepChartSettings(options), options.title,
              reference ? &*reference : nullptr);
   io.err << runs.size() << " runs written to " << options.csv << " and " << options.svg
@@ -382,6 +399,8 @@ int collectCommand(const CollectOptions& options, LabIo& io) {
     } catch (const nlohmann::json::parse_error& error) {
       throw UsageError("'" + path + "' is not a result file: it is not JSON (byte " +
                        std::to_string(error.byte) + ")");
+    } catch (const nlohmann::json::exception& error) {
+      throw UsageError("'" + path + "' is not a run record: " + error.what());
     } catch (const UsageError&) {
       throw;
     } catch (const std::runtime_error& error) {
@@ -390,8 +409,8 @@ int collectCommand(const CollectOptions& options, LabIo& io) {
   }
   const std::optional<experiment::ReferenceCurve> reference =
       collectReference(options, firstRecord, runs);
-  // Merged runs share their routing: the identity holds it.
-  const std::string routing = first->settings.value("routing", std::string("console"));
+  // Merged runs share their routing: the identity holds it, a paths file by its digest.
+  const std::string routing = recordRouting(firstRecord);
   writeCurve(runs, options.csv, options.svg, options.runsCsv,
              provenanceLines(
                  io, !first->network.empty() ? "network (as loaded) sha256 " + first->network : "",

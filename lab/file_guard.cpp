@@ -72,6 +72,8 @@ FormatNames namesOf(FileFormat format) {
       return {"the console's network", {"con"}};
     case FileFormat::kNodes:
       return {"a node file", {"nodes"}};
+    case FileFormat::kPaths:
+      return {"a paths file", {"txt"}};
   }
   return {"text", {}};
 }

@@ -10,7 +10,7 @@ namespace lab {
 
 // What the command writes into a file; each accepts the extensions of its own format and
 // any extension that names no format the lab knows.
-enum class FileFormat { kSvg, kCsv, kJson, kText, kCallFile, kJobs, kCon, kNodes };
+enum class FileFormat { kSvg, kCsv, kJson, kText, kCallFile, kJobs, kCon, kNodes, kPaths };
 
 class FileGuard {
  public:

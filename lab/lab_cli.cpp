@@ -9,6 +9,7 @@
 #include "lab/command_files.h"
 #include "lab/draw_command.h"
 #include "lab/option_values.h"
+#include "lab/paths_command.h"
 #include "lab/theory_command.h"
 #include "lab/topology_command.h"
 #include "lab/version.h"
@@ -51,11 +52,12 @@ void addRoutingOption(CLI::App& command, std::string& routing) {
   command
       .add_option("--routing", routing,
                   "How candidate paths are found: console (the console's own breadth-first "
-                  "search) or k-shortest (simple paths by hop count, ties in node order)")
+                  "search), k-shortest (simple paths by hop count, ties in node order) or "
+                  "paths:FILE (each pair's lines of FILE, as the paths command writes them)")
       ->check(CLI::Validator(
           [](std::string& text) -> std::string {
-            if (experiment::routingFromName(text)) return {};
-            return "a routing is console or k-shortest, not '" + text + "'";
+            if (experiment::routingFromName(text) || experiment::pathsFileOfName(text)) return {};
+            return "a routing is console, k-shortest or paths:FILE, not '" + text + "'";
           },
           ""))
       ->capture_default_str();
@@ -316,12 +318,16 @@ int runLab(int argc, const char* const* argv, LabIo& io) {
   ConvertOptions convert;
   bool converting = false;
   addTopologyCommand(app, convert, converting);
+  PathsOptions paths;
+  bool writingPaths = false;
+  addPathsCommand(app, paths, writingPaths);
   const std::string first = argc > 1 ? argv[1] : "";
   if (!first.empty() && first[0] != '-' && first != "gen" && first != "run" && first != "sweep" &&
-      first != "collect" && first != "draw" && first != "theory" && first != "topology") {
+      first != "collect" && first != "draw" && first != "theory" && first != "topology" &&
+      first != "paths") {
     io.err << "wrnsim-lab: unknown command '" << argv[1]
-           << "': the commands are gen, run, sweep, collect, draw, theory and topology (--help for "
-              "more)\n";
+           << "': the commands are gen, run, sweep, collect, draw, theory, topology and paths "
+              "(--help for more)\n";
     return kUsageStatus;
   }
   try {
@@ -354,6 +360,8 @@ int runLab(int argc, const char* const* argv, LabIo& io) {
       status = guarded(theory, theoryCommand, io);
     } else if (converting) {
       status = guarded(convert, convertCommand, io);
+    } else if (writingPaths) {
+      status = guarded(paths, pathsCommand, io);
     } else {
       status = guarded(collect, collectCommand, io);
     }

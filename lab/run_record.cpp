@@ -141,6 +141,11 @@ nlohmann::json pluginsToJson(const RunLabel& label) {
   return list;
 }
 
+// A string as it is, anything else as JSON.
+std::string textOf(const nlohmann::json& value) {
+  return value.is_string() ? value.get<std::string>() : value.dump();
+}
+
 }  // namespace
 
 std::string utcNow() {
@@ -188,6 +193,9 @@ nlohmann::json runToJson(const experiment::ExperimentPlan& plan, const RunLabel&
   };
   if (result.generatedLoad) document["traffic"]["measured_load"] = *result.generatedLoad;
   document["settings"]["plugins"] = pluginsToJson(label);
+  if (plan.routing.kind == session::Routing::kGiven) {
+    document["settings"]["paths_file_sha256"] = plan.routing.sha256;
+  }
   document["provenance"] = {
       {"program", "wrnsim-lab"},
       {"version", kVersion},
@@ -226,6 +234,11 @@ RunIdentity identityFromJson(const nlohmann::json& document) {
     if (!identity.settings.contains("routing")) {
       identity.settings["routing"] = experiment::routingName(session::Routing::kConsole);
     }
+    // A paths file is known by its digest, whatever name it was given.
+    if (const nlohmann::json& routing = identity.settings["routing"];
+        routing.is_string() && experiment::pathsFileOfName(routing.get<std::string>())) {
+      identity.settings["routing"] = experiment::routingName(session::Routing::kGiven);
+    }
   }
   if (document.contains("traffic") && document["traffic"].is_object()) {
     identity.traffic = document["traffic"];
@@ -241,6 +254,11 @@ RunIdentity identityFromJson(const nlohmann::json& document) {
 std::string identityMismatch(const RunIdentity& a, const RunIdentity& b) {
   if (!a.network.empty() && !b.network.empty() && a.network != b.network) {
     return "different networks";
+  }
+  const nlohmann::json pathsA = a.settings.value("paths_file_sha256", nlohmann::json());
+  const nlohmann::json pathsB = b.settings.value("paths_file_sha256", nlohmann::json());
+  if (!pathsA.is_null() && !pathsB.is_null() && pathsA != pathsB) {
+    return "different paths files: sha256 " + textOf(pathsA) + " and " + textOf(pathsB);
   }
   if (a.settings != b.settings)
     return "different settings: " + a.settings.dump() + " and " + b.settings.dump();

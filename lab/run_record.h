@@ -48,8 +48,10 @@ nlohmann::json runToJson(const experiment::ExperimentPlan& plan, const RunLabel&
 struct RunIdentity {
   // The network as loaded; empty for records from before it was kept.
   std::string network;
-  nlohmann::json settings;  // lambdas, fibres, paths, max_shared, routing
-  nlohmann::json traffic;   // the model without its load and seed
+  // lambdas, fibres, paths, max_shared, routing ("paths" for any paths file) and, for a
+  // paths file, paths_file_sha256
+  nlohmann::json settings;
+  nlohmann::json traffic;  // the model without its load and seed
   std::int64_t warmup = 0;
 };
 

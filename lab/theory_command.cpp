@@ -10,6 +10,7 @@
 #include "experiment/routing_choice.h"
 #include "experiment/theory.h"
 #include "lab/lab_files.h"
+#include "lab/routing_input.h"
 #include "lab/topology_input.h"
 #include "lab/traffic_options.h"
 
@@ -34,7 +35,7 @@ struct Answer {
 };
 
 nlohmann::json answerJson(const TheoryOptions& options, const std::string& topologySha256,
-                          const Answer& answer) {
+                          const experiment::RoutingChoice& routing, const Answer& answer) {
   nlohmann::json document;
   document["topology"] = {{"file", options.topology}, {"sha256", topologySha256}};
   document["nodes"] = answer.theory.nodeCount;
@@ -45,6 +46,7 @@ nlohmann::json answerJson(const TheoryOptions& options, const std::string& topol
                           {"policy", options.config.pathPolicy},
                           {"interval", options.config.updateInterval},
                           {"routing", options.routing}};
+  if (!routing.sha256.empty()) document["settings"]["paths_file_sha256"] = routing.sha256;
   document["load"] = options.loadGiven ? nlohmann::json(options.load) : nlohmann::json(nullptr);
   document["traffic_file"] =
       options.trafficFile.empty() ? nlohmann::json(nullptr) : nlohmann::json(options.trafficFile);
@@ -154,8 +156,8 @@ int theoryCommand(const TheoryOptions& options, LabIo& io) {
       pairs = readTrafficMatrix(options.trafficFile).pairs;
       if (options.loadGiven) pairs = experiment::scaledToMean(pairs, options.load);
     }
-    const session::Routing routing =
-        experiment::routingFromName(options.routing).value_or(session::Routing::kConsole);
+    const experiment::RoutingChoice routing =
+        routingOf(options.routing, topology, options.config, io);
     Answer answer{
         experiment::theoryNetwork(topology, options.config, pairs, routing), {}, std::nullopt};
     if (options.exact) {
@@ -171,7 +173,7 @@ int theoryCommand(const TheoryOptions& options, LabIo& io) {
     answer.fixedPoint = experiment::erlangFixedPoint(answer.theory.network);
     std::ostringstream text;
     if (options.json) {
-      text << answerJson(options, input.sha256, answer).dump(2) << '\n';
+      text << answerJson(options, input.sha256, routing, answer).dump(2) << '\n';
     } else {
       printAnswer(text, options, answer);
     }

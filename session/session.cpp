@@ -94,13 +94,21 @@ void Session::findCandidatePaths(calls::CallSource& source) {
   io_.output.write("\nCreando SPF...");
   // Straight into the new source's (empty) set: a set of its own would cost an allocation
   // that no code reports.
-  const routing::SearchOutcome outcome =
-      routing_ == Routing::kKShortest
-          ? findKShortestPaths(source)
-          : routing::searchCandidatePaths(source.paths, network_->loadedTable, network_->nodeList,
-                                          source.origin, source.destination,
-                                          config_.maxCoincidences, config_.pathCount, io_.keys,
-                                          io_.reporter, searchLimits_);
+  routing::SearchOutcome outcome;
+  switch (routing_) {
+    case Routing::kKShortest:
+      outcome = findKShortestPaths(source);
+      break;
+    case Routing::kGiven:
+      outcome = copyGivenPaths(source);
+      break;
+    case Routing::kConsole:
+      outcome =
+          routing::searchCandidatePaths(source.paths, network_->loadedTable, network_->nodeList,
+                                        source.origin, source.destination, config_.maxCoincidences,
+                                        config_.pathCount, io_.keys, io_.reporter, searchLimits_);
+      break;
+  }
   source.searchLimited = outcome.stoppedAtLimit();
   routing::printSearchLimitNotice(outcome, io_.output);
   io_.output.write("\n");
@@ -122,6 +130,23 @@ routing::SearchOutcome Session::findKShortestPaths(calls::CallSource& source) {
   }
   routing::SearchOutcome outcome{found.end};
   for (const routing::Path& path : paths) {
+    if (routing::copyPath(source.paths, path, io_.reporter) == nullptr) {
+      outcome.end = routing::SearchEnd::kAllocationFailure;
+      break;
+    }
+    ++outcome.accepted;
+  }
+  return outcome;
+}
+
+// Into the source's set as the searches fill it, so that a pair's given paths and a search's
+// that found the same ones make the same run.
+routing::SearchOutcome Session::copyGivenPaths(calls::CallSource& source) {
+  routing::SearchOutcome outcome;
+  if (givenPaths_ == nullptr) return outcome;
+  const auto found = givenPaths_->find({source.origin, source.destination});
+  if (found == givenPaths_->end()) return outcome;
+  for (const routing::Path& path : found->second) {
     if (routing::copyPath(source.paths, path, io_.reporter) == nullptr) {
       outcome.end = routing::SearchEnd::kAllocationFailure;
       break;

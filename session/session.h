@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/config.h"
 #include "base/error_reporter.h"
@@ -23,8 +26,13 @@
 namespace session {
 
 // How a source's candidate paths are found: the console's breadth-first search (the only
-// one the console uses), or simple paths in order of hop count (routing/k_shortest_paths.h).
-enum class Routing { kConsole, kKShortest };
+// one the console uses), simple paths in order of hop count (routing/k_shortest_paths.h), or
+// paths given from outside (Session::setGivenPaths).
+enum class Routing { kConsole, kKShortest, kGiven };
+
+// Each ordered pair's (origin, destination) candidate paths, first choice first.
+using GivenPaths =
+    std::map<std::pair<network::NodeId, network::NodeId>, std::vector<routing::Path>>;
 
 // What the session talks to; everything must outlive it. Without keys nobody is asked:
 // searches run to their end and the run does not wait after its report.
@@ -87,6 +95,12 @@ class Session {
   void setRouting(Routing routing) { routing_ = routing; }
   Routing routing() const { return routing_; }
 
+  // What Routing::kGiven takes a source's candidates from: every path of its pair, in order,
+  // as the searches would have appended them; a pair without paths gets none, and so does
+  // every pair when there are no given paths. Each path must run from its pair's origin to
+  // its destination over links of the loaded network. They must outlive the sources added.
+  void setGivenPaths(const GivenPaths* paths) { givenPaths_ = paths; }
+
   // The loop that steps the runs: the program's own when none is given. Tests give the
   // plain tick-by-tick loop to check the program's against.
   void setRunDriver(run::RunDriver driver) { runDriver_ = driver; }
@@ -107,6 +121,7 @@ class Session {
   network::LinkStateView* viewOfPair(std::int32_t origin, std::int32_t destination, bool& created);
   void findCandidatePaths(calls::CallSource& source);
   routing::SearchOutcome findKShortestPaths(calls::CallSource& source);
+  routing::SearchOutcome copyGivenPaths(calls::CallSource& source);
   void releaseNetwork();
 
   Surroundings io_;
@@ -121,6 +136,7 @@ class Session {
   run::RunObserver* runObserver_ = nullptr;
   const run::PolicyMakers* policies_ = nullptr;
   Routing routing_ = Routing::kConsole;
+  const GivenPaths* givenPaths_ = nullptr;
 };
 
 }  // namespace session

@@ -54,8 +54,15 @@ TEST(FileGuard, NoOutputOfAnyCommandReplacesAnInput) {
   const std::string traffic = dir.write("tm.csv", "0,1,0.5\n1,2,0.5\n");
   const std::string calls = dir.write("calls.txt", "1\t5\n2\t5\n");
   const std::string record = dir.write("run.json", "{}");
+  const std::string paths = dir.write("paths.txt", "0 1 0 1\n");
+  const std::string routing = "paths:" + paths;
   const std::vector<std::vector<std::string>> cases = {
       {"draw", "--topology", gml, "-o", gml},
+      {"paths", "--topology", ring, "-o", ring},
+      {"paths", "--topology", ring, "--pair", "0", "1", "-o", names},
+      {"run", "--topology", ring, "--all-pairs", "--load", "1", "--routing", routing, "-o", paths},
+      {"sweep", "--topology", ring, "--loads", "0.5", "--routing", routing, "--jobs-file", paths},
+      {"sweep", "--topology", ring, "--loads", "0.5", "--routing", routing, "--runs-csv", paths},
       {"draw", "--topology", ring, "--result", record, "-o", record},
       {"run", "--topology", gml, "--traffic", traffic, "--load", "1", "-o", traffic},
       {"run", "--topology", ring, "--pair", "0", "1", calls, "-o", calls},
@@ -148,6 +155,7 @@ TEST(FileGuard, AnExtensionOfAnotherFormatIsRefused) {
                 {"run", "--topology", ring, "--all-pairs", "--load", "1", "-o", dir.file("r.json")},
                 "add --json");
   expectRefused(dir, {"gen", "-o", dir.file("calls.csv")}, "named as CSV");
+  expectRefused(dir, {"paths", "--topology", ring, "-o", dir.file("p.json")}, "named as JSON");
   EXPECT_FALSE(std::filesystem::exists(dir.file("x.png")));
   // The format's own names, and names of no known format, pass.
   const auto run = runLab({"run", "--topology", ring, "--all-pairs", "--load", "1", "--calls", "20",

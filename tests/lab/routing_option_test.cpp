@@ -66,7 +66,7 @@ TEST(RoutingOption, RunNamesItsRoutingAndCountsEachPairsPaths) {
 
   const auto unknown = runLab(ringRun(ring, "dijkstra"));
   EXPECT_EQ(unknown.status, 2);
-  EXPECT_NE(unknown.err.find("a routing is console or k-shortest, not 'dijkstra'"),
+  EXPECT_NE(unknown.err.find("a routing is console, k-shortest or paths:FILE, not 'dijkstra'"),
             std::string::npos)
       << unknown.err;
 }

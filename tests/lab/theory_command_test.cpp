@@ -59,7 +59,9 @@ TEST(TheoryNetwork, TakesTheRoutesOfTheRoutingAskedFor) {
   config.pathCount = 1;
   const std::vector<experiment::PairLoad> pairs = {{0, 2, 1.0}};
   const auto pathOf = [&](session::Routing routing) {
-    return experiment::theoryNetwork(ring, config, pairs, routing).routes.at(0).path;
+    experiment::RoutingChoice choice;
+    choice.kind = routing;
+    return experiment::theoryNetwork(ring, config, pairs, choice).routes.at(0).path;
   };
   EXPECT_EQ(pathOf(session::Routing::kKShortest), (std::vector<std::int32_t>{0, 1, 2}));
   EXPECT_EQ(pathOf(session::Routing::kConsole), (std::vector<std::int32_t>{0, 3, 2}));

@@ -1,0 +1,52 @@
+#include "lab/routing_input.h"
+
+#include <memory>
+
+#include "experiment/experiment.h"
+#include "experiment/paths_file.h"
+#include "experiment/sha256.h"
+#include "lab/lab_files.h"
+
+namespace lab {
+
+experiment::RoutingChoice routingOf(const std::string& option, const std::string& topologyText,
+                                    const base::Config& config, LabIo& io) {
+  experiment::RoutingChoice routing;
+  const std::optional<std::string> file = experiment::pathsFileOfName(option);
+  if (!file) {
+    routing.kind = experiment::routingFromName(option).value_or(session::Routing::kConsole);
+    return routing;
+  }
+  const std::string text = readFile(*file, "paths file");
+  experiment::ExperimentPlan plan;
+  plan.topology = topologyText;
+  plan.config = config;
+  try {
+    routing.given = std::make_shared<const session::GivenPaths>(
+        experiment::readPathsFile(text, experiment::planRoutes(plan)));
+  } catch (const experiment::PathsFileError& error) {
+    throw UsageError(*file + (error.line == 0 ? ": " : " ") + error.what());
+  } catch (const experiment::ExperimentError& error) {
+    throw UsageError(error.what());
+  }
+  routing.kind = session::Routing::kGiven;
+  routing.file = *file;
+  routing.sha256 = experiment::sha256Hex(text);
+  std::size_t beyond = 0;
+  for (const auto& [pair, paths] : *routing.given) {
+    if (paths.size() > static_cast<std::size_t>(config.pathCount)) ++beyond;
+  }
+  if (beyond > 0) {
+    io.err << "wrnsim-lab: note: " << *file << " gives " << beyond
+           << (beyond == 1 ? " pair" : " pairs") << " more paths than --paths " << config.pathCount
+           << "; a run takes every path of a pair as a candidate\n";
+  }
+  return routing;
+}
+
+std::string routingProvenance(const experiment::RoutingChoice& routing) {
+  const std::string name = experiment::routingName(routing);
+  return routing.kind == session::Routing::kGiven ? name + " sha256 " + routing.sha256 : name;
+}
+
+}  // namespace lab
