@@ -3,9 +3,11 @@
 # their own folder, as a user would: the package must be found there and nowhere else, keep
 # to its version rule, and give plug-ins that load, export their entry point alone and
 # register what they say.
-#   out_of_tree.sh CMAKE BUILD_DIR EXAMPLES_DIR CHECKER VERSION CXX BUILD_TYPE CXX_FLAGS
+# With wrnsim-lab built, the examples then run in it: random_path decides as built-in path
+# policy 1, and the others run a whole network without a policy error.
+#   out_of_tree.sh CMAKE BUILD_DIR EXAMPLES_DIR CHECKER VERSION CXX BUILD_TYPE CXX_FLAGS NETWORK
 set -euo pipefail
-cmake=$1 build=$2 examples=$3 checker=$4 version=$5 cxx=$6 build_type=$7 flags=$8
+cmake=$1 build=$2 examples=$3 checker=$4 version=$5 cxx=$6 build_type=$7 flags=$8 network=$9
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -83,4 +85,26 @@ probe "$major.$minor" || fail "version $major.$minor refused"
 if [ "$minor" -gt 0 ]; then probe "$major.$((minor - 1))" || fail "version $major.$((minor - 1)) refused"; fi
 refused "$major.$((minor + 1))" || fail "version $major.$((minor + 1)) not refused"
 refused "$((major + 1)).0" || fail "version $((major + 1)).0 not refused"
+lab=$prefix/bin/wrnsim-lab
+if [ -x "$lab" ]; then
+  run() {
+    "$lab" run --topology "$network" --all-pairs --load 0.6 --calls 200 --lambdas 4 --json "$@"
+  }
+  # The record's counts, per pair and in total.
+  counts() { sed -n -e '/^  "calls": {/,/^  },/p' -e '/^  "pairs": \[/,/^  \],/p' "$1"; }
+  for seed in 1 2; do
+    run --seed "$seed" --policy 1 >"$work/builtin.json" || fail "wrnsim-lab with policy 1"
+    run --seed "$seed" --path-policy "$work/examples/librandom_path.so:random_path" \
+      >"$work/plugin.json" || fail "wrnsim-lab with random_path"
+    [ -n "$(counts "$work/builtin.json")" ] || fail "no counts in the record"
+    [ "$(counts "$work/builtin.json")" = "$(counts "$work/plugin.json")" ] ||
+      fail "random_path did not decide as policy 1 (seed $seed)"
+  done
+  run --path-policy "$work/examples/libleast_congested.so:least_congested" \
+    --wavelength-policy "$work/examples/libfirst_fit.so:first_fit" >"$work/both.json" ||
+    fail "wrnsim-lab with least_congested and first_fit"
+  grep -q '"policy_error": 0,' "$work/both.json" || fail "the examples gave wrong answers"
+  grep -q '"wavelength_policy": ".*libfirst_fit.so:first_fit"' "$work/both.json" ||
+    fail "the record does not name first_fit"
+fi
 echo "installed, built and loaded the example policies"
