@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <iomanip>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -10,6 +11,7 @@
 #include <set>
 #include <sstream>
 #include <thread>
+#include <tuple>
 
 #include "experiment/blocking_curve.h"
 #include "experiment/experiment.h"
@@ -43,6 +45,35 @@ std::string provenanceLines(const LabIo& io, const std::string& network,
   return "# wrnsim-lab " + versionText() + "\n# command: " + io.commandLine + "\n" +
          (network.empty() ? "" : "# " + network + "\n") + "# routing: " + routing + "\n" +
          "# made: " + utcNow() + "\n";
+}
+
+// The grid's policies for the CSV comments, in the order of the curves: each by name, a
+// plug-in with its file's digest (from `digestOf`, empty when not known).
+std::string policyLines(const std::vector<experiment::SeedRun>& runs,
+                        const std::function<std::string(const std::string&)>& digestOf) {
+  // Built-ins first, as the CSV's rows.
+  std::set<std::tuple<bool, std::int32_t, std::string>> paths;
+  std::set<std::string> wavelengths;
+  for (const experiment::SeedRun& run : runs) {
+    paths.emplace(!run.key.pathPolicy.empty(), run.key.policy, run.key.pathPolicy);
+    wavelengths.insert(run.key.wavelengthPolicy);
+  }
+  auto named = [&digestOf](const std::string& name) {
+    const std::string digest = digestOf(name);
+    return digest.empty() ? name : name + " sha256 " + digest;
+  };
+  std::string pathText;
+  for (const auto& [isPlugin, number, plugin] : paths) {
+    if (!pathText.empty()) pathText += ", ";
+    pathText += plugin.empty() ? experiment::builtinPathPolicyName(number) : named(plugin);
+  }
+  std::string wavelengthText;
+  for (const std::string& plugin : wavelengths) {
+    if (!wavelengthText.empty()) wavelengthText += ", ";
+    wavelengthText +=
+        plugin.empty() ? std::string(experiment::kBuiltinWavelengthRule) : named(plugin);
+  }
+  return "# path policies: " + pathText + "\n# wavelength policies: " + wavelengthText + "\n";
 }
 
 // The routing of a record for the CSV comments; a paths file with its digest.
@@ -360,11 +391,22 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   } else {
     runs = runRound(tasks);
   }
-  writeCurve(runs, options.csv, options.svg, options.runsCsv,
-             provenanceLines(io, "topology: " + options.topology + " sha256 " + topology.sha256,
-                             routingProvenance(plan.routing)),
-             options.causesSvg, sweepChartSettings(options), options.title,
-             reference ? &*reference : nullptr);
+  writeCurve(
+      runs, options.csv, options.svg, options.runsCsv,
+      provenanceLines(io, "topology: " + options.topology + " sha256 " + topology.sha256,
+                      routingProvenance(plan.routing)) +
+          policyLines(runs,
+                      [&plan](const std::string& name) {
+                        for (const auto* choices : {&plan.policies, &plan.wavelengthPolicies}) {
+                          for (const experiment::PolicyChoice& choice : *choices) {
+                            if (choice.library && choice.name == name)
+                              return choice.library->sha256();
+                          }
+                        }
+                        return std::string();
+                      }),
+      options.causesSvg, sweepChartSettings(options), options.title,
+      reference ? &*reference : nullptr);
   io.err << runs.size() << " runs written to " << options.csv << " and " << options.svg
          << (options.causesSvg.empty() ? "" : ", causes in " + options.causesSvg)
          << (options.runsCsv.empty() ? "" : " (every run in " + options.runsCsv + ")") << '\n';
@@ -411,12 +453,14 @@ int collectCommand(const CollectOptions& options, LabIo& io) {
       collectReference(options, firstRecord, runs);
   // Merged runs share their routing: the identity holds it, a paths file by its digest.
   const std::string routing = recordRouting(firstRecord);
-  writeCurve(runs, options.csv, options.svg, options.runsCsv,
-             provenanceLines(
-                 io, !first->network.empty() ? "network (as loaded) sha256 " + first->network : "",
-                 routing),
-             options.causesSvg, recordChartSettings(firstRecord), options.title,
-             reference ? &*reference : nullptr);
+  writeCurve(
+      runs, options.csv, options.svg, options.runsCsv,
+      provenanceLines(io,
+                      !first->network.empty() ? "network (as loaded) sha256 " + first->network : "",
+                      routing) +
+          policyLines(runs, [&digests](const std::string& name) { return digests.digestOf(name); }),
+      options.causesSvg, recordChartSettings(firstRecord), options.title,
+      reference ? &*reference : nullptr);
   io.err << runs.size() << " runs collected into " << options.csv << " and " << options.svg
          << (options.causesSvg.empty() ? "" : ", causes in " + options.causesSvg)
          << (options.runsCsv.empty() ? "" : " (every run in " + options.runsCsv + ")") << '\n';

@@ -67,6 +67,11 @@ class PluginDigests {
   // Throws std::runtime_error naming both records when the record's plug-in of a name seen
   // before had another digest.
   void check(const nlohmann::json& record, const std::string& path);
+  // The digest of the plug-in policy of that name; empty when none was seen.
+  std::string digestOf(const std::string& name) const {
+    const auto found = seen_.find(name);
+    return found == seen_.end() ? std::string() : found->second.first;
+  }
 
  private:
   // Digest and record by policy name.

@@ -177,7 +177,13 @@ TEST(PolicyPlugins, ASweepDrawsBuiltInAndPlugInPoliciesOfBothKindsAsLinesOfOneCh
   sweep.insert(sweep.end(), grid.begin(), grid.end());
   const auto outcome = runLab(sweep);
   ASSERT_EQ(outcome.status, 0) << outcome.err;
-  const auto rows = rowsOf(ScratchDirectory::read(dir.file("s.csv")));
+  const std::string csv = ScratchDirectory::read(dir.file("s.csv"));
+  const std::string digest = experiment::sha256Hex(ScratchDirectory::read(kPlugin));
+  EXPECT_NE(csv.find("\n# path policies: random, " + randomAgain + " sha256 " + digest +
+                     "\n# wavelength policies: most-free, " + lowest + " sha256 " + digest + "\n"),
+            std::string::npos)
+      << csv;
+  const auto rows = rowsOf(csv);
   ASSERT_EQ(rows.size(), 9u);
   const std::size_t wavelengthColumn = 19;
   ASSERT_EQ(rows[0][wavelengthColumn], "wavelength_policy");
@@ -204,7 +210,11 @@ TEST(PolicyPlugins, ASweepDrawsBuiltInAndPlugInPoliciesOfBothKindsAsLinesOfOneCh
     collect.push_back(entry.path().string());
   const auto collected = runLab(collect);
   ASSERT_EQ(collected.status, 0) << collected.err;
-  const auto merged = rowsOf(ScratchDirectory::read(dir.file("c.csv")));
+  const std::string mergedCsv = ScratchDirectory::read(dir.file("c.csv"));
+  EXPECT_NE(mergedCsv.find("# wavelength policies: most-free, " + lowest + " sha256 " + digest),
+            std::string::npos)
+      << mergedCsv;
+  const auto merged = rowsOf(mergedCsv);
   ASSERT_EQ(merged.size(), rows.size());
   for (std::size_t r = 0; r < rows.size(); ++r) {
     EXPECT_EQ(merged[r][0], rows[r][0]);
