@@ -208,10 +208,6 @@ int runCommand(const RunOptions& options, LabIo& io) {
     result = experiment::runExperiment(plan, options.trace ? &io.out : nullptr);
   } catch (const experiment::ExperimentError& error) {
     throw UsageError(error.what());
-  } catch (const run::PolicyFailure& failure) {
-    // Nothing has been written: the run's output is made only after it ends.
-    io.err << "wrnsim-lab: " << failure.what() << '\n';
-    return 1;
   }
   if (result.summary.policyErrors > 0) {
     io.err << "wrnsim-lab: " << result.summary.policyErrors

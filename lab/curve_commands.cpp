@@ -380,7 +380,8 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
         experiment::sweepPoints(plan), options.firstSeed, goal, runRound);
     runs = outcome.runs;
     for (const experiment::PointKey& point : outcome.unreached) {
-      io.err << "policy " << point.policy << ", interval " << point.interval << ", load "
+      io.err << "policy " << experiment::policyColumn(point) << " with "
+             << experiment::wavelengthColumn(point) << ", interval " << point.interval << ", load "
              << point.load << ": not within +-" << options.targetCi << " x its mean after "
              << std::max(options.minSeeds, options.maxSeeds) << " seeds\n";
     }

@@ -13,6 +13,7 @@
 #include "lab/theory_command.h"
 #include "lab/topology_command.h"
 #include "lab/version.h"
+#include "run/policy_makers.h"
 #include "session/limits.h"
 
 namespace lab {
@@ -368,6 +369,10 @@ int runLab(int argc, const char* const* argv, LabIo& io) {
   } catch (const UsageError& error) {
     io.err << "wrnsim-lab: " << error.what() << '\n';
     return kUsageStatus;
+  } catch (const run::PolicyFailure& failure) {
+    // A policy that threw ends its command before the outputs are written.
+    io.err << "wrnsim-lab: " << failure.what() << '\n';
+    return 1;
   }
   // What went to standard output must have arrived, or the run did not succeed.
   errno = 0;

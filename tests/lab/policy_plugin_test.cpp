@@ -235,3 +235,39 @@ TEST(PolicyPlugins, ASweepDrawsBuiltInAndPlugInPoliciesOfBothKindsAsLinesOfOneCh
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PolicyPlugins, ASweepWhosePolicyThrowsEndsWithStatusOneAndWritesNoCurve) {
+  ScratchDirectory dir("lab-plugin-sweep-throws");
+  const auto outcome = runLab({"sweep", "--topology", kNsfnet, "--calls", "50", "--loads", "0.5",
+                               "--seeds", "2", "--policies", kPlugin + ":thrower", "--csv",
+                               dir.file("s.csv"), "--svg", dir.file("s.svg")});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.err.find(":thrower threw at call "), std::string::npos) << outcome.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("s.csv")));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("s.svg")));
+}
+
+TEST(PolicyPlugins, PolicyOneWrittenAgainDecidesAsTheBuiltInOneOnAConvertedNetwork) {
+  const std::string network = std::string(WRNSIM_EXAMPLES) + "/networks/Arpanet19706.con";
+  for (const char* seed : {"4", "5"}) {
+    const std::vector<std::string> common = {"run",       "--topology", network,     "--all-pairs",
+                                             "--load",    "0.4",        "--calls",   "60",
+                                             "--lambdas", "4",          "--json",    "--seed",
+                                             seed,        "--routing",  "k-shortest"};
+    std::vector<std::string> builtIn = common;
+    builtIn.insert(builtIn.end(), {"--policy", "1"});
+    std::vector<std::string> plugged = common;
+    plugged.insert(plugged.end(), {"--path-policy", kPlugin + ":random_again"});
+    const auto a = runLab(builtIn);
+    const auto b = runLab(plugged);
+    ASSERT_EQ(a.status, 0) << a.err;
+    ASSERT_EQ(b.status, 0) << b.err;
+    const auto first = nlohmann::json::parse(a.out);
+    EXPECT_GT(first["calls"]["blocked"].get<int>(), 0);
+    EXPECT_EQ(first["pairs"], nlohmann::json::parse(b.out)["pairs"]) << seed;
+  }
+}
+
+}  // namespace
