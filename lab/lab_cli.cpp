@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstring>
+#include <nlohmann/json.hpp>
 
 #include "experiment/routing_choice.h"
 #include "experiment/shell_words.h"
@@ -368,6 +369,10 @@ int runLab(int argc, const char* const* argv, LabIo& io) {
     }
   } catch (const UsageError& error) {
     io.err << "wrnsim-lab: " << error.what() << '\n';
+    return kUsageStatus;
+  } catch (const nlohmann::json::type_error& error) {
+    // A record edited by hand may hold a field of another type than the lab writes.
+    io.err << "wrnsim-lab: a record holds a value of the wrong type: " << error.what() << '\n';
     return kUsageStatus;
   } catch (const run::PolicyFailure& failure) {
     // A policy that threw ends its command before the outputs are written.

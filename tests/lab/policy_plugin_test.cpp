@@ -134,6 +134,17 @@ TEST(PolicyPlugins, CollectRefusesRunsOfOnePlugInNameFromDifferentFiles) {
       refused.err.find("ran the plug-in policy " + kPlugin + ":lowest_common from different files"),
       std::string::npos)
       << refused.err;
+
+  // Fields of another type than the lab writes are refused, not a crash.
+  for (const char* name : {"1.json", "2.json"}) {
+    auto edited = nlohmann::json::parse(ScratchDirectory::read(dir.file(name)));
+    edited["settings"]["plugins"] = nlohmann::json::array();
+    edited["settings"]["lambdas"] = "four";
+    dir.write(name, edited.dump());
+  }
+  const auto mistyped = runLab(collect);
+  EXPECT_EQ(mistyped.status, 2);
+  EXPECT_NE(mistyped.err.find("wrong type"), std::string::npos) << mistyped.err;
 }
 
 }  // namespace
