@@ -204,6 +204,7 @@ int runCommand(const RunOptions& options, LabIo& io) {
   refuseEmptyWarmup(plan);
   experiment::ExperimentResult result;
   try {
+    plan.routing = experiment::routedOnce(plan, std::max(1u, std::thread::hardware_concurrency()));
     errno = 0;
     result = experiment::runExperiment(plan, options.trace ? &io.out : nullptr);
   } catch (const experiment::ExperimentError& error) {

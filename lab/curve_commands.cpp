@@ -334,6 +334,11 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
   }
   const unsigned threads =
       options.threads > 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
+  try {
+    plan.routing = experiment::routedOnce(plan, threads);
+  } catch (const experiment::ExperimentError& error) {
+    throw UsageError(error.what());
+  }
   std::vector<experiment::SeedRun> runs;
   // Each run's record, named by its point and seed.
   const std::vector<experiment::PointKey> points = experiment::sweepPoints(plan);

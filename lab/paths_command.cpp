@@ -1,7 +1,9 @@
 #include "lab/paths_command.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <set>
+#include <thread>
 
 #include "experiment/experiment.h"
 #include "experiment/paths_file.h"
@@ -104,6 +106,7 @@ int pathsCommand(const PathsOptions& options, LabIo& io) {
   experiment::PlannedRoutes routes;
   try {
     plan.sources = pairsOf(options, experiment::planRoutes(plan).nodeCount);
+    plan.routing = experiment::routedOnce(plan, std::max(1u, std::thread::hardware_concurrency()));
     routes = experiment::planRoutes(plan);
   } catch (const experiment::ExperimentError& error) {
     throw UsageError(error.what());
