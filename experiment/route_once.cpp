@@ -84,8 +84,10 @@ RoutingChoice routeOnce(const run::NetworkState& network, const base::Config& co
   std::sort(work.begin(), work.end(), [](const NodePair& a, const NodePair& b) {
     return std::pair(a.second, a.first) < std::pair(b.second, b.first);
   });
-  constexpr std::size_t kChunk = 256;
-  std::vector<routing::PathCatalogue> parts((work.size() + kChunk - 1) / kChunk);
+  // Enough parts that threads finish together; a pair's paths do not depend on its part.
+  const std::size_t chunk =
+      std::clamp<std::size_t>(work.size() / (std::max(1u, threads) * 16U), 1, 256);
+  std::vector<routing::PathCatalogue> parts((work.size() + chunk - 1) / chunk);
   std::atomic<std::size_t> next{0};
   std::atomic<bool> failed{false};
   std::exception_ptr firstError;
@@ -94,8 +96,8 @@ RoutingChoice routeOnce(const run::NetworkState& network, const base::Config& co
     try {
       PairRouter router(network, config, routing.kind);
       for (std::size_t part = next++; part < parts.size() && !failed; part = next++) {
-        const std::size_t end = std::min(work.size(), (part + 1) * kChunk);
-        for (std::size_t i = part * kChunk; i < end; ++i) router.route(work[i], parts[part]);
+        const std::size_t end = std::min(work.size(), (part + 1) * chunk);
+        for (std::size_t i = part * chunk; i < end; ++i) router.route(work[i], parts[part]);
       }
     } catch (...) {
       std::lock_guard lock(mutex);

@@ -123,7 +123,8 @@ std::vector<SeedRun> runTasks(const SweepPlan& plan, const std::vector<SweepTask
                           result.blockingProbability,
                           result.seconds,
                           result.blocked,
-                          result.causes};
+                          result.causes,
+                          result.routingSeconds};
       } catch (...) {
         std::lock_guard lock(mutex);
         if (!firstError) firstError = std::current_exception();

@@ -100,8 +100,9 @@ void printSummary(std::ostream& out, const RunOptions& options, const TopologyIn
   out << "policies              path " << label.policies.path.name << ", wavelength "
       << label.policies.wavelength.name << '\n';
   out << "run time              " << std::fixed << std::setprecision(3) << r.seconds << " s ("
-      << r.summary.ticks << " ticks)\n"
-      << std::defaultfloat;
+      << r.summary.ticks << " ticks)\n";
+  if (r.routingSeconds) out << "routing time          " << *r.routingSeconds << " s\n";
+  out << std::defaultfloat;
 }
 
 // The policies of a run: --policy N, or --path-policy and --wavelength-policy by name.

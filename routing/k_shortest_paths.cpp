@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "routing/destination_map.h"
 #include "routing/hop_graph.h"
 
 namespace routing {
@@ -17,7 +18,7 @@ namespace routing {
 namespace {
 
 using Index = HopGraph::Index;
-constexpr std::int32_t kFar = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t kFar = DestinationMap::kFar;
 
 enum class Walked { kFinished, kPathCount, kLimit };
 
@@ -27,7 +28,7 @@ struct KShortestSearch::State {
   explicit State(const network::LinkTable& table)
       : graph(table),
         nodes(static_cast<std::size_t>(graph.size())),
-        distance(nodes, kFar),
+        toward(graph),
         onPath(nodes, 0),
         linkCost(graph.linkCount(), 0) {}
 
@@ -53,8 +54,6 @@ struct KShortestSearch::State {
     std::int32_t cost = 0;
   };
 
-  void aimAt(Index target);
-  void findPostDominators();
   void keep(std::size_t depth);
   template <typename IsCostly>
   void layered(std::vector<std::int32_t>& bound, std::size_t layers, IsCostly isCostly);
@@ -65,8 +64,7 @@ struct KShortestSearch::State {
   void forgetKept();
   // Whether every way from `node` to the target passes a node of the walk.
   bool passesWalk(Index node) {
-    for (Index on = dominator[static_cast<std::size_t>(node)]; on != target;
-         on = dominator[static_cast<std::size_t>(on)]) {
+    for (Index on = toward.dominator(node); on != target; on = toward.dominator(on)) {
       ++steps;
       if (onPath[static_cast<std::size_t>(on)] != 0) return true;
     }
@@ -78,11 +76,9 @@ struct KShortestSearch::State {
   std::size_t nodes;
   Index origin = HopGraph::kNone;
   Index target = HopGraph::kNone;
-  // Hops from each node to the target; kFar when it cannot reach it.
-  std::vector<std::int32_t> distance;
-  // The next node that every path from a node to the target passes; the target's own is
-  // itself, and kNone where the target cannot be reached.
-  std::vector<Index> dominator;
+  // Distances and post-dominators depend on the target alone, so a search for the same
+  // destination as the one before reuses them and their work is not counted.
+  DestinationMap toward;
   std::vector<char> onPath;
   // Kept paths; entries past keptCount are storage to reuse.
   std::vector<Kept> kept;
@@ -118,80 +114,6 @@ struct KShortestSearch::State {
   std::vector<std::size_t> tried;
   std::vector<std::vector<Index>> buckets;
 };
-
-// Distances and post-dominators depend on the target alone, so a search for the same
-// destination as the one before reuses them and their work is not counted.
-void KShortestSearch::State::aimAt(Index newTarget) {
-  if (newTarget == target) return;
-  target = newTarget;
-  std::fill(distance.begin(), distance.end(), kFar);
-  std::vector<Index> queue{target};
-  distance[static_cast<std::size_t>(target)] = 0;
-  for (std::size_t head = 0; head < queue.size(); ++head) {
-    const Index node = queue[head];
-    const std::int32_t next = distance[static_cast<std::size_t>(node)] + 1;
-    for (Index previous : graph.in(node)) {
-      if (distance[static_cast<std::size_t>(previous)] != kFar) continue;
-      distance[static_cast<std::size_t>(previous)] = next;
-      queue.push_back(previous);
-    }
-  }
-  findPostDominators();
-}
-
-// The nodes every path from a node to the target passes, as a tree: the dominators of the
-// links taken backwards from the target (Cooper, Harvey and Kennedy's iteration).
-void KShortestSearch::State::findPostDominators() {
-  // Post-order of a depth-first walk backwards from the target.
-  std::vector<std::int32_t> order(nodes, -1);
-  std::vector<Index> sequence;
-  std::vector<std::pair<Index, std::size_t>> stack{{target, 0}};
-  std::vector<char> seen(nodes, 0);
-  seen[static_cast<std::size_t>(target)] = 1;
-  while (!stack.empty()) {
-    auto& [node, next] = stack.back();
-    const std::span<const Index> previous = graph.in(node);
-    if (next < previous.size()) {
-      const Index on = previous[next++];
-      if (seen[static_cast<std::size_t>(on)] == 0) {
-        seen[static_cast<std::size_t>(on)] = 1;
-        stack.emplace_back(on, 0);
-      }
-      continue;
-    }
-    order[static_cast<std::size_t>(node)] = static_cast<std::int32_t>(sequence.size());
-    sequence.push_back(node);
-    stack.pop_back();
-  }
-  dominator.assign(nodes, HopGraph::kNone);
-  dominator[static_cast<std::size_t>(target)] = target;
-  auto meet = [&](Index a, Index b) {
-    while (a != b) {
-      while (order[static_cast<std::size_t>(a)] < order[static_cast<std::size_t>(b)]) {
-        a = dominator[static_cast<std::size_t>(a)];
-      }
-      while (order[static_cast<std::size_t>(b)] < order[static_cast<std::size_t>(a)]) {
-        b = dominator[static_cast<std::size_t>(b)];
-      }
-    }
-    return a;
-  };
-  for (bool changed = true; changed;) {
-    changed = false;
-    for (auto node = sequence.rbegin(); node != sequence.rend(); ++node) {
-      if (*node == target) continue;
-      Index found = HopGraph::kNone;
-      for (Index next : graph.out(*node)) {
-        if (dominator[static_cast<std::size_t>(next)] == HopGraph::kNone) continue;
-        found = found == HopGraph::kNone ? next : meet(next, found);
-      }
-      if (dominator[static_cast<std::size_t>(*node)] != found) {
-        dominator[static_cast<std::size_t>(*node)] = found;
-        changed = true;
-      }
-    }
-  }
-}
 
 // Layer r: the fewest hops from each node to the target over walks whose costly links cost
 // at most r in all. Found backwards from the target, by hops: a costly link leads from a
@@ -363,9 +285,9 @@ Walked KShortestSearch::State::walk(std::int32_t length, std::int32_t& nextLengt
     const Index neighbour = next[tried[depth]++];
     ++steps;
     const auto n = static_cast<std::size_t>(neighbour);
-    if (onPath[n] != 0 || distance[n] == kFar || passesWalk(neighbour)) continue;
+    if (onPath[n] != 0 || toward.distance(neighbour) == kFar || passesWalk(neighbour)) continue;
     const auto left = static_cast<std::int32_t>(hops - depth - 1);
-    std::int32_t needed = distance[n];
+    std::int32_t needed = toward.distance(neighbour);
     bool refused = false;
     std::int32_t allowance = 0;
     allowanceOf.resize(constraining.size());
@@ -489,8 +411,9 @@ KShortestOutcome KShortestSearch::find(std::vector<Path>& result, NodeId origin,
   s.origin = s.graph.indexOf(origin);
   const Index target = s.graph.indexOf(destination);
   if (s.origin == HopGraph::kNone || target == HopGraph::kNone) return outcome;
-  s.aimAt(target);
-  std::int32_t length = s.distance[static_cast<std::size_t>(s.origin)];
+  s.toward.aimAt(target);
+  s.target = target;
+  std::int32_t length = s.toward.distance(s.origin);
   if (length == kFar) return outcome;
   s.forgetKept();
   s.wanted = static_cast<std::size_t>(pathCount);

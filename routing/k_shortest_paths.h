@@ -15,9 +15,11 @@ namespace routing {
 // Where a search ends anyway on networks whose simple paths are too many to go through.
 struct KShortestLimits {
   // Units of work: a link followed or a kept path compared while walking, a node or link
-  // reached while bounding what a kept path leaves. With the default a search ends within
-  // about a tenth of a second.
-  std::int64_t maxSteps = 20'000'000;
+  // reached while bounding what the kept paths leave or what the walk can still reach. With
+  // the default a search that meets it ends within about 5 ms (on the 754-node Kdl network
+  // of the Topology Zoo, where about a fifth of the pairs meet it; none on networks of a few
+  // hundred nodes and several links a node).
+  std::int64_t maxSteps = 1'000'000;
 };
 
 struct KShortestOutcome {
