@@ -23,9 +23,24 @@ std::string bytesText(double bytes) {
   return text;
 }
 
+// Whole counts grouped by thousands; beyond 1e15, with an exponent.
 std::string countText(double value) {
   char text[64];
-  std::snprintf(text, sizeof text, value < 1e7 ? "%.0f" : "%.3g", value);
+  if (!(value < 1e15)) {
+    std::snprintf(text, sizeof text, "%.3g", value);
+    return text;
+  }
+  std::snprintf(text, sizeof text, "%.0f", value);
+  std::string digits = text;
+  for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3) {
+    digits.insert(static_cast<std::size_t>(at), ",");
+  }
+  return digits;
+}
+
+std::string oneDecimal(double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.1f", value);
   return text;
 }
 
@@ -65,9 +80,10 @@ experiment::RunDemand refuseUnfit(const experiment::ExperimentPlan& plan, bool r
                 : std::string("this run would need about ")) +
       bytesText(needed) + " of memory" + place + ", more than the machine's " +
       bytesText(static_cast<double>(memory)) + (runs > 1 ? "; each: " : ": ") +
-      countText(static_cast<double>(demand.sources)) + " sources x " +
-      std::to_string(demand.pathsPerSource) + " candidate paths of about " +
-      countText(demand.hopsPerPath) + " hops with their views of " +
+      countText(static_cast<double>(demand.sources)) +
+      (demand.sources == 1 ? " source x " : " sources x ") +
+      countText(static_cast<double>(demand.pathsPerSource)) + " candidate paths of about " +
+      oneDecimal(demand.hopsPerPath) + " hops with their views of " +
       std::to_string(plan.config.lambdaCount) + " wavelengths (" + bytesText(demand.pathBytes) +
       "), " + countText(demand.callsInProgress) + " calls in progress (" +
       bytesText(demand.callBytes) + ")";
