@@ -1,40 +1,17 @@
 // Call sources and the reading of call-file lines.
 #include "calls/call_source.h"
 
-#include <algorithm>
-#include <array>
-#include <limits>
 #include <new>
-#include <string_view>
-
-#include "base/decimal_number.h"
 
 namespace calls {
 
-namespace {
-
-constexpr std::size_t kLineLimit = 99;
-
-// A field of a line: the characters of a read are at most 99, so it cannot overflow.
-class Field {
- public:
-  void append(char c) { text_[length_++] = c; }
-  std::string_view text() const { return {text_.data(), length_}; }
-
- private:
-  std::array<char, kLineLimit> text_{};
-  std::size_t length_ = 0;
-};
-
-}  // namespace
-
-CallSource* addCallSource(CallSources& list, std::unique_ptr<base::InputFile>& file,
+CallSource* addCallSource(CallSources& list, std::unique_ptr<CallLines>& lines,
                           network::NodeId origin, network::NodeId destination,
                           base::Output& console) {
-  if (file && origin != network::kNoNode && destination != network::kNoNode) {
+  if (lines && origin != network::kNoNode && destination != network::kNoNode) {
     try {
       CallSource& source = list.emplace_back();
-      source.file = std::move(file);
+      source.lines = std::move(lines);
       source.origin = origin;
       source.destination = destination;
       return &source;
@@ -45,30 +22,31 @@ CallSource* addCallSource(CallSources& list, std::unique_ptr<base::InputFile>& f
   return nullptr;
 }
 
-bool readCallLine(CallSource& source, CallLine& line) {
-  if (!source.file) return false;
-  base::InputFile& file = *source.file;
-  // One read as a C line read with a 100-byte buffer would make it.
-  std::array<char, kLineLimit> read;
-  std::size_t count = file.readLine(read.data(), read.size());
-  if (count > 0 && read[count - 1] == '\n') --count;
-  Field fields[2];
-  int current = 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    if (read[i] == '\t') {
-      current = 1;
-    } else {
-      fields[current].append(read[i]);
+CallSource* addCallSource(CallSources& list, std::unique_ptr<base::InputFile>& file,
+                          network::NodeId origin, network::NodeId destination,
+                          base::Output& console) {
+  std::unique_ptr<CallLines> lines;
+  if (file) {
+    try {
+      lines = std::make_unique<FileCallLines>(std::move(file));
+    } catch (const std::bad_alloc&) {
+      console.write("error 510");
+      return nullptr;
     }
   }
-  line.first = base::leadingDecimal(fields[0].text());
-  line.second = base::leadingDecimal(fields[1].text());
-  return !file.endSeen();
+  CallSource* source = addCallSource(list, lines, origin, destination, console);
+  // The file stays with the caller when no source took it.
+  if (source == nullptr && lines) file = static_cast<FileCallLines&>(*lines).release();
+  return source;
+}
+
+bool readCallLine(CallSource& source, CallLine& line) {
+  return source.lines != nullptr && source.lines->next(line);
 }
 
 void freeCallSources(CallSources& list) {
   for (CallSource& source : list) {
-    source.file.reset();
+    source.lines.reset();
     freeCalls(source.calls);
     routing::freePathSet(source.paths);
   }

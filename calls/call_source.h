@@ -8,6 +8,7 @@
 
 #include "base/input_file.h"
 #include "base/output.h"
+#include "calls/call_lines.h"
 #include "calls/call_timeline.h"
 #include "network/link_table.h"
 #include "routing/path.h"
@@ -15,7 +16,7 @@
 namespace calls {
 
 struct CallSource {
-  std::unique_ptr<base::InputFile> file;
+  std::unique_ptr<CallLines> lines;
   network::NodeId origin = network::kNoNode;
   network::NodeId destination = network::kNoNode;
   CallList calls;
@@ -30,22 +31,19 @@ struct CallSource {
 // the sources already there), so references into a source's paths stay valid.
 using CallSources = std::deque<CallSource>;
 
-// The two fields of one call-file line.
-struct CallLine {
-  std::int32_t first = 0;
-  std::int32_t second = 0;
-};
-
-// Appends a source that takes over the file. Without a file, with an origin or
-// destination of -1, or without memory: prints "error 510", returns none, and the file
-// stays with the caller.
+// Appends a source that takes over the lines. Without lines, with an origin or
+// destination of -1, or without memory: prints "error 510", returns none, and the lines
+// stay with the caller.
+CallSource* addCallSource(CallSources& list, std::unique_ptr<CallLines>& lines,
+                          network::NodeId origin, network::NodeId destination,
+                          base::Output& console);
+// The same for the lines of a call file (FileCallLines).
 CallSource* addCallSource(CallSources& list, std::unique_ptr<base::InputFile>& file,
                           network::NodeId origin, network::NodeId destination,
                           base::Output& console);
 
-// Reads the next line (at most 99 characters, the newline included: a longer line is
-// read in pieces) into `line`. False when the read met the end of the file, and from
-// then on; the pair is then of no use.
+// Reads the source's next line into `line`. False at the end of its lines, and from then
+// on; the pair is then of no use.
 bool readCallLine(CallSource& source, CallLine& line);
 
 // Closes every file and frees the calls and paths; the list ends empty.

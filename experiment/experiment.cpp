@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <deque>
 #include <memory>
 #include <tuple>
 
 #include "base/error_reporter.h"
 #include "base/input_file.h"
+#include "experiment/generated_call_lines.h"
 #include "experiment/run_demand.h"
 #include "experiment/sha256.h"
 #include "experiment/trace_output.h"
@@ -49,6 +51,12 @@ void loadNetwork(Run& run, const ExperimentPlan& plan) {
   }
 }
 
+// Another source has its candidate paths.
+void routed(Run& run) {
+  if (run.progress != nullptr)
+    run.progress->pairsRouted(run.session.sourceCount(), run.sourcesPlanned);
+}
+
 void addSource(Run& run, const SourcePlan& source, std::size_t index) {
   if (!run.session.pairInRange(source.origin, source.destination)) {
     throw ExperimentError("pair " + std::to_string(source.origin) + "-" +
@@ -60,7 +68,7 @@ void addSource(Run& run, const SourcePlan& source, std::size_t index) {
   if (run.session.addSource(source.origin, source.destination, name) == nullptr) {
     throw ExperimentError("the call source could not be made");
   }
-  if (run.progress != nullptr) run.progress->pairsRouted(index + 1, run.sourcesPlanned);
+  routed(run);
 }
 
 // The model of the `stream`th ordered pair's calls.
@@ -70,20 +78,39 @@ TrafficModel allPairsModel(const ExperimentPlan& plan, std::uint64_t stream) {
   return model;
 }
 
-// The generated sources of every ordered pair; returns the mean load they offer.
-double addAllPairs(Run& run, const ExperimentPlan& plan, std::size_t& index) {
-  double loads = 0.0;
+// A source's calls made from a model as the run reads them, and what they offer.
+struct GeneratedStream {
+  TrafficModel model;
+  LoadTally tally;
+};
+// Streams never move once added: their tallies are written by the run's readers.
+using GeneratedStreams = std::deque<GeneratedStream>;
+
+void addGenerated(Run& run, std::int32_t origin, std::int32_t destination,
+                  const TrafficModel& model, GeneratedStreams& streams) {
+  if (!run.session.pairInRange(origin, destination)) {
+    throw ExperimentError("pair " + std::to_string(origin) + "-" + std::to_string(destination) +
+                          " is outside nodes 0 to " + std::to_string(run.session.nodeCount() - 1));
+  }
+  GeneratedStream& stream = streams.emplace_back(GeneratedStream{model, {}});
+  if (run.session.addSource(origin, destination,
+                            std::make_unique<GeneratedCallLines>(model, &stream.tally)) ==
+      nullptr) {
+    throw ExperimentError("the call source could not be made");
+  }
+  routed(run);
+}
+
+// The generated sources of every ordered pair.
+void addAllPairs(Run& run, const ExperimentPlan& plan, GeneratedStreams& streams) {
   std::uint64_t stream = 0;
   const std::int32_t nodes = run.session.nodeCount();
   for (std::int32_t origin = 0; origin < nodes; ++origin) {
     for (std::int32_t destination = 0; destination < nodes; ++destination) {
       if (origin == destination) continue;
-      const std::vector<GeneratedCall> calls = generateCalls(allPairsModel(plan, stream++));
-      loads += offeredLoad(calls);
-      addSource(run, SourcePlan{origin, destination, callFileText(calls)}, index++);
+      addGenerated(run, origin, destination, allPairsModel(plan, stream++), streams);
     }
   }
-  return stream == 0 ? 0.0 : loads / static_cast<double>(stream);
 }
 
 // The model of a matrix pair's calls, the `stream`th pair with a load.
@@ -97,20 +124,27 @@ TrafficModel matrixModel(const ExperimentPlan& plan, const PairLoad& pair, doubl
   return model;
 }
 
-// The matrix's sources; returns the mean load they offer per pair.
-double addMatrixPairs(Run& run, const ExperimentPlan& plan, std::size_t& index) {
+// The matrix's sources.
+void addMatrixPairs(Run& run, const ExperimentPlan& plan, GeneratedStreams& streams) {
   double busiest = 0.0;
   for (const PairLoad& pair : plan.matrix) busiest = std::max(busiest, pair.load);
-  double loads = 0.0;
   std::uint64_t stream = 0;
   for (const PairLoad& pair : plan.matrix) {
     if (!(pair.load > 0.0)) continue;
-    const std::vector<GeneratedCall> calls =
-        generateCalls(matrixModel(plan, pair, busiest, stream++));
-    loads += offeredLoad(calls);
-    addSource(run, SourcePlan{pair.origin, pair.destination, callFileText(calls)}, index++);
+    addGenerated(run, pair.origin, pair.destination, matrixModel(plan, pair, busiest, stream++),
+                 streams);
   }
-  return stream == 0 ? 0.0 : loads / static_cast<double>(stream);
+}
+
+// The mean over the streams of the load their calls offer, all of them, also those the run
+// ended before reading.
+double meanLoad(const GeneratedStreams& streams) {
+  if (streams.empty()) return 0.0;
+  double loads = 0.0;
+  for (const GeneratedStream& stream : streams) {
+    loads += stream.tally.complete ? stream.tally.load() : offeredLoad(generateCalls(stream.model));
+  }
+  return loads / static_cast<double>(streams.size());
 }
 
 void count(ExperimentResult& result, const RunAccount& account) {
@@ -167,8 +201,11 @@ ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace,
   result.networkSha256 = networkFingerprint(run.session);
   std::size_t index = 0;
   for (const SourcePlan& source : plan.sources) addSource(run, source, index++);
-  if (plan.allPairs) result.generatedLoad = addAllPairs(run, plan, index);
-  if (!plan.matrix.empty()) result.generatedLoad = addMatrixPairs(run, plan, index);
+  GeneratedStreams pairStreams;
+  GeneratedStreams matrixStreams;
+  if (plan.allPairs) addAllPairs(run, plan, pairStreams);
+  if (!plan.matrix.empty()) addMatrixPairs(run, plan, matrixStreams);
+  index += pairStreams.size() + matrixStreams.size();
   result.sourceCount = static_cast<std::int64_t>(index);
   if (index == 0) throw ExperimentError("no call source: give pairs or all ordered pairs");
   result.candidates = candidatePathsOf(run.session.network().callSources);
@@ -179,6 +216,8 @@ ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace,
   if (plan.policies.path || plan.policies.wavelength) run.session.setPolicies(&plan.policies);
   result.summary = run.session.run();
   count(result, account);
+  if (plan.allPairs) result.generatedLoad = meanLoad(pairStreams);
+  if (!plan.matrix.empty()) result.generatedLoad = meanLoad(matrixStreams);
   result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
   return result;
 }

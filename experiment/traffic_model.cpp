@@ -1,8 +1,8 @@
 #include "experiment/traffic_model.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
-#include <random>
 
 namespace experiment {
 
@@ -44,23 +44,24 @@ std::int32_t holdingTime(std::mt19937_64& random, const TrafficModel& model) {
 
 }  // namespace
 
+bool CallGenerator::next(GeneratedCall& call) {
+  if (given_ >= model_.count) return false;
+  ++given_;
+  // The arrival times are rounded, not the gaps, so that each tick's arrivals are a
+  // Poisson count whatever came before.
+  arrival_ += exponential(random_, model_.meanGap);
+  const double tick = std::floor(arrival_);
+  call.gap = toTicks(tick - lastTick_);
+  lastTick_ = tick;
+  call.duration = holdingTime(random_, model_);
+  return true;
+}
+
 std::vector<GeneratedCall> generateCalls(const TrafficModel& model) {
-  std::mt19937_64 random(model.seed);
-  double arrival = 0.0;
-  double lastTick = 0.0;
+  CallGenerator generator(model);
   std::vector<GeneratedCall> calls;
   calls.reserve(static_cast<std::size_t>(std::max<std::int64_t>(model.count, 0)));
-  for (std::int64_t i = 0; i < model.count; ++i) {
-    GeneratedCall call;
-    // The arrival times are rounded, not the gaps, so that each tick's arrivals are a
-    // Poisson count whatever came before.
-    arrival += exponential(random, model.meanGap);
-    const double tick = std::floor(arrival);
-    call.gap = toTicks(tick - lastTick);
-    lastTick = tick;
-    call.duration = holdingTime(random, model);
-    calls.push_back(call);
-  }
+  for (GeneratedCall call; generator.next(call);) calls.push_back(call);
   return calls;
 }
 

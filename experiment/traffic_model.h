@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,21 @@ struct TrafficModel {
 struct GeneratedCall {
   std::int32_t gap = 0;
   std::int32_t duration = 0;
+};
+
+// The calls of a model one at a time, the same as generateCalls gives.
+class CallGenerator {
+ public:
+  explicit CallGenerator(const TrafficModel& model) : model_(model), random_(model.seed) {}
+  // False once the model's count of calls is given.
+  bool next(GeneratedCall& call);
+
+ private:
+  TrafficModel model_;
+  std::mt19937_64 random_;
+  std::int64_t given_ = 0;
+  double arrival_ = 0.0;
+  double lastTick_ = 0.0;
 };
 
 // Calls arrive as a Poisson process of mean gap meanGap in continuous time; the gaps are

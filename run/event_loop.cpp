@@ -126,7 +126,7 @@ class EventLoop {
     CallTimes& times = times_[i];
     const calls::CallList& calls = run_.source(i).calls;
     // A source whose calls have all ended finds its list empty at its next step.
-    if (!run_.exhausted(i) || calls.empty()) {
+    if (!run_.exhausted(i) || !run_.holdsCalls(i)) {
       times.nextStartAt = times.nextEndAt = times.nextCallAt = tick_ + 1;
       return tick_ + 1;
     }
@@ -137,7 +137,12 @@ class EventLoop {
     };
     std::int32_t start = 0;
     std::int32_t end = 0;
-    const bool starts = calls.earliestWaitingStart(start);
+    bool starts = calls.earliestWaitingStart(start);
+    std::int32_t held = 0;
+    if (run_.heldStart(i, held)) {
+      start = starts ? std::min(start, held) : held;
+      starts = true;
+    }
     const bool ends = calls.earliestEnd(end);
     times.nextStartAt = tickOf(starts, start);
     times.nextEndAt = tickOf(ends, end);

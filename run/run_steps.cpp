@@ -21,8 +21,11 @@ RunSteps::RunSteps(NetworkState& network, RunResources& resources, const RunSett
 bool RunSteps::prepare() {
   try {
     sources_.reserve(net_.callSources.size());
-    for (calls::CallSource& source : net_.callSources)
-      sources_.push_back(SourceRun{&source, false});
+    for (calls::CallSource& source : net_.callSources) {
+      std::unique_ptr<calls::CallLines> again =
+          source.lines != nullptr ? source.lines->copy() : nullptr;
+      sources_.push_back(SourceRun{&source, false, LineBacklog(std::move(again))});
+    }
     views_.prepare(net_.callSources, res_.views);
     if (res_.policies != nullptr) {
       const wrnsim::Settings told{net_.liveTable.lambdaCount(), net_.liveTable.fiberCount(),
@@ -54,6 +57,7 @@ bool RunSteps::step(std::size_t i, std::int64_t tick, const CallTimes* known) {
   // Searches that are known to find nothing are left out.
   const CallTimes* times = run.exhausted ? known : nullptr;
   const std::int32_t now = clockOf(tick);
+  makeHeldCalls(run, now, false);
   bool started = false;
   calls::CallCursor cursor;
   if (times == nullptr || tick >= times->nextStartAt) {
@@ -62,7 +66,7 @@ bool RunSteps::step(std::size_t i, std::int64_t tick, const CallTimes* known) {
       started = true;
     }
   }
-  const bool empty = source.calls.empty();
+  const bool empty = source.calls.empty() && run.backlog.empty();
   if (empty) {
     trace_.endOfCalls();
   } else if (times == nullptr || started || tick >= times->nextEndAt) {
@@ -92,13 +96,37 @@ void RunSteps::readLine(SourceRun& run, std::int64_t tick) {
   }
   trace_.lineRead(clockOf(tick));
   calls::CallList& calls = run.source->calls;
-  // Gaps count from the newest call read by any source.
-  if (const calls::Call* newest = calls.newest()) lastStart_ = newest->start();
-  const calls::Call* call =
-      calls::pushCall(calls, wrappingAdd(lastStart_, line_.first), line_.second, res_.reporter);
-  if (call == nullptr) return;
+  // Gaps count from the newest call read by any source; a held line is newer than every
+  // call of its source.
+  if (!run.backlog.empty()) {
+    lastStart_ = run.backlog.newestStart();
+  } else if (const calls::Call* newest = calls.newest()) {
+    lastStart_ = newest->start();
+  }
+  const std::int32_t start = wrappingAdd(lastStart_, line_.first);
+  if (run.backlog.canHold(start, line_.second, clockOf(tick))) {
+    run.backlog.hold(start, line_.second);
+    ++summary_.callsRead;
+    trace_.callRead(line_.second, start);
+    return;
+  }
+  // Calls keep the order of their lines.
+  makeHeldCalls(run, 0, true);
+  run.backlog.pass();
+  if (calls::pushCall(calls, start, line_.second, res_.reporter) == nullptr) return;
   ++summary_.callsRead;
-  trace_.callRead(*call);
+  trace_.callRead(line_.second, start);
+}
+
+void RunSteps::makeHeldCalls(SourceRun& run, std::int32_t now, bool all) {
+  while (!run.backlog.empty() && (all || run.backlog.oldestStart() <= now)) {
+    std::int32_t start = 0;
+    std::int32_t duration = 0;
+    run.backlog.take(start, duration);
+    if (calls::pushCall(run.source->calls, start, duration, res_.reporter) == nullptr) {
+      --summary_.callsRead;
+    }
+  }
 }
 
 void RunSteps::startCall(std::size_t i, ViewSync& sync, calls::Call& call, std::int64_t tick) {

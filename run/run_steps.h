@@ -11,6 +11,7 @@
 #include "calls/wavelength_assignment.h"
 #include "run/hop_ledger.h"
 #include "run/hop_storage.h"
+#include "run/line_backlog.h"
 #include "run/pair_views.h"
 #include "run/policy_door.h"
 #include "run/run_setup.h"
@@ -49,6 +50,17 @@ class RunSteps {
   ViewSync& syncOf(std::size_t i) { return views_.syncOf(i); }
   // True once the source's step has met the end of its call file.
   bool exhausted(std::size_t i) const { return sources_[i].exhausted; }
+  // Whether the source holds a call, or a line read that is not a call yet.
+  bool holdsCalls(std::size_t i) const {
+    return !sources_[i].source->calls.empty() || !sources_[i].backlog.empty();
+  }
+  // The start of the earliest line read that is not a call yet; false when there is none.
+  // Such a line becomes a call at the source's first step at or after its start.
+  bool heldStart(std::size_t i, std::int32_t& start) const {
+    if (sources_[i].backlog.empty()) return false;
+    start = sources_[i].backlog.oldestStart();
+    return true;
+  }
 
   // Source i's step at `tick`: reads its next call line, applies the view's refresh
   // checks, starts every call due (choosing its path, assigning and reserving its hops),
@@ -71,9 +83,14 @@ class RunSteps {
   struct SourceRun {
     calls::CallSource* source = nullptr;
     bool exhausted = false;
+    LineBacklog backlog;
   };
 
   void readLine(SourceRun& run, std::int64_t tick);
+  // Makes calls of the held lines that start at or before `now`; of all of them when `all`.
+  // False when memory ran out (310 reported): the lines are lost, as a read whose call
+  // could not be made.
+  void makeHeldCalls(SourceRun& run, std::int32_t now, bool all);
   void startCall(std::size_t i, ViewSync& sync, calls::Call& call, std::int64_t tick);
   bool assign(const calls::CallSource& source, ViewSync& sync, calls::Call& call,
               CallOutcome& outcome);

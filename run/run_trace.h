@@ -26,11 +26,11 @@ class RunTrace {
     out_.write(" ");
   }
   // The call the line became: "\n<duration> - <start> ".
-  void callRead(const calls::Call& call) {
+  void callRead(std::int32_t duration, std::int32_t start) {
     out_.write("\n");
-    out_.writeInt(call.duration());
+    out_.writeInt(duration);
     out_.write(" - ");
-    out_.writeInt(call.start());
+    out_.writeInt(start);
     out_.write(" ");
   }
   // "\n\t", the call's path when it has one, then its times marked " H ".

@@ -64,6 +64,20 @@ calls::CallSource* Session::addSource(std::int32_t origin, std::int32_t destinat
   if (viewOfPair(origin, destination, viewCreated) == nullptr) return nullptr;
   calls::CallSource* source =
       calls::addCallSource(network_->callSources, file, origin, destination, io_.output);
+  return withPaths(source, viewCreated);
+}
+
+calls::CallSource* Session::addSource(std::int32_t origin, std::int32_t destination,
+                                      std::unique_ptr<calls::CallLines> lines) {
+  bool viewCreated = false;
+  if (viewOfPair(origin, destination, viewCreated) == nullptr) return nullptr;
+  calls::CallSource* source =
+      calls::addCallSource(network_->callSources, lines, origin, destination, io_.output);
+  return withPaths(source, viewCreated);
+}
+
+// A new source gets its candidate paths; without one, a view made for it is taken back.
+calls::CallSource* Session::withPaths(calls::CallSource* source, bool viewCreated) {
   if (source == nullptr) {
     if (viewCreated) network::discardNewestView(views_);
     return nullptr;

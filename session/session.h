@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -77,6 +78,10 @@ class Session {
   // left half-made.
   calls::CallSource* addSource(std::int32_t origin, std::int32_t destination,
                                const std::string& callFileName);
+  // The same with lines from elsewhere (made as they are read, say); without memory for the
+  // source it prints "error 510" and returns none.
+  calls::CallSource* addSource(std::int32_t origin, std::int32_t destination,
+                               std::unique_ptr<calls::CallLines> lines);
 
   // Runs every source to its end, prints the trace and the report, asks for a key, and
   // consumes the sources: the network is then as loaded, without sources.
@@ -119,6 +124,7 @@ class Session {
  private:
   run::RunResources runResources();
   network::LinkStateView* viewOfPair(std::int32_t origin, std::int32_t destination, bool& created);
+  calls::CallSource* withPaths(calls::CallSource* source, bool viewCreated);
   void findCandidatePaths(calls::CallSource& source);
   routing::SearchOutcome findKShortestPaths(calls::CallSource& source);
   routing::SearchOutcome copyGivenPaths(calls::CallSource& source);

@@ -1,0 +1,53 @@
+#include "run/line_backlog.h"
+
+#include <limits>
+
+namespace run {
+
+namespace {
+
+// Clocks this far from wrapping leave held lines no chance to meet a wrapped one.
+constexpr std::int32_t kLatestHeldClock = std::int32_t{1} << 30;
+
+}  // namespace
+
+bool LineBacklog::canHold(std::int32_t start, std::int32_t duration, std::int32_t now) const {
+  if (again_ == nullptr || now < 0 || start <= now || start > kLatestHeldClock) return false;
+  if (duration < 0 || std::int64_t{start} + duration > std::numeric_limits<std::int32_t>::max())
+    return false;
+  return held_ == 0 || start >= newestStart_;
+}
+
+void LineBacklog::hold(std::int32_t start, std::int32_t duration) {
+  if (held_ == 0) {
+    // The second reading is at this line: it passes it, its fields being known.
+    calls::CallLine line;
+    again_->next(line);
+    oldestStart_ = start;
+    oldestDuration_ = duration;
+  }
+  newestStart_ = start;
+  ++held_;
+}
+
+void LineBacklog::pass() {
+  if (again_ == nullptr) return;
+  calls::CallLine line;
+  again_->next(line);
+}
+
+void LineBacklog::take(std::int32_t& start, std::int32_t& duration) {
+  start = oldestStart_;
+  duration = oldestDuration_;
+  if (--held_ > 0) readOldest(start);
+}
+
+void LineBacklog::readOldest(std::int32_t start) {
+  calls::CallLine line;
+  again_->next(line);
+  // Held lines start no earlier than the one before, and no clock wraps among them.
+  oldestStart_ = start + line.first;
+  oldestDuration_ = line.second;
+}
+
+}  // namespace run
