@@ -12,13 +12,13 @@ namespace experiment {
 namespace {
 
 // Sizes measured as peak memory over runs of Garr200902 and Kdl (all pairs, 1 to 16 paths,
-// 1 to 1000 wavelengths): a source with its view, call list, route entries and accounts;
-// a hop of a candidate path with its view link and route entry; a wavelength's counter in
-// a view link; a call record and one of its hops; a pair in the record.
+// 1 to 1000 wavelengths, 1 to 40 Erlang per pair): a source with its view, call list, route entries
+// and accounts; a hop of a candidate path with its view link and route entry; a wavelength's
+// counter in a view link; a call record and one of its hops; a pair in the record.
 constexpr double kSourceBytes = 2200.0;
 constexpr double kPathHopBytes = 170.0;
 constexpr double kCounterBytes = 4.0;
-constexpr double kCallBytes = 128.0;
+constexpr double kCallBytes = 320.0;
 constexpr double kCallHopBytes = 16.0;
 constexpr double kRecordPairBytes = 1600.0;
 

@@ -39,7 +39,7 @@ TEST(MachineFit, RequestsBeyondTheMachinesMemoryAreRefusedSayingWhatTheyNeed) {
   expectRefused(runLab({"run", "--topology", ring, "--traffic", busy, "--mean-holding", "50000000"},
                        false, 1024 * kMiB),
                 "1 source x 4 candidate paths of about 2.5 hops with their views of 20 "
-                "wavelengths (4.6 KiB), 50,000,000 calls in progress (7.8 GiB)");
+                "wavelengths (4.6 KiB), 50,000,000 calls in progress (17 GiB)");
   // Runs at once each need their own memory.
   const std::vector<std::string> sweep = {"sweep",
                                           "--topology",
