@@ -69,7 +69,7 @@ experiment::RunDemand refuseUnfit(const experiment::ExperimentPlan& plan, bool r
   if (demand.lastTick > experiment::kLastClockTick) {
     throw UsageError("the busiest pair's calls would run to about tick " +
                      countText(demand.lastTick) + place +
-                     ", past the run clock's last tick 2147483647 (32 bits, as the console's): "
+                     ", past the run clock's last tick 2,147,483,647 (32 bits, as the console's): "
                      "give fewer --calls, a higher load or a shorter --mean-holding");
   }
   const double runs = std::max(1u, runsAtOnce);
