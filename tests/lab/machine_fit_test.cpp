@@ -72,7 +72,7 @@ TEST(MachineFit, CallsPastTheRunClockAreRefused) {
                                          "10",     "--calls", "100000000"};
   std::vector<std::string> run = {"run", "--topology", ring, "--all-pairs"};
   run.insert(run.end(), slow.begin(), slow.end());
-  expectRefused(runLab(run), "past the run clock's last tick 2147483647");
+  expectRefused(runLab(run), "past the run clock's last tick 2,147,483,647");
   // Runs written out for elsewhere are held to the clock too.
   std::vector<std::string> jobs = {"sweep",       "--topology",        ring, "--loads", "0.001",
                                    "--jobs-file", dir.file("jobs.txt")};
