@@ -49,26 +49,14 @@ TEST(Sweep, CsvHasOneRowPerPointWithTheMeanAndIntervalOverSeeds) {
   ASSERT_EQ(outcome.status, 0) << outcome.err;
   const auto rows = csvRows(ScratchDirectory::read(dir.file("s.csv")));
   ASSERT_EQ(rows.size(), 5u);
-  EXPECT_EQ(rows[0], (std::vector<std::string>{"policy",
-                                               "interval",
-                                               "load",
-                                               "seeds",
-                                               "offered",
-                                               "carried",
-                                               "blocking_mean",
-                                               "ci95_low",
-                                               "ci95_high",
-                                               "runs_without_offered",
-                                               "share_no_wavelength",
-                                               "share_no_regenerator",
-                                               "share_no_wavelength_no_regenerator",
-                                               "share_no_wavelength_with_regenerator",
-                                               "share_assignment_without_cause",
-                                               "share_update_error",
-                                               "share_without_path",
-                                               "share_no_assignment",
-                                               "share_policy_error",
-                                               "wavelength_policy"}));
+  EXPECT_EQ(
+      rows[0],
+      (std::vector<std::string>{
+          "policy", "interval", "load", "seeds", "offered", "carried", "blocking_mean", "ci95_low",
+          "ci95_high", "runs_without_offered", "share_no_wavelength", "share_no_regenerator",
+          "share_no_wavelength_no_regenerator", "share_no_wavelength_with_regenerator",
+          "share_assignment_without_cause", "share_update_error", "share_without_path",
+          "share_no_assignment", "share_policy_error", "wavelength_policy"}));
   experiment::SweepPlan plan;
   plan.topologyText = kRing;
   plan.config.lambdaCount = 2;

@@ -184,8 +184,7 @@ TEST(SweepReference, ErlangBColumnAndDashedLineOnOneLink) {
                                "-j",          "1"});
   ASSERT_EQ(outcome.status, 0) << outcome.err;
   const std::string table = ScratchDirectory::read(csv);
-  EXPECT_NE(table.find(",share_policy_error,wavelength_policy,erlang\n"), std::string::npos)
-      << table;
+  EXPECT_NE(table.find(",share_policy_error,wavelength_policy,erlang\n"), std::string::npos) << table;
   // Both directions of the one link: twice the load per pair on 4 circuits.
   std::ostringstream half;
   half.precision(10);
