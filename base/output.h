@@ -40,6 +40,10 @@ class Output {
   // dropped from then on.
   void flush();
 
+  // True when every byte written is dropped unread, so that writers may leave out the work
+  // of making them.
+  virtual bool discards() const { return false; }
+
   // True once bytes could not be written; writeError() then tells the system's reason
   // (an errno value).
   bool writeFailed() const { return writeError_ != 0; }

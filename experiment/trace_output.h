@@ -13,6 +13,7 @@ class TraceOutput : public base::Output {
   // which flushes into it when destroyed.
   explicit TraceOutput(std::ostream* trace = nullptr) : trace_(trace) {}
   ~TraceOutput() override;
+  bool discards() const override { return trace_ == nullptr; }
 
  protected:
   bool emit(std::string_view bytes) override;

@@ -13,20 +13,22 @@
 namespace run {
 
 // Each call writes its text exactly as the console's trace has it; nothing is added
-// between calls.
+// between calls. Nothing is made for an output that discards it.
 class RunTrace {
  public:
   // The output must outlive the trace.
-  explicit RunTrace(base::Output& out) : out_(out) {}
+  explicit RunTrace(base::Output& out) : out_(out), on_(!out.discards()) {}
 
   // A source read a line at this clock: "\nTIME=<clock> ".
   void lineRead(std::int32_t clock) {
+    if (!on_) return;
     out_.write("\nTIME=");
     out_.writeInt(clock);
     out_.write(" ");
   }
   // The call the line became: "\n<duration> - <start> ".
   void callRead(std::int32_t duration, std::int32_t start) {
+    if (!on_) return;
     out_.write("\n");
     out_.writeInt(duration);
     out_.write(" - ");
@@ -35,27 +37,42 @@ class RunTrace {
   }
   // "\n\t", the call's path when it has one, then its times marked " H ".
   void callStarts(const calls::Call& call) {
+    if (!on_) return;
     out_.write("\n\t");
     if (call.path != nullptr) routing::printPath(*call.path, out_);
     times(call, " H ");
   }
   // The assignment found no wavelength.
-  void blocked() { out_.write(" BLOKEO 0 "); }
+  void blocked() {
+    if (on_) out_.write(" BLOKEO 0 ");
+  }
   // Before the wavelengths of a reservation or a release.
-  void hopsBegin() { out_.write("      "); }
+  void hopsBegin() {
+    if (on_) out_.write("      ");
+  }
   // The live network lacked the hop's fibre (0) or its regenerator (1).
-  void updateError(int kind) { out_.write(kind == 0 ? " BLOK NO ACTUAL0 " : " BLOK NO ACTUAL1 "); }
+  void updateError(int kind) {
+    if (on_) out_.write(kind == 0 ? " BLOK NO ACTUAL0 " : " BLOK NO ACTUAL1 ");
+  }
   void hop(std::int32_t wavelength) {
+    if (!on_) return;
     out_.writeInt(wavelength);
     out_.write("-");
   }
   // The call's times marked " F ".
-  void callEnds(const calls::Call& call) { times(call, " F "); }
-  void blockedCallEnds() { out_.write("Llamada con Bloqueo..."); }
+  void callEnds(const calls::Call& call) {
+    if (on_) times(call, " F ");
+  }
+  void blockedCallEnds() {
+    if (on_) out_.write("Llamada con Bloqueo...");
+  }
   // The source holds no call after its start pass.
-  void endOfCalls() { out_.write("\nFin Lista de CALLS "); }
+  void endOfCalls() {
+    if (on_) out_.write("\nFin Lista de CALLS ");
+  }
   // The blocking report, then the prompt for the key that ends the run.
   void report(const calls::BlockingTypes& types) {
+    if (!on_) return;
     calls::printBlockingReport(types, calls::kBlockingTypeCount, out_);
     out_.write("Pulse tecla para continuar...");
   }
@@ -70,6 +87,7 @@ class RunTrace {
   }
 
   base::Output& out_;
+  bool on_;
 };
 
 }  // namespace run

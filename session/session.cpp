@@ -124,9 +124,11 @@ void Session::findCandidatePaths(calls::CallSource& source) {
       break;
   }
   source.searchLimited = outcome.stoppedAtLimit();
-  routing::printSearchLimitNotice(outcome, io_.output);
-  io_.output.write("\n");
-  routing::printPathSet(source.paths, io_.output);
+  if (!io_.output.discards()) {
+    routing::printSearchLimitNotice(outcome, io_.output);
+    io_.output.write("\n");
+    routing::printPathSet(source.paths, io_.output);
+  }
   routing::addPairRoutes(routeTable_, source.paths, source.origin, source.destination,
                          io_.reporter);
 }

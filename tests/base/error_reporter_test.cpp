@@ -67,33 +67,5 @@ TEST(OpenInputFile, PrintsItsOwnLineWhenTheFileIsMissing) {
   EXPECT_TRUE(file->endSeen());
 }
 
-// Disk files read lines their own way; both kinds must cut the same pieces.
-TEST(InputFileLines, DiskAndMemoryFilesReadTheSamePieces) {
-  const std::string content = "1\t2\n" + std::string(150, 'x') + "\n\nlast";
-  const std::filesystem::path path =
-      std::filesystem::temp_directory_path() / ("wrnsim_lines_" + std::to_string(::getpid()));
-  std::ofstream(path, std::ios::binary) << content;
-  MemoryFileSystem memory;
-  memory.add("f", content);
-  DiskFileSystem disk;
-  auto fromDisk = disk.open(path.string());
-  auto fromMemory = memory.open("f");
-  ASSERT_NE(fromDisk, nullptr);
-  std::vector<std::string> pieces;
-  for (int read = 0; read < 7; ++read) {
-    std::array<char, 99> a{};
-    std::array<char, 99> b{};
-    const std::size_t n = fromDisk->readLine(a.data(), a.size());
-    ASSERT_EQ(fromMemory->readLine(b.data(), b.size()), n);
-    ASSERT_EQ(std::string(a.data(), n), std::string(b.data(), n));
-    ASSERT_EQ(fromDisk->endSeen(), fromMemory->endSeen());
-    pieces.emplace_back(a.data(), n);
-  }
-  std::filesystem::remove(path);
-  EXPECT_EQ(pieces, (std::vector<std::string>{"1\t2\n", std::string(99, 'x'),
-                                              std::string(51, 'x') + "\n", "\n", "last", "", ""}));
-  EXPECT_TRUE(fromDisk->endSeen());
-}
-
 }  // namespace
 }  // namespace base
