@@ -11,8 +11,8 @@ constexpr std::int32_t kLatestHeldClock = std::int32_t{1} << 30;
 
 }  // namespace
 
-bool LineBacklog::canHold(std::int32_t start, std::int32_t duration, std::int32_t now) const {
-  if (again_ == nullptr || now < 0 || start <= now || start > kLatestHeldClock) return false;
+bool LineBacklog::fits(std::int32_t start, std::int32_t duration, std::int32_t now) const {
+  if (now < 0 || start <= now || start > kLatestHeldClock) return false;
   if (duration < 0 || std::int64_t{start} + duration > std::numeric_limits<std::int32_t>::max())
     return false;
   return held_ == 0 || start >= newestStart_;
@@ -30,8 +30,7 @@ void LineBacklog::hold(std::int32_t start, std::int32_t duration) {
   ++held_;
 }
 
-void LineBacklog::pass() {
-  if (again_ == nullptr) return;
+void LineBacklog::passAgain() {
   calls::CallLine line;
   again_->next(line);
 }

@@ -23,12 +23,16 @@ class LineBacklog {
   // call starts later, starts no earlier than the newest held and ends no earlier than it
   // starts, with no clock value wrapping in between. A line not held must be preceded by
   // every held one as a call.
-  bool canHold(std::int32_t start, std::int32_t duration, std::int32_t now) const;
+  bool canHold(std::int32_t start, std::int32_t duration, std::int32_t now) const {
+    return again_ != nullptr && fits(start, duration, now);
+  }
   // Holds the line just read (canHold must allow it).
   void hold(std::int32_t start, std::int32_t duration);
   // The line just read was made a call at once: the second reading passes it. The backlog
   // must be empty.
-  void pass();
+  void pass() {
+    if (again_ != nullptr) passAgain();
+  }
 
   // The start of the newest line held, and of the oldest. The backlog must not be empty.
   std::int32_t newestStart() const { return newestStart_; }
@@ -38,6 +42,8 @@ class LineBacklog {
   void take(std::int32_t& start, std::int32_t& duration);
 
  private:
+  bool fits(std::int32_t start, std::int32_t duration, std::int32_t now) const;
+  void passAgain();
   // Reads the next held line into the oldest's place.
   void readOldest(std::int32_t start);
 

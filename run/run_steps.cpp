@@ -57,7 +57,7 @@ bool RunSteps::step(std::size_t i, std::int64_t tick, const CallTimes* known) {
   // Searches that are known to find nothing are left out.
   const CallTimes* times = run.exhausted ? known : nullptr;
   const std::int32_t now = clockOf(tick);
-  makeHeldCalls(run, now, false);
+  if (!run.backlog.empty()) makeHeldCalls(run, now, false);
   bool started = false;
   calls::CallCursor cursor;
   if (times == nullptr || tick >= times->nextStartAt) {
@@ -111,7 +111,7 @@ void RunSteps::readLine(SourceRun& run, std::int64_t tick) {
     return;
   }
   // Calls keep the order of their lines.
-  makeHeldCalls(run, 0, true);
+  if (!run.backlog.empty()) makeHeldCalls(run, 0, true);
   run.backlog.pass();
   if (calls::pushCall(calls, start, line_.second, res_.reporter) == nullptr) return;
   ++summary_.callsRead;

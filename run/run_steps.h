@@ -90,7 +90,8 @@ class RunSteps {
   // Makes calls of the held lines that start at or before `now`; of all of them when `all`.
   // False when memory ran out (310 reported): the lines are lost, as a read whose call
   // could not be made.
-  void makeHeldCalls(SourceRun& run, std::int32_t now, bool all);
+  // Out of line: the console's runs never hold a line.
+  [[gnu::noinline]] void makeHeldCalls(SourceRun& run, std::int32_t now, bool all);
   void startCall(std::size_t i, ViewSync& sync, calls::Call& call, std::int64_t tick);
   bool assign(const calls::CallSource& source, ViewSync& sync, calls::Call& call,
               CallOutcome& outcome);
