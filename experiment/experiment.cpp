@@ -11,6 +11,7 @@
 #include "base/input_file.h"
 #include "experiment/generated_call_lines.h"
 #include "experiment/route_once.h"
+#include "experiment/run_demand.h"
 #include "experiment/sha256.h"
 #include "experiment/trace_output.h"
 #include "session/session.h"
@@ -27,6 +28,9 @@ struct Run {
   base::ErrorReporter reporter;
   base::MemoryFileSystem files;
   session::Session session;
+  RunProgress* progress = nullptr;
+  // Sources the run will have, for the progress.
+  std::size_t sourcesPlanned = 0;
 };
 
 void loadNetwork(Run& run, const ExperimentPlan& plan) {
@@ -48,6 +52,12 @@ void loadNetwork(Run& run, const ExperimentPlan& plan) {
   }
 }
 
+// Another source has its candidate paths.
+void routed(Run& run) {
+  if (run.progress != nullptr)
+    run.progress->pairsRouted(run.session.sourceCount(), run.sourcesPlanned);
+}
+
 void addSource(Run& run, const SourcePlan& source, std::size_t index) {
   if (!run.session.pairInRange(source.origin, source.destination)) {
     throw ExperimentError("pair " + std::to_string(source.origin) + "-" +
@@ -59,6 +69,7 @@ void addSource(Run& run, const SourcePlan& source, std::size_t index) {
   if (run.session.addSource(source.origin, source.destination, name) == nullptr) {
     throw ExperimentError("the call source could not be made");
   }
+  routed(run);
 }
 
 // The model of the `stream`th ordered pair's calls.
@@ -88,6 +99,7 @@ void addGenerated(Run& run, std::int32_t origin, std::int32_t destination,
       nullptr) {
     throw ExperimentError("the call source could not be made");
   }
+  routed(run);
 }
 
 // The generated sources of every ordered pair.
@@ -176,12 +188,15 @@ std::vector<std::pair<std::int32_t, std::int32_t>> sourcePairs(const session::Se
 
 }  // namespace
 
-ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace) {
+ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace,
+                               RunProgress* progress) {
   const auto began = std::chrono::steady_clock::now();
   Run run(trace);
   run.session.setRouting(plan.routing.kind);
   run.session.setSharedPaths(plan.routing.paths.get());
   loadNetwork(run, plan);
+  run.progress = progress;
+  run.sourcesPlanned = sourcesPlanned(plan, run.session.nodeCount());
   ExperimentResult result;
   if (plan.routing.paths) result.routingSeconds = plan.routing.seconds;
   result.nodeCount = run.session.nodeCount();
@@ -197,7 +212,9 @@ ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace) 
   if (index == 0) throw ExperimentError("no call source: give pairs or all ordered pairs");
   result.candidates = candidatePathsOf(run.session.network().callSources);
   RunAccount account(sourcePairs(run.session), run.session.network().liveTable, plan.warmup);
+  account.setProgress(progress);
   run.session.setRunObserver(&account);
+  if (progress != nullptr) progress->runStarts();
   if (plan.policies.path || plan.policies.wavelength) run.session.setPolicies(&plan.policies);
   result.summary = run.session.run();
   count(result, account);
@@ -238,11 +255,13 @@ bool generatesCallFrom(const ExperimentPlan& plan, std::int64_t tick) {
   return false;
 }
 
-PlannedRoutes planRoutes(const ExperimentPlan& plan) {
+PlannedRoutes planRoutes(const ExperimentPlan& plan, RunProgress* progress) {
   Run run(nullptr);
   run.session.setRouting(plan.routing.kind);
   run.session.setSharedPaths(plan.routing.paths.get());
   loadNetwork(run, plan);
+  run.progress = progress;
+  run.sourcesPlanned = plan.sources.size();
   PlannedRoutes routes;
   routes.nodeCount = run.session.nodeCount();
   std::size_t index = 0;

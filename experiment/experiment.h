@@ -14,6 +14,7 @@
 #include "experiment/candidate_paths.h"
 #include "experiment/routing_choice.h"
 #include "experiment/run_account.h"
+#include "experiment/run_progress.h"
 #include "experiment/traffic_matrix.h"
 #include "experiment/traffic_model.h"
 #include "run/run_loop.h"
@@ -92,9 +93,10 @@ struct ExperimentResult {
 
 // Loads the topology, adds the sources as the console does (views, candidate paths, route
 // entries), runs, and answers the key wait. The trace and the report go to `trace` when
-// given. Throws ExperimentError for a fault of the plan, run::PolicyFailure when a
-// policy throws.
-ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace = nullptr);
+// given, and how far it has got to `progress` when given. Throws ExperimentError for a
+// fault of the plan, run::PolicyFailure when a policy throws.
+ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace = nullptr,
+                               RunProgress* progress = nullptr);
 
 // Whether some call of the plan's generated traffic (all pairs, or the matrix) arrives at
 // `tick` or later, and so would be counted after a warm-up ending there; false when the
@@ -133,7 +135,8 @@ RoutingChoice routedOnce(const ExperimentPlan& plan, unsigned threads);
 
 // Loads the topology and adds the plan's listed sources as runExperiment does (their calls
 // are not read; their paths found by the plan's routing), without running. Without sources it
-// gives the network alone. Throws ExperimentError as runExperiment does.
-PlannedRoutes planRoutes(const ExperimentPlan& plan);
+// gives the network alone. Tells `progress`, when given, of the pairs routed. Throws
+// ExperimentError as runExperiment does.
+PlannedRoutes planRoutes(const ExperimentPlan& plan, RunProgress* progress = nullptr);
 
 }  // namespace experiment

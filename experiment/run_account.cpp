@@ -27,6 +27,7 @@ RunAccount::RunAccount(const std::vector<std::pair<std::int32_t, std::int32_t>>&
 
 void RunAccount::callStarted(std::size_t source, std::int64_t tick,
                              const run::CallOutcome& outcome) {
+  if (++started_ % kCallsPerReport == 0 && progress_ != nullptr) progress_->callsStarted(started_);
   if (tick < warmup_) return;
   CallCounts& pair = pairs_[pairOfSource_[source]].calls;
   for (CallCounts* counts : {&totals_, &pair}) {

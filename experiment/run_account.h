@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "experiment/cause_counts.h"
+#include "experiment/run_progress.h"
 #include "network/link_table.h"
 #include "run/run_observer.h"
 #include "run/run_setup.h"
@@ -58,6 +59,9 @@ class RunAccount : public run::RunObserver {
   void fibresChanged(std::size_t liveLink, int taken, std::int64_t tick) override;
   void runEnded(std::int64_t ticks) override;
 
+  // Told of the calls started from now on, warm-up included; none to stop.
+  void setProgress(RunProgress* progress) { progress_ = progress; }
+
   const CallCounts& totals() const { return totals_; }
   // Ordered by origin, then destination: every pair with a source.
   const std::vector<PairAccount>& pairs() const { return pairs_; }
@@ -76,6 +80,8 @@ class RunAccount : public run::RunObserver {
 
   const network::LinkTable& live_;
   std::int64_t warmup_;
+  RunProgress* progress_ = nullptr;
+  std::int64_t started_ = 0;
   CallCounts totals_;
   std::vector<PairAccount> pairs_;
   std::vector<std::size_t> pairOfSource_;

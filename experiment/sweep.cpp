@@ -95,12 +95,12 @@ std::vector<PointKey> sweepPoints(const SweepPlan& plan) {
 }
 
 std::vector<SeedRun> runSweep(const SweepPlan& plan, unsigned threads,
-                              const std::function<void()>& done) {
+                              const std::function<void(const SweepTask&)>& done) {
   return runTasks(plan, sweepTasks(plan), threads, done);
 }
 
 std::vector<SeedRun> runTasks(const SweepPlan& plan, const std::vector<SweepTask>& tasks,
-                              unsigned threads, const std::function<void()>& done,
+                              unsigned threads, const std::function<void(const SweepTask&)>& done,
                               const ResultSink& sink) {
   std::vector<SeedRun> runs(tasks.size());
   std::atomic<std::size_t> next{0};
@@ -132,7 +132,7 @@ std::vector<SeedRun> runTasks(const SweepPlan& plan, const std::vector<SweepTask
         return;
       }
       std::lock_guard lock(mutex);
-      if (done) done();
+      if (done) done(tasks[i]);
     }
   };
   std::vector<std::jthread> pool;

@@ -74,15 +74,17 @@ using ResultSink =
     std::function<void(const SweepTask&, const ExperimentPlan&, const ExperimentResult&)>;
 
 // Runs the tasks on `threads` threads (at least one), each with its own simulation state,
-// and calls `sink` and `done` (serialised) after each. The results are in task order. The
-// first exception of any task or of `sink` is thrown after the other threads have stopped.
+// and calls `sink` and `done` (serialised) after each, with its task. The results are in task
+// order. The first exception of any task or of `sink` is thrown after the other threads have
+// stopped.
 std::vector<SeedRun> runTasks(const SweepPlan& plan, const std::vector<SweepTask>& tasks,
-                              unsigned threads, const std::function<void()>& done = {},
+                              unsigned threads,
+                              const std::function<void(const SweepTask&)>& done = {},
                               const ResultSink& sink = {});
 
 // runTasks of every task of the grid.
 std::vector<SeedRun> runSweep(const SweepPlan& plan, unsigned threads,
-                              const std::function<void()>& done = {});
+                              const std::function<void(const SweepTask&)>& done = {});
 
 // `program run --json ...` for one task, writing its record to `resultsDir`/point-N.json;
 // every word quoted for a POSIX shell.

@@ -19,9 +19,10 @@
 #include "experiment/sha256.h"
 #include "experiment/sweep.h"
 #include "lab/lab_files.h"
+#include "lab/machine_fit.h"
 #include "lab/named_results.h"
-#include "lab/progress_bar.h"
 #include "lab/routing_input.h"
+#include "lab/run_progress.h"
 #include "lab/run_record.h"
 #include "lab/svg_chart.h"
 #include "lab/topology_input.h"
@@ -203,14 +204,18 @@ int runCommand(const RunOptions& options, LabIo& io) {
     label.trafficSha256 = file.sha256;
   }
   refuseEmptyWarmup(plan);
+  const experiment::RunDemand demand = refuseUnfit(plan, options.json, 1, io.memory);
+  RunProgressLine progress(io.err, io.errIsTerminal && !options.quiet, demand.plannedCalls);
   experiment::ExperimentResult result;
   try {
     plan.routing = experiment::routedOnce(plan, std::max(1u, std::thread::hardware_concurrency()));
     errno = 0;
-    result = experiment::runExperiment(plan, options.trace ? &io.out : nullptr);
+    result = experiment::runExperiment(plan, options.trace ? &io.out : nullptr, &progress);
   } catch (const experiment::ExperimentError& error) {
     throw UsageError(error.what());
   }
+  progress.callsStarted(result.summary.callsStarted);
+  progress.finish();
   if (result.summary.policyErrors > 0) {
     io.err << "wrnsim-lab: " << result.summary.policyErrors
            << (result.summary.policyErrors == 1 ? " call" : " calls")

@@ -27,6 +27,8 @@ struct LabIo {
   bool errIsTerminal = false;
   // The command as typed, for the provenance of what it writes.
   std::string commandLine = {};
+  // The machine's memory in bytes, that runs must fit in; 0 for no check.
+  std::uint64_t memory = 0;
 };
 
 struct TrafficOptions {
@@ -61,6 +63,8 @@ struct RunOptions {
   bool trace = false;
   bool json = false;
   std::string output;
+  // No progress on standard error.
+  bool quiet = false;
   // A built-in name or FILE:NAME; empty for --policy and the built-in wavelength rule.
   std::string pathPolicy;
   std::string wavelengthPolicy;
@@ -102,6 +106,8 @@ struct SweepOptions {
   std::string jobsFile;
   std::string resultsDir = "results";
   std::string program = "wrnsim-lab";
+  // No progress on standard error.
+  bool quiet = false;
 };
 
 struct CollectOptions {

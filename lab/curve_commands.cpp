@@ -27,10 +27,11 @@
 #include "lab/commands.h"
 #include "lab/lab_files.h"
 #include "lab/named_results.h"
-#include "lab/progress_bar.h"
 #include "lab/routing_input.h"
 #include "lab/run_record.h"
 #include "lab/svg_chart.h"
+#include "lab/sweep_checks.h"
+#include "lab/sweep_progress.h"
 #include "lab/topology_input.h"
 #include "lab/traffic_options.h"
 #include "lab/version.h"
@@ -249,21 +250,6 @@ std::vector<experiment::PolicyChoice> choosePolicies(const std::vector<std::stri
   return choices;
 }
 
-// Refused before any run: a warm-up past every call would leave points empty. Policy and
-// interval do not change the traffic, so each load and seed is looked at once.
-void refuseEmptyWarmups(const experiment::SweepPlan& plan) {
-  if (plan.warmup <= 0) return;
-  for (double load : plan.loads) {
-    for (std::uint64_t seed : plan.seeds) {
-      experiment::SweepTask task{experiment::sweepPoints(plan).front(), seed};
-      task.key.load = load;
-      std::ostringstream where;
-      where << "at load " << load << " with seed " << seed;
-      refuseEmptyWarmup(experiment::experimentOf(plan, task), where.str());
-    }
-  }
-}
-
 }  // namespace
 
 int sweepCommand(const SweepOptions& options, LabIo& io) {
@@ -320,9 +306,15 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
     throw UsageError("--min-seeds " + std::to_string(options.minSeeds) + " is above --max-seeds " +
                      std::to_string(options.maxSeeds));
   }
-  refuseEmptyWarmups(plan);
+  refuseEmptyWarmups(plan, options.targetCi > 0.0 ? options.maxSeeds : options.seeds);
   const std::optional<experiment::ReferenceCurve> reference = sweepReference(options, plan);
   const std::vector<experiment::SweepTask> tasks = experiment::sweepTasks(plan);
+  const unsigned threads =
+      options.threads > 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
+  // Runs made elsewhere are held to the clock alone.
+  refuseUnfitSweep(plan, !options.recordsDir.empty(),
+                   std::min<unsigned>(threads, static_cast<unsigned>(tasks.size())),
+                   options.jobsFile.empty() ? io.memory : 0);
   if (!options.jobsFile.empty()) {
     std::string lines;
     for (std::size_t i = 0; i < tasks.size(); ++i) {
@@ -332,8 +324,6 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
     io.err << tasks.size() << " command lines written to " << options.jobsFile << '\n';
     return 0;
   }
-  const unsigned threads =
-      options.threads > 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
   try {
     plan.routing = experiment::routedOnce(plan, threads);
   } catch (const experiment::ExperimentError& error) {
@@ -366,16 +356,17 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
       writeFile((std::filesystem::path(options.recordsDir) / name).string(), record.dump(2) + "\n");
     };
   }
-  // A round of tasks with its own progress bar.
+  // A round of tasks with its own progress line.
   auto runRound = [&](const std::vector<experiment::SweepTask>& round) {
-    ProgressBar bar(io.err, io.errIsTerminal, round.size());
+    SweepProgress progress(io.err, io.errIsTerminal && !options.quiet, round);
     try {
       std::vector<experiment::SeedRun> done = experiment::runTasks(
-          plan, round, threads, [&bar] { bar.advance(); }, keepRecord);
-      bar.finish();
+          plan, round, threads,
+          [&progress](const experiment::SweepTask& task) { progress.runDone(task); }, keepRecord);
+      progress.finish();
       return done;
     } catch (const experiment::ExperimentError& error) {
-      bar.finish();
+      progress.finish();
       throw UsageError(error.what());
     }
   };

@@ -122,6 +122,7 @@ void addRun(CLI::App& app, RunOptions& options) {
       ->capture_default_str();
   run->add_flag("--trace", options.trace, "Write the console trace and report to standard output");
   run->add_flag("--json", options.json, "Print the summary as JSON");
+  run->add_flag("--quiet", options.quiet, "No progress on standard error");
   run->add_option("-o,--output", options.output, "Write the summary to this file");
 }
 
@@ -179,6 +180,7 @@ void addSweep(CLI::App& app, SweepOptions& options) {
       ->check(CLI::Range(std::int64_t{0}, std::int64_t{1} << 62))
       ->capture_default_str();
   sweep->add_option("-j,--threads", options.threads, "Threads (default: all cores)");
+  sweep->add_flag("--quiet", options.quiet, "No progress on standard error");
   sweep->add_option("--csv", options.csv, "CSV output")->capture_default_str();
   sweep->add_option("--svg", options.svg, "SVG chart output")->capture_default_str();
   sweep->add_option("--title", options.title, "Chart title")->capture_default_str();

@@ -4,8 +4,9 @@
 #include <iostream>
 
 #include "lab/lab_cli.h"
+#include "lab/machine_fit.h"
 
 int main(int argc, char** argv) {
-  lab::LabIo io{std::cout, std::cerr, isatty(STDERR_FILENO) != 0};
+  lab::LabIo io{std::cout, std::cerr, isatty(STDERR_FILENO) != 0, {}, lab::physicalMemory()};
   return lab::runLab(argc, argv, io);
 }

@@ -9,6 +9,8 @@
 #include "experiment/paths_file.h"
 #include "experiment/routing_choice.h"
 #include "lab/lab_files.h"
+#include "lab/machine_fit.h"
+#include "lab/run_progress.h"
 #include "lab/run_record.h"
 #include "lab/topology_input.h"
 #include "lab/version.h"
@@ -83,6 +85,7 @@ void addPathsCommand(CLI::App& app, PathsOptions& options, bool& chosen) {
       ->type_size(2)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   paths->add_option("-o,--output", options.output, "Output file (standard output if absent)");
+  paths->add_flag("--quiet", options.quiet, "No progress on standard error");
   paths->callback([&chosen] { chosen = true; });
 }
 
@@ -106,8 +109,10 @@ int pathsCommand(const PathsOptions& options, LabIo& io) {
   experiment::PlannedRoutes routes;
   try {
     plan.sources = pairsOf(options, experiment::planRoutes(plan).nodeCount);
+    refuseUnfit(plan, false, 1, io.memory);
     plan.routing = experiment::routedOnce(plan, std::max(1u, std::thread::hardware_concurrency()));
-    routes = experiment::planRoutes(plan);
+    RunProgressLine progress(io.err, io.errIsTerminal && !options.quiet, 0);
+    routes = experiment::planRoutes(plan, &progress);
   } catch (const experiment::ExperimentError& error) {
     throw UsageError(error.what());
   }

@@ -25,6 +25,8 @@ struct PathsOptions {
   std::vector<std::string> pairs;
   // Standard output when empty.
   std::string output;
+  // No progress on standard error.
+  bool quiet = false;
 };
 
 // Adds `paths` to the command line; `chosen` is set when it is given.

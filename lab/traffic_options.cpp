@@ -1,24 +1,33 @@
 #include "lab/traffic_options.h"
 
 #include <algorithm>
+#include <limits>
 #include <sstream>
 
+#include "experiment/call_file_reach.h"
 #include "experiment/sha256.h"
 #include "lab/lab_files.h"
 
 namespace lab {
 
 void refuseEmptyWarmup(const experiment::ExperimentPlan& plan, const std::string& where) {
-  if (plan.warmup <= 0 || !plan.sources.empty()) return;
-  if (!plan.allPairs && plan.matrix.empty()) return;
+  if (plan.warmup <= 0) return;
+  const bool generated = plan.allPairs || !plan.matrix.empty();
+  if (plan.sources.empty() && !generated) return;
+  // Beyond 32 bits the run's clock wraps, and the bound says nothing.
+  const std::int64_t listedBound =
+      plan.sources.empty() ? 0 : experiment::latestListedStart(plan.sources);
+  if (listedBound >= plan.warmup || listedBound > std::numeric_limits<std::int32_t>::max()) return;
   try {
-    if (experiment::generatesCallFrom(plan, plan.warmup)) return;
+    if (generated && experiment::generatesCallFrom(plan, plan.warmup)) return;
   } catch (const experiment::ExperimentError& error) {
     throw UsageError(error.what());
   }
+  const std::string more = generated ? "more --calls" : "call files that reach further";
   throw UsageError("--warmup " + std::to_string(plan.warmup) + " leaves no call to count" +
-                   (where.empty() ? "" : " " + where) + ": every call arrives before tick " +
-                   std::to_string(plan.warmup) + "; give a shorter warm-up or more --calls");
+                   (where.empty() ? "" : " " + where) + ": every call " +
+                   (generated ? "arrives" : "starts") + " before tick " +
+                   std::to_string(plan.warmup) + "; give a shorter warm-up or " + more);
 }
 
 TrafficFile readTrafficMatrix(const std::string& path) {

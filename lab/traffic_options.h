@@ -19,9 +19,10 @@ experiment::TrafficModel trafficModel(const TrafficOptions& options);
 // which reads one line per tick, could not offer it.
 experiment::TrafficModel trafficForLoad(const TrafficOptions& options, double load);
 
-// Throws UsageError when every generated call of the plan arrives before its warm-up ends,
-// so that the run would count none; `where` ("at load 0.5 with seed 3") places it, when
-// not empty. A plan without a warm-up, or whose sources are listed files, passes.
+// Throws UsageError when every call of the plan comes before its warm-up ends, so that the
+// run would count none: every generated call arrives before it, and no call of the listed
+// files can start after it (experiment/call_file_reach.h). `where` ("at load 0.5 with
+// seed 3") places it, when not empty. A plan without a warm-up passes.
 void refuseEmptyWarmup(const experiment::ExperimentPlan& plan, const std::string& where = {});
 
 struct TrafficFile {

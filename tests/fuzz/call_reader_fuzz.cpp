@@ -2,10 +2,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "base/input_file.h"
+#include "calls/call_lines.h"
 #include "calls/call_source.h"
 
 namespace {
@@ -67,8 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   base::MemoryFileSystem files;
   files.add("llamadas", std::string(content));
   calls::CallSource source;
-  source.file = files.open("llamadas");
-  check(source.file != nullptr);
+  std::unique_ptr<base::InputFile> file = files.open("llamadas");
+  check(file != nullptr);
+  source.lines = std::make_unique<calls::FileCallLines>(std::move(file));
 
   std::size_t position = 0;
   for (;;) {

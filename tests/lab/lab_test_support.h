@@ -21,12 +21,15 @@ struct Outcome {
   std::string err;
 };
 
-inline Outcome runLab(std::vector<std::string> words) {
+// `errIsTerminal`: as if standard error were a terminal; `memory`: the machine's bytes that
+// runs must fit in (0: unchecked).
+inline Outcome runLab(std::vector<std::string> words, bool errIsTerminal = false,
+                      std::uint64_t memory = 0) {
   words.insert(words.begin(), "wrnsim-lab");
   std::vector<const char*> argv;
   for (const std::string& word : words) argv.push_back(word.c_str());
   std::ostringstream out, err;
-  lab::LabIo io{out, err, false};
+  lab::LabIo io{out, err, errIsTerminal, {}, memory};
   Outcome outcome;
   outcome.status = lab::runLab(static_cast<int>(argv.size()), argv.data(), io);
   outcome.out = out.str();
