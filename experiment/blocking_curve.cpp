@@ -112,14 +112,16 @@ void writeCurveCsv(std::ostream& out, const std::vector<CurvePoint>& points,
 void writeRunsCsv(std::ostream& out, const std::vector<SeedRun>& runs) {
   out << "policy,interval,load,seed,offered,carried,blocked,blocking";
   for (const char* name : kCauseNames) out << ',' << name;
-  out << ",run_seconds,wavelength_policy\n";
+  out << ",run_seconds,wavelength_policy,routing_seconds\n";
   const auto precision = out.precision(10);
   for (const SeedRun& run : runs) {
     out << policyColumn(run.key) << ',' << run.key.interval << ',' << run.key.load << ','
         << run.seed << ',' << run.offered << ',' << run.carried << ',' << run.blocked << ',';
     if (run.blocking) out << *run.blocking;
     for (std::int64_t count : causeColumns(run.causes)) out << ',' << count;
-    out << ',' << run.seconds << ',' << wavelengthColumn(run.key) << '\n';
+    out << ',' << run.seconds << ',' << wavelengthColumn(run.key) << ',';
+    if (run.routingSeconds) out << *run.routingSeconds;
+    out << '\n';
   }
   out.precision(precision);
 }

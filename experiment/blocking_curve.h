@@ -52,6 +52,9 @@ struct SeedRun {
   double seconds = 0.0;
   std::int64_t blocked = 0;
   CauseCounts causes;
+  // Finding the candidate paths before the run, shared with the runs that used them; none
+  // when each run searched its own.
+  std::optional<double> routingSeconds;
 };
 
 struct CurvePoint {
@@ -88,7 +91,8 @@ void writeCurveCsv(std::ostream& out, const std::vector<CurvePoint>& points,
 
 // A header, then one row per run, in the order given:
 // policy,interval,load,seed,offered,carried,blocked,blocking, the calls blocked by each cause
-// (kCauseNames), run_seconds, wavelength_policy (blocking empty when nothing was offered).
+// (kCauseNames), run_seconds, wavelength_policy, routing_seconds (blocking empty when nothing
+// was offered, routing_seconds when the run searched its own paths).
 void writeRunsCsv(std::ostream& out, const std::vector<SeedRun>& runs);
 
 }  // namespace experiment

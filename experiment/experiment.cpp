@@ -11,6 +11,7 @@
 #include "base/input_file.h"
 #include "experiment/generated_call_lines.h"
 #include "experiment/run_demand.h"
+#include "experiment/route_once.h"
 #include "experiment/sha256.h"
 #include "experiment/trace_output.h"
 #include "session/session.h"
@@ -192,11 +193,12 @@ ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace,
   const auto began = std::chrono::steady_clock::now();
   Run run(trace);
   run.session.setRouting(plan.routing.kind);
-  run.session.setGivenPaths(plan.routing.given.get());
+  run.session.setSharedPaths(plan.routing.paths.get());
   loadNetwork(run, plan);
   run.progress = progress;
   run.sourcesPlanned = sourcesPlanned(plan, run.session.nodeCount());
   ExperimentResult result;
+  if (plan.routing.paths) result.routingSeconds = plan.routing.seconds;
   result.nodeCount = run.session.nodeCount();
   result.networkSha256 = networkFingerprint(run.session);
   std::size_t index = 0;
@@ -256,7 +258,7 @@ bool generatesCallFrom(const ExperimentPlan& plan, std::int64_t tick) {
 PlannedRoutes planRoutes(const ExperimentPlan& plan, RunProgress* progress) {
   Run run(nullptr);
   run.session.setRouting(plan.routing.kind);
-  run.session.setGivenPaths(plan.routing.given.get());
+  run.session.setSharedPaths(plan.routing.paths.get());
   loadNetwork(run, plan);
   run.progress = progress;
   run.sourcesPlanned = plan.sources.size();
@@ -278,6 +280,17 @@ PlannedRoutes planRoutes(const ExperimentPlan& plan, RunProgress* progress) {
     planned.limited = source.searchLimited;
   }
   return routes;
+}
+
+RoutingChoice routedOnce(const ExperimentPlan& plan, unsigned threads) {
+  if (plan.routing.paths || plan.routing.kind == session::Routing::kGiven) return plan.routing;
+  Run run(nullptr);
+  loadNetwork(run, plan);
+  const std::vector<NodePair> pairs = plannedPairs(plan, run.session.nodeCount());
+  for (const auto& [origin, destination] : pairs) {
+    if (!run.session.pairInRange(origin, destination)) return plan.routing;
+  }
+  return routeOnce(run.session.network(), plan.config, plan.routing, pairs, threads);
 }
 
 }  // namespace experiment

@@ -84,7 +84,11 @@ struct ExperimentResult {
   // The network as loaded, whatever file it came from: its node count and its links with
   // their regenerators, in order.
   std::string networkSha256;
+  // Wall-clock seconds of the run, and of finding its candidate paths before it when they
+  // were (RoutingChoice::seconds, once for every run that shares them); none when each
+  // source's were searched in the run, whose seconds then include them.
   double seconds = 0.0;
+  std::optional<double> routingSeconds;
 };
 
 // Loads the topology, adds the sources as the console does (views, candidate paths, route
@@ -123,6 +127,11 @@ struct PlannedRoutes {
   // Per listed source, in order.
   std::vector<SourcePaths> sources;
 };
+
+// The plan's routing with every pair's candidate paths found once (route_once.h), for runs
+// of the plan and of plans that differ only in traffic and policies; the routing as it is when
+// it has its paths already (a file's, for one). Throws ExperimentError as runExperiment does.
+RoutingChoice routedOnce(const ExperimentPlan& plan, unsigned threads);
 
 // Loads the topology and adds the plan's listed sources as runExperiment does (their calls
 // are not read; their paths found by the plan's routing), without running. Without sources it

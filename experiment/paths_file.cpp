@@ -148,4 +148,10 @@ std::string pathsFileText(const std::vector<std::string>& header,
   return text;
 }
 
+routing::PathCatalogue pathCatalogue(const session::GivenPaths& paths) {
+  routing::PathCatalogue catalogue;
+  for (const auto& [pair, list] : paths) catalogue.add(pair.first, pair.second, list, false);
+  return catalogue;
+}
+
 }  // namespace experiment

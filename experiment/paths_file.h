@@ -36,4 +36,7 @@ session::GivenPaths readPathsFile(std::string_view text, const PlannedRoutes& ne
 // back as the same paths.
 std::string pathsFileText(const std::vector<std::string>& header, const session::GivenPaths& paths);
 
+// The same paths as a catalogue that runs share (RoutingChoice::paths), none marked limited.
+routing::PathCatalogue pathCatalogue(const session::GivenPaths& paths);
+
 }  // namespace experiment

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "routing/path_catalogue.h"
 #include "session/session.h"
 
 namespace experiment {
@@ -14,9 +15,12 @@ namespace experiment {
 // file (kGiven), read and checked before any run.
 struct RoutingChoice {
   session::Routing kind = session::Routing::kConsole;
-  // With kGiven: the paths, shared by every run that uses them; the file as named on the
-  // command line; and its SHA-256.
-  std::shared_ptr<const session::GivenPaths> given;
+  // Paths found before the runs and shared by every run that uses them: a file's (always
+  // with kGiven), or a search's found once (route_once.h); none for a search in each run.
+  std::shared_ptr<const routing::PathCatalogue> paths;
+  // Wall-clock seconds it took to find `paths` (for a file, to read and check it).
+  double seconds = 0.0;
+  // With kGiven: the file as named on the command line, and its SHA-256.
   std::string file;
   std::string sha256;
 };

@@ -64,13 +64,16 @@ std::int64_t pathsPerSource(const ExperimentPlan& plan) {
     case session::Routing::kConsole:
       return std::min(asked, routing::SearchLimits{}.maxAccepted);
     case session::Routing::kKShortest:
-      return std::min(asked, routing::KShortestLimits{}.maxExamined);
+      // Every path kept costs the search at least one step of its work limit.
+      return std::min(asked, routing::KShortestLimits{}.maxSteps);
     case session::Routing::kGiven:
       break;
   }
   std::size_t most = 0;
-  if (plan.routing.given) {
-    for (const auto& [pair, paths] : *plan.routing.given) most = std::max(most, paths.size());
+  if (plan.routing.paths) {
+    for (const routing::PathCatalogue::Pair& pair : plan.routing.paths->pairs()) {
+      most = std::max(most, pair.count);
+    }
   }
   return static_cast<std::int64_t>(most);
 }

@@ -70,6 +70,13 @@ ExperimentPlan experimentOf(const SweepPlan& plan, const SweepTask& task) {
   return experiment;
 }
 
+RoutingChoice routedOnce(const SweepPlan& plan, unsigned threads) {
+  const std::vector<SweepTask> tasks = sweepTasks(plan);
+  if (tasks.empty()) return plan.routing;
+  // Every task has the same pairs: all of them, or the matrix's with a load at any scale.
+  return routedOnce(experimentOf(plan, tasks.front()), threads);
+}
+
 std::vector<PointKey> sweepPoints(const SweepPlan& plan) {
   std::vector<PointKey> points;
   std::vector<PolicyChoice> wavelengths = plan.wavelengthPolicies;
@@ -116,7 +123,8 @@ std::vector<SeedRun> runTasks(const SweepPlan& plan, const std::vector<SweepTask
                           result.blockingProbability,
                           result.seconds,
                           result.blocked,
-                          result.causes};
+                          result.causes,
+                          result.routingSeconds};
       } catch (...) {
         std::lock_guard lock(mutex);
         if (!firstError) firstError = std::current_exception();

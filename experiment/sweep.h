@@ -61,6 +61,10 @@ std::vector<SweepTask> sweepTasks(const SweepPlan& plan);
 // the plan's.
 ExperimentPlan experimentOf(const SweepPlan& plan, const SweepTask& task);
 
+// The plan's routing with the candidate paths of every run's pairs found once, on
+// `threads` threads (experiment.h, routedOnce).
+RoutingChoice routedOnce(const SweepPlan& plan, unsigned threads);
+
 // The grid's points, loads varying slowest, then path policies, wavelength policies and
 // intervals.
 std::vector<PointKey> sweepPoints(const SweepPlan& plan);

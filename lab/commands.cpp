@@ -101,8 +101,9 @@ void printSummary(std::ostream& out, const RunOptions& options, const TopologyIn
   out << "policies              path " << label.policies.path.name << ", wavelength "
       << label.policies.wavelength.name << '\n';
   out << "run time              " << std::fixed << std::setprecision(3) << r.seconds << " s ("
-      << r.summary.ticks << " ticks)\n"
-      << std::defaultfloat;
+      << r.summary.ticks << " ticks)\n";
+  if (r.routingSeconds) out << "routing time          " << *r.routingSeconds << " s\n";
+  out << std::defaultfloat;
 }
 
 // The policies of a run: --policy N, or --path-policy and --wavelength-policy by name.
@@ -207,6 +208,7 @@ int runCommand(const RunOptions& options, LabIo& io) {
   RunProgressLine progress(io.err, io.errIsTerminal && !options.quiet, demand.plannedCalls);
   experiment::ExperimentResult result;
   try {
+    plan.routing = experiment::routedOnce(plan, std::max(1u, std::thread::hardware_concurrency()));
     errno = 0;
     result = experiment::runExperiment(plan, options.trace ? &io.out : nullptr, &progress);
   } catch (const experiment::ExperimentError& error) {

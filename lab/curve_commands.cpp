@@ -324,6 +324,11 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
     io.err << tasks.size() << " command lines written to " << options.jobsFile << '\n';
     return 0;
   }
+  try {
+    plan.routing = experiment::routedOnce(plan, threads);
+  } catch (const experiment::ExperimentError& error) {
+    throw UsageError(error.what());
+  }
   std::vector<experiment::SeedRun> runs;
   // Each run's record, named by its point and seed.
   const std::vector<experiment::PointKey> points = experiment::sweepPoints(plan);

@@ -1,7 +1,9 @@
 #include "lab/paths_command.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <set>
+#include <thread>
 
 #include "experiment/experiment.h"
 #include "experiment/paths_file.h"
@@ -108,6 +110,7 @@ int pathsCommand(const PathsOptions& options, LabIo& io) {
   try {
     plan.sources = pairsOf(options, experiment::planRoutes(plan).nodeCount);
     refuseUnfit(plan, false, 1, io.memory);
+    plan.routing = experiment::routedOnce(plan, std::max(1u, std::thread::hardware_concurrency()));
     RunProgressLine progress(io.err, io.errIsTerminal && !options.quiet, 0);
     routes = experiment::planRoutes(plan, &progress);
   } catch (const experiment::ExperimentError& error) {

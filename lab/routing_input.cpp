@@ -1,5 +1,6 @@
 #include "lab/routing_input.h"
 
+#include <chrono>
 #include <memory>
 
 #include "experiment/experiment.h"
@@ -17,13 +18,14 @@ experiment::RoutingChoice routingOf(const std::string& option, const std::string
     routing.kind = experiment::routingFromName(option).value_or(session::Routing::kConsole);
     return routing;
   }
+  const auto began = std::chrono::steady_clock::now();
   const std::string text = readFile(*file, "paths file");
   experiment::ExperimentPlan plan;
   plan.topology = topologyText;
   plan.config = config;
+  session::GivenPaths given;
   try {
-    routing.given = std::make_shared<const session::GivenPaths>(
-        experiment::readPathsFile(text, experiment::planRoutes(plan)));
+    given = experiment::readPathsFile(text, experiment::planRoutes(plan));
   } catch (const experiment::PathsFileError& error) {
     throw UsageError(*file + (error.line == 0 ? ": " : " ") + error.what());
   } catch (const experiment::ExperimentError& error) {
@@ -32,8 +34,10 @@ experiment::RoutingChoice routingOf(const std::string& option, const std::string
   routing.kind = session::Routing::kGiven;
   routing.file = *file;
   routing.sha256 = experiment::sha256Hex(text);
+  routing.paths = std::make_shared<const routing::PathCatalogue>(experiment::pathCatalogue(given));
+  routing.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
   std::size_t beyond = 0;
-  for (const auto& [pair, paths] : *routing.given) {
+  for (const auto& [pair, paths] : given) {
     if (paths.size() > static_cast<std::size_t>(config.pathCount)) ++beyond;
   }
   if (beyond > 0) {

@@ -190,6 +190,8 @@ nlohmann::json runToJson(const experiment::ExperimentPlan& plan, const RunLabel&
       {"pairs", pairsToJson(result.pairs, result.candidates)},
       {"links", linksToJson(result.links)},
       {"run_seconds", result.seconds},
+      {"routing_seconds",
+       result.routingSeconds ? nlohmann::json(*result.routingSeconds) : nlohmann::json()},
   };
   if (result.generatedLoad) document["traffic"]["measured_load"] = *result.generatedLoad;
   document["settings"]["plugins"] = pluginsToJson(label);
@@ -329,6 +331,11 @@ experiment::SeedRun seedRunFromJson(const nlohmann::json& document) {
     run.causes.noAssignment = causes.value("no_assignment", std::int64_t{0});
     run.causes.policyError = causes.value("policy_error", std::int64_t{0});
     run.seconds = document.at("run_seconds").get<double>();
+    // Records from before the paths were found apart read as none.
+    if (const nlohmann::json routing = document.value("routing_seconds", nlohmann::json());
+        !routing.is_null()) {
+      run.routingSeconds = routing.get<double>();
+    }
     return run;
   } catch (const nlohmann::json::exception& error) {
     // The library's message without its own tag: "key 'traffic' not found".

@@ -2,296 +2,452 @@
 
 #include <algorithm>
 #include <limits>
-#include <optional>
-#include <set>
-#include <utility>
+
+#include "routing/destination_map.h"
+#include "routing/hop_graph.h"
 
 namespace routing {
 
+// The paths are walked depth first, neighbours in increasing order, one hop count at a time,
+// so they come in the order the result is defined by. A prefix is given up as soon as no
+// completion of it could be kept: it already shares too many links with a kept path, or
+// every way on to the destination is too long or would share too many. So every path the
+// walk completes is kept, and when no prefix was given up for its length alone, no longer
+// path could be kept either.
+
 namespace {
 
-using Index = std::int32_t;
-constexpr Index kUnreached = std::numeric_limits<Index>::max();
+using Index = HopGraph::Index;
+constexpr std::int32_t kFar = DestinationMap::kFar;
 
-// Fewer hops first, then the smaller node sequence: the order paths are taken in.
-struct HopOrder {
-  bool operator()(const Path& a, const Path& b) const {
-    if (a.size() != b.size()) return a.size() < b.size();
-    return a < b;
-  }
-};
-
-std::uint64_t linkKey(NodeId from, NodeId to) {
-  return (std::uint64_t{static_cast<std::uint32_t>(from)} << 32) | static_cast<std::uint32_t>(to);
-}
-
-// A simple path holds each directed link once, so two share as many links as their sorted
-// key lists have in common.
-std::vector<std::uint64_t> sortedLinks(const Path& path) {
-  std::vector<std::uint64_t> keys;
-  keys.reserve(path.size());
-  for (std::size_t i = 1; i < path.size(); ++i) keys.push_back(linkKey(path[i - 1], path[i]));
-  std::sort(keys.begin(), keys.end());
-  return keys;
-}
-
-std::int64_t common(const std::vector<std::uint64_t>& a, const std::vector<std::uint64_t>& b) {
-  std::int64_t shared = 0;
-  auto i = a.begin();
-  auto j = b.begin();
-  while (i != a.end() && j != b.end()) {
-    if (*i < *j) {
-      ++i;
-    } else if (*j < *i) {
-      ++j;
-    } else {
-      ++shared;
-      ++i;
-      ++j;
-    }
-  }
-  return shared;
-}
-
-// The table's nodes renumbered densely in increasing order of id, with their out- and
-// in-neighbours sorted by id, so that the smallest node sequence is the first one found.
-class DenseGraph {
- public:
-  DenseGraph(const network::LinkTable& table, NodeId origin, NodeId destination) {
-    ids_ = {origin, destination};
-    for (const network::Link& link : table.links()) {
-      ids_.push_back(link.from);
-      ids_.push_back(link.to);
-    }
-    std::sort(ids_.begin(), ids_.end());
-    ids_.erase(std::unique(ids_.begin(), ids_.end()), ids_.end());
-    out_.resize(ids_.size());
-    in_.resize(ids_.size());
-    for (const network::Link& link : table.links()) {
-      const Index from = indexOf(link.from);
-      const Index to = indexOf(link.to);
-      if (from == to) continue;
-      out_[static_cast<std::size_t>(from)].push_back(to);
-      in_[static_cast<std::size_t>(to)].push_back(from);
-    }
-    for (auto* lists : {&out_, &in_}) {
-      for (std::vector<Index>& list : *lists) {
-        std::sort(list.begin(), list.end());
-        list.erase(std::unique(list.begin(), list.end()), list.end());
-      }
-    }
-  }
-
-  Index indexOf(NodeId id) const {
-    return static_cast<Index>(std::lower_bound(ids_.begin(), ids_.end(), id) - ids_.begin());
-  }
-  NodeId idOf(Index index) const { return ids_[static_cast<std::size_t>(index)]; }
-  std::size_t size() const { return ids_.size(); }
-  const std::vector<Index>& out(Index node) const { return out_[static_cast<std::size_t>(node)]; }
-  const std::vector<Index>& in(Index node) const { return in_[static_cast<std::size_t>(node)]; }
-
- private:
-  std::vector<NodeId> ids_;
-  std::vector<std::vector<Index>> out_;
-  std::vector<std::vector<Index>> in_;
-};
-
-// The paths taken so far as a prefix tree, so that the next hops of every taken path that
-// starts with a given root are found by walking the root once.
-class PrefixTree {
- public:
-  PrefixTree() : children_(1) {}
-
-  void insert(const std::vector<Index>& path) {
-    std::size_t at = 0;
-    for (std::size_t i = 1; i < path.size(); ++i) {
-      std::size_t child = find(at, path[i]);
-      if (child == kNone) {
-        children_.emplace_back();
-        child = children_.size() - 1;
-        children_[at].emplace_back(path[i], child);
-      }
-      at = child;
-    }
-  }
-
-  // The next hops after the root path[0..length-1] of the paths inserted.
-  std::vector<Index> nextHops(const std::vector<Index>& path, std::size_t length) const {
-    std::size_t at = 0;
-    for (std::size_t i = 1; i < length; ++i) {
-      at = find(at, path[i]);
-      if (at == kNone) return {};
-    }
-    std::vector<Index> hops;
-    for (const auto& [node, child] : children_[at]) hops.push_back(node);
-    return hops;
-  }
-
- private:
-  static constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
-
-  std::size_t find(std::size_t at, Index node) const {
-    for (const auto& [hop, child] : children_[at]) {
-      if (hop == node) return child;
-    }
-    return kNone;
-  }
-
-  std::vector<std::vector<std::pair<Index, std::size_t>>> children_;
-};
-
-class Yen {
- public:
-  Yen(const network::LinkTable& table, NodeId origin, NodeId destination,
-      const KShortestLimits& limits)
-      : graph_(table, origin, destination),
-        origin_(graph_.indexOf(origin)),
-        destination_(graph_.indexOf(destination)),
-        limits_(limits),
-        distance_(graph_.size(), kUnreached),
-        blocked_(graph_.size(), false) {}
-
-  // The next simple path in hop order; none when there is no other, or at a limit.
-  std::optional<std::vector<Index>> next();
-  bool limitReached() const { return steps_ >= limits_.maxSteps; }
-  NodeId idOf(Index index) const { return graph_.idOf(index); }
-  void charge(std::int64_t steps) { steps_ += steps; }
-
- private:
-  std::optional<std::vector<Index>> spur(Index from, const std::vector<Index>& avoidedHops);
-  void addDeviations(const std::vector<Index>& path);
-
-  DenseGraph graph_;
-  Index origin_;
-  Index destination_;
-  const KShortestLimits& limits_;
-  std::vector<Index> distance_;
-  std::vector<bool> blocked_;
-  std::vector<Index> reached_;
-  std::set<std::vector<Index>, HopOrder> candidates_;
-  PrefixTree taken_;
-  std::optional<std::vector<Index>> last_;
-  bool started_ = false;
-  std::int64_t steps_ = 0;
-};
-
-// The smallest node sequence among the shortest paths from `from` to the destination that
-// avoid the blocked nodes and leave `from` by none of `avoidedHops`.
-std::optional<std::vector<Index>> Yen::spur(Index from, const std::vector<Index>& avoidedHops) {
-  auto avoided = [&](Index a, Index b) {
-    return a == from && std::find(avoidedHops.begin(), avoidedHops.end(), b) != avoidedHops.end();
-  };
-  for (Index node : reached_) distance_[static_cast<std::size_t>(node)] = kUnreached;
-  reached_.clear();
-  // Backwards from the destination, layer by layer, until the layer that reaches `from`.
-  distance_[static_cast<std::size_t>(destination_)] = 0;
-  reached_.push_back(destination_);
-  for (std::size_t head = 0; head < reached_.size(); ++head) {
-    const Index node = reached_[head];
-    const Index depth = distance_[static_cast<std::size_t>(node)];
-    if (distance_[static_cast<std::size_t>(from)] < depth) break;
-    ++steps_;
-    for (Index previous : graph_.in(node)) {
-      ++steps_;
-      if (blocked_[static_cast<std::size_t>(previous)] || avoided(previous, node)) continue;
-      if (distance_[static_cast<std::size_t>(previous)] != kUnreached) continue;
-      distance_[static_cast<std::size_t>(previous)] = depth + 1;
-      reached_.push_back(previous);
-    }
-  }
-  if (distance_[static_cast<std::size_t>(from)] == kUnreached) return std::nullopt;
-  std::vector<Index> path{from};
-  for (Index node = from; node != destination_;) {
-    const Index want = distance_[static_cast<std::size_t>(node)] - 1;
-    for (Index next : graph_.out(node)) {
-      ++steps_;
-      if (distance_[static_cast<std::size_t>(next)] == want && !avoided(node, next) &&
-          !blocked_[static_cast<std::size_t>(next)]) {
-        node = next;
-        break;
-      }
-    }
-    path.push_back(node);
-  }
-  return path;
-}
-
-// Every path that follows `path` up to one of its nodes and then leaves it by a hop no taken
-// path with that root leaves by, shortest first: Yen's candidates.
-void Yen::addDeviations(const std::vector<Index>& path) {
-  for (std::size_t i = 0; i + 1 < path.size() && !limitReached(); ++i) {
-    for (std::size_t j = 0; j < i; ++j) blocked_[static_cast<std::size_t>(path[j])] = true;
-    const std::optional<std::vector<Index>> tail = spur(path[i], taken_.nextHops(path, i + 1));
-    for (std::size_t j = 0; j < i; ++j) blocked_[static_cast<std::size_t>(path[j])] = false;
-    if (!tail) continue;
-    std::vector<Index> candidate(path.begin(), path.begin() + static_cast<std::ptrdiff_t>(i));
-    candidate.insert(candidate.end(), tail->begin(), tail->end());
-    steps_ += static_cast<std::int64_t>(candidate.size());
-    candidates_.insert(std::move(candidate));
-  }
-}
-
-std::optional<std::vector<Index>> Yen::next() {
-  if (!started_) {
-    started_ = true;
-    if (origin_ == destination_) {
-      last_ = std::vector<Index>{origin_};
-    } else {
-      last_ = spur(origin_, {});
-    }
-  } else {
-    if (!last_) return std::nullopt;
-    addDeviations(*last_);
-    if (limitReached() || candidates_.empty()) {
-      last_.reset();
-    } else {
-      last_ = std::move(candidates_.extract(candidates_.begin()).value());
-    }
-  }
-  if (last_) taken_.insert(*last_);
-  return last_;
-}
+enum class Walked { kFinished, kPathCount, kLimit };
 
 }  // namespace
 
-KShortestOutcome kShortestPaths(std::vector<Path>& kept, const network::LinkTable& table,
-                                NodeId origin, NodeId destination, std::int32_t maxCoincidences,
-                                std::int32_t pathCount, const KShortestLimits& limits) {
-  kept.clear();
+struct KShortestSearch::State {
+  explicit State(const network::LinkTable& table)
+      : graph(table),
+        nodes(static_cast<std::size_t>(graph.size())),
+        toward(graph),
+        onPath(nodes, 0),
+        linkCost(graph.linkCount(), 0) {}
+
+  // What a kept path leaves to the paths after it.
+  struct Kept {
+    std::vector<Index> path;
+    // False when the path is too short to share more links than allowed.
+    bool constrains = false;
+    // The next node of the path after each node, kNone off it.
+    std::vector<Index> successor;
+    // For r = 0 .. maxShared, `nodes` entries each: the fewest hops from a node to the
+    // destination over walks that use at most r links of the path; found when `bounded`.
+    std::vector<std::int32_t> bound;
+    bool bounded = false;
+    // Links shared with the path by the walk's prefix at each depth.
+    std::vector<std::int32_t> shared;
+  };
+
+  // A link a walk pays for: it is on `cost` kept paths.
+  struct CostlyLink {
+    Index from = HopGraph::kNone;
+    Index to = HopGraph::kNone;
+    std::int32_t cost = 0;
+  };
+
+  void keep(std::size_t depth);
+  template <typename IsCostly>
+  void layered(std::vector<std::int32_t>& bound, std::size_t layers, IsCostly isCostly);
+  void boundAll();
+  std::int32_t freeDistance(Index from);
+  std::size_t audit(std::size_t depth, std::size_t hops, std::int32_t& nextLength);
+  Walked walk(std::int32_t length, std::int32_t& nextLength);
+  void forgetKept();
+  // Whether every way from `node` to the target passes a node of the walk.
+  bool passesWalk(Index node) {
+    for (Index on = toward.dominator(node); on != target; on = toward.dominator(on)) {
+      ++steps;
+      if (onPath[static_cast<std::size_t>(on)] != 0) return true;
+    }
+    return false;
+  }
+  bool overLimit() const { return steps >= maxSteps; }
+
+  HopGraph graph;
+  std::size_t nodes;
+  Index origin = HopGraph::kNone;
+  Index target = HopGraph::kNone;
+  // Distances and post-dominators depend on the target alone, so a search for the same
+  // destination as the one before reuses them and their work is not counted.
+  DestinationMap toward;
+  std::vector<char> onPath;
+  // Kept paths; entries past keptCount are storage to reuse.
+  std::vector<Kept> kept;
+  std::size_t keptCount = 0;
+  std::vector<std::size_t> constraining;
+  // Per link (numbered as HopGraph::inLink does), the constraining kept paths on it.
+  std::vector<std::int32_t> linkCost;
+  // For r up to the summed allowances, as Kept::bound: the fewest hops from a node to the
+  // destination over walks whose links cost at most r, each link costing the constraining
+  // kept paths it is on.
+  std::vector<std::int32_t> together;
+  std::vector<CostlyLink> costly;
+  bool togetherFound = false;
+  // The bounds cost about as much as a long walk: they are found only once the walk has
+  // gone on that long since a path was kept, so that quick searches do without them.
+  std::int64_t boundsDue = -1;
+  // Whether the walk's prefix to each depth has been asked about (audit), and when the
+  // next question is due: after as many steps as an answer costs, so that answers cost at
+  // most as much as the walk.
+  std::vector<char> audited;
+  std::int64_t auditDue = 0;
+  // Each constraining path's allowance left after the step being judged.
+  std::vector<std::int32_t> allowanceOf;
+  std::vector<std::uint32_t> visited;
+  std::uint32_t visit = 0;
+  std::vector<Index> queue;
+  std::size_t wanted = 0;
+  std::int32_t maxShared = 0;
+  std::int64_t steps = 0;
+  std::int64_t maxSteps = 0;
+  // The walk: the node at each depth and the position of its next neighbour to try.
+  std::vector<Index> at;
+  std::vector<std::size_t> tried;
+  std::vector<std::vector<Index>> buckets;
+};
+
+// Layer r: the fewest hops from each node to the target over walks whose costly links cost
+// at most r in all. Found backwards from the target, by hops: a costly link leads from a
+// lower layer (seeded from there), any other link stays in the layer.
+template <typename IsCostly>
+void KShortestSearch::State::layered(std::vector<std::int32_t>& bound, std::size_t layers,
+                                     IsCostly isCostly) {
+  bound.assign(layers * nodes, kFar);
+  for (std::size_t r = 0; r < layers; ++r) {
+    std::int32_t* layer = bound.data() + r * nodes;
+    auto reach = [&](Index node, std::int32_t hops) {
+      ++steps;
+      if (hops >= layer[node]) return;
+      layer[node] = hops;
+      if (buckets.size() <= static_cast<std::size_t>(hops)) {
+        buckets.resize(static_cast<std::size_t>(hops) + 1);
+      }
+      buckets[static_cast<std::size_t>(hops)].push_back(node);
+    };
+    reach(target, 0);
+    for (const CostlyLink& link : costly) {
+      if (static_cast<std::size_t>(link.cost) > r) continue;
+      const std::int32_t rest = bound[(r - static_cast<std::size_t>(link.cost)) * nodes +
+                                      static_cast<std::size_t>(link.to)];
+      if (rest != kFar) reach(link.from, rest + 1);
+    }
+    for (std::size_t hops = 0; hops < buckets.size(); ++hops) {
+      for (std::size_t i = 0; i < buckets[hops].size(); ++i) {
+        const Index node = buckets[hops][i];
+        if (layer[node] != static_cast<std::int32_t>(hops)) continue;
+        const std::span<const Index> previous = graph.in(node);
+        const std::size_t first = graph.inLink(node);
+        for (std::size_t k = 0; k < previous.size(); ++k) {
+          if (isCostly(first + k, previous[k], node)) continue;
+          reach(previous[k], static_cast<std::int32_t>(hops) + 1);
+        }
+      }
+      buckets[hops].clear();
+    }
+  }
+}
+
+// Each kept path's own allowance, then (with two or more) what they allow together: a walk
+// that shares a links with one path and b with another spends a + b of their summed
+// allowances, which shows bottlenecks that each path alone would let through.
+void KShortestSearch::State::boundAll() {
+  boundsDue = -1;
+  for (std::size_t k : constraining) {
+    Kept& path = kept[k];
+    if (path.bounded) continue;
+    costly.clear();
+    for (std::size_t i = 0; i + 1 < path.path.size(); ++i) {
+      costly.push_back({path.path[i], path.path[i + 1], 1});
+    }
+    layered(path.bound, static_cast<std::size_t>(maxShared) + 1,
+            [&](std::size_t, Index from, Index to) {
+              return path.successor[static_cast<std::size_t>(from)] == to;
+            });
+    path.bounded = true;
+  }
+  if (constraining.size() < 2) return;
+  costly.clear();
+  for (std::size_t k : constraining) {
+    const std::vector<Index>& nodesOf = kept[k].path;
+    for (std::size_t i = 0; i + 1 < nodesOf.size(); ++i) {
+      costly.push_back(
+          {nodesOf[i], nodesOf[i + 1], linkCost[graph.link(nodesOf[i], nodesOf[i + 1])]});
+    }
+  }
+  layered(together, constraining.size() * static_cast<std::size_t>(maxShared) + 1,
+          [&](std::size_t link, Index, Index) { return linkCost[link] != 0; });
+  togetherFound = true;
+}
+
+// Keeps the walk's nodes at depths 0 .. depth as a path.
+void KShortestSearch::State::keep(std::size_t depth) {
+  if (kept.size() == keptCount) kept.emplace_back();
+  Kept& path = kept[keptCount++];
+  path.path.assign(at.begin(), at.begin() + static_cast<std::ptrdiff_t>(depth) + 1);
+  steps += static_cast<std::int64_t>(depth);
+  // A path of h links cannot share more than h with it.
+  path.constrains = static_cast<std::int64_t>(depth) > maxShared;
+  path.bounded = false;
+  if (!path.constrains || keptCount == wanted) return;
+  path.successor.assign(nodes, HopGraph::kNone);
+  for (std::size_t i = 0; i < depth; ++i) {
+    path.successor[static_cast<std::size_t>(path.path[i])] = path.path[i + 1];
+    linkCost[graph.link(path.path[i], path.path[i + 1])] += 1;
+  }
+  // Each prefix of the walk is a prefix of this path.
+  path.shared.resize(at.size());
+  for (std::size_t d = 0; d < at.size(); ++d) path.shared[d] = static_cast<std::int32_t>(d);
+  constraining.push_back(keptCount - 1);
+  togetherFound = false;
+  boundsDue = steps + static_cast<std::int64_t>((static_cast<std::size_t>(maxShared) + 1) *
+                                                (nodes + graph.linkCount()));
+}
+
+// The fewest hops from `from` to the target over nodes off the walk and links of no kept
+// path whose allowance (allowanceOf) is spent: a path found so is simple, so this is what
+// the walk can still reach, short of the allowances left.
+std::int32_t KShortestSearch::State::freeDistance(Index from) {
+  if (visited.size() != nodes || ++visit == 0) {
+    visited.assign(nodes, 0);
+    visit = 1;
+  }
+  queue.assign(1, from);
+  visited[static_cast<std::size_t>(from)] = visit;
+  std::size_t layerEnd = 1;
+  std::int32_t hops = 0;
+  for (std::size_t head = 0; head < queue.size(); ++head) {
+    if (head == layerEnd) {
+      ++hops;
+      layerEnd = queue.size();
+    }
+    const Index node = queue[head];
+    for (Index next : graph.out(node)) {
+      ++steps;
+      const auto n = static_cast<std::size_t>(next);
+      if (visited[n] == visit || onPath[n] != 0) continue;
+      bool spent = false;
+      for (std::size_t i = 0; i < constraining.size() && !spent; ++i) {
+        spent = allowanceOf[i] == 0 &&
+                kept[constraining[i]].successor[static_cast<std::size_t>(node)] == next;
+      }
+      if (spent) continue;
+      if (next == target) return hops + 1;
+      visited[n] = visit;
+      queue.push_back(next);
+    }
+  }
+  return kFar;
+}
+
+// Every path of `length` hops in order; sets nextLength to the fewest hops of a path that
+// a cut for length alone may have left out, kFar when none was.
+Walked KShortestSearch::State::walk(std::int32_t length, std::int32_t& nextLength) {
+  const auto hops = static_cast<std::size_t>(length);
+  const auto answerCost = static_cast<std::int64_t>(nodes + graph.linkCount());
+  at.assign(hops + 1, HopGraph::kNone);
+  tried.assign(hops + 1, 0);
+  audited.assign(hops + 1, 0);
+  auditDue = steps + answerCost;
+  for (std::size_t k : constraining) kept[k].shared.assign(hops + 1, 0);
+  std::size_t depth = 0;
+  at[0] = origin;
+  onPath[static_cast<std::size_t>(origin)] = 1;
+  auto leave = [&] {
+    for (std::size_t d = 0; d <= depth; ++d) onPath[static_cast<std::size_t>(at[d])] = 0;
+  };
+  for (;;) {
+    if (overLimit()) {
+      leave();
+      return Walked::kLimit;
+    }
+    if (boundsDue >= 0 && steps >= boundsDue) boundAll();
+    if (steps >= auditDue) {
+      auditDue = steps + answerCost;
+      depth = audit(depth, hops, nextLength);
+    }
+    const Index node = at[depth];
+    const std::span<const Index> next = graph.out(node);
+    if (tried[depth] == next.size()) {
+      onPath[static_cast<std::size_t>(node)] = 0;
+      if (depth == 0) return Walked::kFinished;
+      --depth;
+      continue;
+    }
+    const Index neighbour = next[tried[depth]++];
+    ++steps;
+    const auto n = static_cast<std::size_t>(neighbour);
+    if (onPath[n] != 0 || toward.distance(neighbour) == kFar || passesWalk(neighbour)) continue;
+    const auto left = static_cast<std::int32_t>(hops - depth - 1);
+    std::int32_t needed = toward.distance(neighbour);
+    bool refused = false;
+    std::int32_t allowance = 0;
+    allowanceOf.resize(constraining.size());
+    for (std::size_t i = 0; i < constraining.size() && !refused; ++i) {
+      const Kept& path = kept[constraining[i]];
+      const std::int32_t shared =
+          path.shared[depth] + (path.successor[static_cast<std::size_t>(node)] == neighbour);
+      allowanceOf[i] = maxShared - shared;
+      allowance += maxShared - shared;
+      if (shared > maxShared) {
+        refused = true;
+      } else if (path.bounded) {
+        const std::int32_t rest =
+            path.bound[static_cast<std::size_t>(maxShared - shared) * nodes + n];
+        refused = rest == kFar;
+        needed = std::max(needed, rest);
+      }
+    }
+    steps += static_cast<std::int64_t>(constraining.size());
+    if (refused) continue;
+    if (togetherFound) {
+      const std::int32_t rest = together[static_cast<std::size_t>(allowance) * nodes + n];
+      if (rest == kFar) continue;
+      needed = std::max(needed, rest);
+    }
+    if (needed > left) {
+      nextLength = std::min(nextLength, static_cast<std::int32_t>(depth) + 1 + needed);
+      continue;
+    }
+    if (neighbour == target) {
+      // Reaching the destination early ends no path of this length.
+      if (left != 0) continue;
+      at[depth + 1] = neighbour;
+      keep(depth + 1);
+      if (keptCount == wanted) {
+        leave();
+        return Walked::kPathCount;
+      }
+      // Deeper prefixes of the new path share more links with it than allowed.
+      while (depth > 0 && static_cast<std::int64_t>(depth) > maxShared &&
+             kept[keptCount - 1].constrains) {
+        onPath[static_cast<std::size_t>(at[depth])] = 0;
+        --depth;
+      }
+      continue;
+    }
+    for (std::size_t k : constraining) {
+      Kept& path = kept[k];
+      path.shared[depth + 1] =
+          path.shared[depth] + (path.successor[static_cast<std::size_t>(node)] == neighbour);
+    }
+    ++depth;
+    at[depth] = neighbour;
+    tried[depth] = 0;
+    audited[depth] = 0;
+    onPath[n] = 1;
+  }
+}
+
+// Asks of the shallowest prefix of the walk not yet asked about whether its completions
+// can still reach the target, and how soon; gives up the prefix (returning the depth to
+// go on from) when they cannot within `hops`. A prefix's answer holds while it is on the
+// walk, so it is asked once; the deeper nodes of the walk are not part of it.
+std::size_t KShortestSearch::State::audit(std::size_t depth, std::size_t hops,
+                                          std::int32_t& nextLength) {
+  std::size_t d = 1;
+  while (d <= depth && audited[d] != 0) ++d;
+  if (d > depth) return depth;
+  audited[d] = 1;
+  for (std::size_t below = d + 1; below <= depth; ++below) {
+    onPath[static_cast<std::size_t>(at[below])] = 0;
+  }
+  allowanceOf.resize(constraining.size());
+  for (std::size_t i = 0; i < constraining.size(); ++i) {
+    allowanceOf[i] = maxShared - kept[constraining[i]].shared[d];
+  }
+  const std::int32_t free = freeDistance(at[d]);
+  const bool reachable = free != kFar && d + static_cast<std::size_t>(free) <= hops;
+  for (std::size_t below = d + 1; below <= depth; ++below) {
+    onPath[static_cast<std::size_t>(at[below])] = reachable ? 1 : 0;
+  }
+  if (reachable) return depth;
+  if (free != kFar) nextLength = std::min(nextLength, static_cast<std::int32_t>(d) + free);
+  onPath[static_cast<std::size_t>(at[d])] = 0;
+  return d - 1;
+}
+
+void KShortestSearch::State::forgetKept() {
+  for (std::size_t k : constraining) {
+    const std::vector<Index>& nodesOf = kept[k].path;
+    for (std::size_t i = 0; i + 1 < nodesOf.size(); ++i) {
+      linkCost[graph.link(nodesOf[i], nodesOf[i + 1])] = 0;
+    }
+  }
+  keptCount = 0;
+  constraining.clear();
+  togetherFound = false;
+  boundsDue = -1;
+}
+
+KShortestSearch::KShortestSearch(const network::LinkTable& table)
+    : state_(std::make_unique<State>(table)) {}
+
+KShortestSearch::~KShortestSearch() = default;
+
+KShortestOutcome KShortestSearch::find(std::vector<Path>& result, NodeId origin, NodeId destination,
+                                       std::int32_t maxCoincidences, std::int32_t pathCount,
+                                       const KShortestLimits& limits) {
+  result.clear();
   KShortestOutcome outcome;
   if (pathCount <= 0) {
     outcome.end = SearchEnd::kPathCount;
     return outcome;
   }
-  Yen yen(table, origin, destination, limits);
-  std::vector<std::vector<std::uint64_t>> keptLinks;
-  for (;;) {
-    if (outcome.examined >= limits.maxExamined || yen.limitReached()) {
-      outcome.end = SearchEnd::kLimit;
-      return outcome;
-    }
-    const std::optional<std::vector<Index>> next = yen.next();
-    if (!next) {
-      outcome.end = yen.limitReached() ? SearchEnd::kLimit : SearchEnd::kExhausted;
-      return outcome;
-    }
-    ++outcome.examined;
-    Path path;
-    path.reserve(next->size());
-    for (Index node : *next) path.push_back(yen.idOf(node));
-    std::vector<std::uint64_t> links = sortedLinks(path);
-    yen.charge(static_cast<std::int64_t>((links.size() + 1) * (keptLinks.size() + 1)));
-    const bool fits = std::all_of(keptLinks.begin(), keptLinks.end(), [&](const auto& other) {
-      return common(links, other) <= maxCoincidences;
-    });
-    if (!fits) continue;
-    kept.push_back(std::move(path));
-    keptLinks.push_back(std::move(links));
-    if (static_cast<std::int64_t>(kept.size()) >= pathCount) {
-      outcome.end = SearchEnd::kPathCount;
-      return outcome;
-    }
+  if (origin == destination) {
+    result.push_back({origin});
+    outcome.end = pathCount == 1 ? SearchEnd::kPathCount : SearchEnd::kExhausted;
+    return outcome;
   }
+  State& s = *state_;
+  s.origin = s.graph.indexOf(origin);
+  const Index target = s.graph.indexOf(destination);
+  if (s.origin == HopGraph::kNone || target == HopGraph::kNone) return outcome;
+  s.toward.aimAt(target);
+  s.target = target;
+  std::int32_t length = s.toward.distance(s.origin);
+  if (length == kFar) return outcome;
+  s.forgetKept();
+  s.wanted = static_cast<std::size_t>(pathCount);
+  s.maxShared = std::max(maxCoincidences, 0);
+  s.steps = 0;
+  s.maxSteps = limits.maxSteps;
+  for (;;) {
+    std::int32_t nextLength = kFar;
+    const Walked walked = s.walk(length, nextLength);
+    if (walked == Walked::kPathCount) {
+      outcome.end = SearchEnd::kPathCount;
+      break;
+    }
+    if (walked == Walked::kLimit) {
+      outcome.end = SearchEnd::kLimit;
+      break;
+    }
+    if (nextLength == kFar) break;
+    length = nextLength;
+  }
+  outcome.steps = s.steps;
+  for (std::size_t k = 0; k < s.keptCount; ++k) {
+    Path& path = result.emplace_back();
+    path.reserve(s.kept[k].path.size());
+    for (Index node : s.kept[k].path) path.push_back(s.graph.idOf(node));
+  }
+  return outcome;
+}
+
+KShortestOutcome kShortestPaths(std::vector<Path>& kept, const network::LinkTable& table,
+                                NodeId origin, NodeId destination, std::int32_t maxCoincidences,
+                                std::int32_t pathCount, const KShortestLimits& limits) {
+  KShortestSearch search(table);
+  return search.find(kept, origin, destination, maxCoincidences, pathCount, limits);
 }
 
 }  // namespace routing

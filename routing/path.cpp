@@ -21,12 +21,12 @@ PathSetItem* appendPathItem(PathSet& set, base::ErrorReporter& reporter) {
   }
 }
 
-PathSetItem* copyPath(PathSet& set, const Path& path, base::ErrorReporter& reporter) {
+PathSetItem* copyPath(PathSet& set, std::span<const NodeId> path, base::ErrorReporter& reporter) {
   if (path.empty()) return nullptr;
   PathSetItem* item = appendPathItem(set, reporter);
   if (item == nullptr) return nullptr;
   try {
-    item->path = path;
+    item->path.assign(path.begin(), path.end());
   } catch (const std::bad_alloc&) {
     // An empty item would break the rule that every path of a set has a node.
     set.pop_back();

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <span>
 #include <vector>
 
 #include "base/error_reporter.h"
@@ -44,7 +45,7 @@ PathScan freshScan(const PathSet& set);
 PathSetItem* appendPathItem(PathSet& set, base::ErrorReporter& reporter);
 // Appends a copy of a non-empty path, sharing nothing with `path`, and returns its item.
 // None, and the set unchanged, for an empty path or after reporting code 70 or 110.
-PathSetItem* copyPath(PathSet& set, const Path& path, base::ErrorReporter& reporter);
+PathSetItem* copyPath(PathSet& set, std::span<const NodeId> path, base::ErrorReporter& reporter);
 
 // Moves the scan to the next item after the one last found whose path runs from origin to
 // destination, and returns the scan. Once the set holds no further such item, `found`,

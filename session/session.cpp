@@ -109,12 +109,14 @@ void Session::findCandidatePaths(calls::CallSource& source) {
   // Straight into the new source's (empty) set: a set of its own would cost an allocation
   // that no code reports.
   routing::SearchOutcome outcome;
-  switch (routing_) {
+  const routing::PathCatalogue::Pair* shared =
+      sharedPaths_ == nullptr ? nullptr : sharedPaths_->find(source.origin, source.destination);
+  switch (shared != nullptr ? Routing::kGiven : routing_) {
     case Routing::kKShortest:
       outcome = findKShortestPaths(source);
       break;
     case Routing::kGiven:
-      outcome = copyGivenPaths(source);
+      if (shared != nullptr) outcome = copySharedPaths(source, *shared);
       break;
     case Routing::kConsole:
       outcome =
@@ -138,8 +140,9 @@ routing::SearchOutcome Session::findKShortestPaths(calls::CallSource& source) {
   std::vector<routing::Path> paths;
   routing::KShortestOutcome found;
   try {
-    found = routing::kShortestPaths(paths, network_->loadedTable, source.origin, source.destination,
-                                    config_.maxCoincidences, config_.pathCount);
+    if (!kShortest_) kShortest_ = std::make_unique<routing::KShortestSearch>(network_->loadedTable);
+    found = kShortest_->find(paths, source.origin, source.destination, config_.maxCoincidences,
+                             config_.pathCount);
   } catch (const std::bad_alloc&) {
     io_.reporter.reportError(140);
     return routing::SearchOutcome{routing::SearchEnd::kAllocationFailure};
@@ -155,15 +158,15 @@ routing::SearchOutcome Session::findKShortestPaths(calls::CallSource& source) {
   return outcome;
 }
 
-// Into the source's set as the searches fill it, so that a pair's given paths and a search's
+// Into the source's set as the searches fill it, so that paths found once and a search's
 // that found the same ones make the same run.
-routing::SearchOutcome Session::copyGivenPaths(calls::CallSource& source) {
-  routing::SearchOutcome outcome;
-  if (givenPaths_ == nullptr) return outcome;
-  const auto found = givenPaths_->find({source.origin, source.destination});
-  if (found == givenPaths_->end()) return outcome;
-  for (const routing::Path& path : found->second) {
-    if (routing::copyPath(source.paths, path, io_.reporter) == nullptr) {
+routing::SearchOutcome Session::copySharedPaths(calls::CallSource& source,
+                                                const routing::PathCatalogue::Pair& pair) {
+  routing::SearchOutcome outcome{pair.limited ? routing::SearchEnd::kLimit
+                                              : routing::SearchEnd::kExhausted};
+  for (std::size_t i = 0; i < pair.count; ++i) {
+    if (routing::copyPath(source.paths, sharedPaths_->path(pair.first + i), io_.reporter) ==
+        nullptr) {
       outcome.end = routing::SearchEnd::kAllocationFailure;
       break;
     }
@@ -191,6 +194,7 @@ void Session::releaseSources() {
 }
 
 void Session::releaseNetwork() {
+  kShortest_.reset();
   network::freeLinks(network_->loadedTable);
   network::freeLinks(network_->liveTable);
   network::freeNodes(network_->nodeList);

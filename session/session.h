@@ -20,6 +20,8 @@
 #include "calls/random_generator.h"
 #include "network/link_state_view.h"
 #include "routing/candidate_search.h"
+#include "routing/k_shortest_paths.h"
+#include "routing/path_catalogue.h"
 #include "routing/route_table.h"
 #include "run/run_loop.h"
 #include "session/limits.h"
@@ -28,7 +30,7 @@ namespace session {
 
 // How a source's candidate paths are found: the console's breadth-first search (the only
 // one the console uses), simple paths in order of hop count (routing/k_shortest_paths.h), or
-// paths given from outside (Session::setGivenPaths).
+// paths given from outside (Session::setSharedPaths).
 enum class Routing { kConsole, kKShortest, kGiven };
 
 // Each ordered pair's (origin, destination) candidate paths, first choice first.
@@ -100,11 +102,13 @@ class Session {
   void setRouting(Routing routing) { routing_ = routing; }
   Routing routing() const { return routing_; }
 
-  // What Routing::kGiven takes a source's candidates from: every path of its pair, in order,
-  // as the searches would have appended them; a pair without paths gets none, and so does
-  // every pair when there are no given paths. Each path must run from its pair's origin to
-  // its destination over links of the loaded network. They must outlive the sources added.
-  void setGivenPaths(const GivenPaths* paths) { givenPaths_ = paths; }
+  // Paths found before, for many sessions at once: a source whose pair the catalogue lists
+  // takes every path of it, in order, as the searches append theirs, with its `limited` mark
+  // (printed and routed as after a search), whatever the routing. Other pairs are searched
+  // as the routing says; under Routing::kGiven they get none. Each path must run from its
+  // pair's origin to its destination over links of the loaded network. The catalogue must
+  // outlive the sources added; none to search again.
+  void setSharedPaths(const routing::PathCatalogue* paths) { sharedPaths_ = paths; }
 
   // The loop that steps the runs: the program's own when none is given. Tests give the
   // plain tick-by-tick loop to check the program's against.
@@ -127,7 +131,8 @@ class Session {
   calls::CallSource* withPaths(calls::CallSource* source, bool viewCreated);
   void findCandidatePaths(calls::CallSource& source);
   routing::SearchOutcome findKShortestPaths(calls::CallSource& source);
-  routing::SearchOutcome copyGivenPaths(calls::CallSource& source);
+  routing::SearchOutcome copySharedPaths(calls::CallSource& source,
+                                         const routing::PathCatalogue::Pair& pair);
   void releaseNetwork();
 
   Surroundings io_;
@@ -142,7 +147,10 @@ class Session {
   run::RunObserver* runObserver_ = nullptr;
   const run::PolicyMakers* policies_ = nullptr;
   Routing routing_ = Routing::kConsole;
-  const GivenPaths* givenPaths_ = nullptr;
+  const routing::PathCatalogue* sharedPaths_ = nullptr;
+  // The k-shortest searches of the open network, made at its first; they keep what they
+  // learnt of a destination for the next source.
+  std::unique_ptr<routing::KShortestSearch> kShortest_;
 };
 
 }  // namespace session

@@ -156,7 +156,8 @@ TEST(GivenPaths, RunAsTheSearchThatFoundThem) {
 
       ExperimentPlan given = plan;
       given.routing.kind = session::Routing::kGiven;
-      given.routing.given = std::make_shared<const session::GivenPaths>(pathsOfPlan(plan));
+      given.routing.paths =
+          std::make_shared<const routing::PathCatalogue>(pathCatalogue(pathsOfPlan(plan)));
       std::ostringstream copied;
       const ExperimentResult fromFile = runExperiment(given, &copied);
       // The trace prints each source's paths as well as every call.

@@ -178,9 +178,9 @@ TEST(RunAccount, ARunWithoutOfferedCallsHasNoBlockingProbabilityAndIsLeftOutOfMe
             "policy,interval,load,seed,offered,carried,blocked,blocking,no_wavelength,"
             "no_regenerator,no_wavelength_no_regenerator,no_wavelength_with_regenerator,"
             "assignment_without_cause,update_error,without_path,no_assignment,policy_error,"
-            "run_seconds,wavelength_policy\n"
-            "2,0,1,1,0,0,0,,0,0,0,0,0,0,0,0,0,0,most-free\n"
-            "2,0,1,3,10,6,4,0.4,1,0,0,0,0,3,0,0,0,0,most-free\n");
+            "run_seconds,wavelength_policy,routing_seconds\n"
+            "2,0,1,1,0,0,0,,0,0,0,0,0,0,0,0,0,0,most-free,\n"
+            "2,0,1,3,10,6,4,0.4,1,0,0,0,0,3,0,0,0,0,most-free,\n");
 }
 
 }  // namespace

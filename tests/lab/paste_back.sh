@@ -17,7 +17,7 @@ line=$(sed -n 's/^    "command_line": "\(.*\)",$/\1/p' "first record.json")
 [ -n "$line" ] || { echo "no command line in the record"; exit 1; }
 mv "first record.json" kept.json
 sh -c "$line"
-strip() { grep -v -e '"made":' -e '"run_seconds":' "$1"; }
+strip() { grep -v -e '"made":' -e '"run_seconds":' -e '"routing_seconds":' "$1"; }
 if ! diff <(strip kept.json) <(strip "first record.json"); then
   echo "the pasted command made another record: $line"
   exit 1

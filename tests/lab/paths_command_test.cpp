@@ -20,6 +20,7 @@ nlohmann::json countsOf(const std::string& text) {
   nlohmann::json record = nlohmann::json::parse(text);
   record.erase("provenance");
   record.erase("run_seconds");
+  record.erase("routing_seconds");
   record["settings"].erase("routing");
   record["settings"].erase("paths_file_sha256");
   return record;
