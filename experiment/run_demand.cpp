@@ -64,7 +64,7 @@ std::int64_t pathsPerSource(const ExperimentPlan& plan) {
     case session::Routing::kConsole:
       return std::min(asked, routing::SearchLimits{}.maxAccepted);
     case session::Routing::kKShortest:
-      // Each path kept costs a step at least.
+      // Every path kept costs the search at least one step of its work limit.
       return std::min(asked, routing::KShortestLimits{}.maxSteps);
     case session::Routing::kGiven:
       break;
