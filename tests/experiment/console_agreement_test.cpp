@@ -10,21 +10,14 @@
 #include "experiment/experiment.h"
 #include "experiment/traffic_model.h"
 #include "shell/program.h"
+#include "support/matrix_network.h"
 #include "support/test_console.h"
 
 namespace experiment {
 namespace {
 
 // NSFNET with one regenerator on every link, so that every cause of blocking can happen.
-const std::string kNsfnet =
-    "NSFNET\n*tabla: ;\n"
-    "*- 1 1 - - - - 1 - - - - - -;\n*1 - 1 1 - - - - - - - - - -;\n"
-    "*1 1 - - - 1 - - - - - - - -;\n*- 1 - - 1 - - - - - 1 - - -;\n"
-    "*- - - 1 - 1 1 - - - - - - -;\n*- - 1 - 1 - - - - 1 - - - 1;\n"
-    "*- - - - 1 - - 1 - - - - - -;\n*1 - - - - - 1 - 1 - - - - -;\n"
-    "*- - - - - - - 1 - 1 - 1 1 -;\n*- - - - - 1 - - 1 - - - - -;\n"
-    "*- - - 1 - - - - - - - 1 1 -;\n*- - - - - - - - 1 - 1 - - 1;\n"
-    "*- - - - - - - - 1 - 1 - - 1;\n*- - - - - 1 - - - - - 1 1 -;\n";
+const std::string kNsfnet = testing_support::nsfnetConText(1);
 
 struct Pair {
   int origin;

@@ -10,6 +10,7 @@
 
 #include "experiment/experiment.h"
 #include "experiment/traffic_model.h"
+#include "support/matrix_network.h"
 
 namespace experiment {
 namespace {
@@ -112,15 +113,7 @@ TEST(PathsFile, WrittenTextReadsBackAsTheSamePaths) {
 }
 
 // NSFNET with one regenerator on every link, so that every cause of blocking can happen.
-const std::string kNsfnet =
-    "NSFNET\n*tabla: ;\n"
-    "*- 1 1 - - - - 1 - - - - - -;\n*1 - 1 1 - - - - - - - - - -;\n"
-    "*1 1 - - - 1 - - - - - - - -;\n*- 1 - - 1 - - - - - 1 - - -;\n"
-    "*- - - 1 - 1 1 - - - - - - -;\n*- - 1 - 1 - - - - 1 - - - 1;\n"
-    "*- - - - 1 - - 1 - - - - - -;\n*1 - - - - - 1 - 1 - - - - -;\n"
-    "*- - - - - - - 1 - 1 - 1 1 -;\n*- - - - - 1 - - 1 - - - - -;\n"
-    "*- - - 1 - - - - - - - 1 1 -;\n*- - - - - - - - 1 - 1 - - 1;\n"
-    "*- - - - - - - - 1 - 1 - - 1;\n*- - - - - 1 - - - - - 1 1 -;\n";
+const std::string kNsfnet = testing_support::nsfnetConText(1);
 
 // The paths a plan's routing gives its listed sources, as a paths file would give them.
 session::GivenPaths pathsOfPlan(const ExperimentPlan& plan) {

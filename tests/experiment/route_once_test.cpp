@@ -8,20 +8,13 @@
 
 #include "experiment/experiment.h"
 #include "experiment/sweep.h"
+#include "support/matrix_network.h"
 
 namespace experiment {
 namespace {
 
 // NSFNET with one regenerator on every link, so that every cause of blocking can happen.
-const std::string kNsfnet =
-    "NSFNET\n*tabla: ;\n"
-    "*- 1 1 - - - - 1 - - - - - -;\n*1 - 1 1 - - - - - - - - - -;\n"
-    "*1 1 - - - 1 - - - - - - - -;\n*- 1 - - 1 - - - - - 1 - - -;\n"
-    "*- - - 1 - 1 1 - - - - - - -;\n*- - 1 - 1 - - - - 1 - - - 1;\n"
-    "*- - - - 1 - - 1 - - - - - -;\n*1 - - - - - 1 - 1 - - - - -;\n"
-    "*- - - - - - - 1 - 1 - 1 1 -;\n*- - - - - 1 - - 1 - - - - -;\n"
-    "*- - - 1 - - - - - - - 1 1 -;\n*- - - - - - - - 1 - 1 - - 1;\n"
-    "*- - - - - - - - 1 - 1 - - 1;\n*- - - - - 1 - - - - - 1 1 -;\n";
+const std::string kNsfnet = testing_support::nsfnetConText(1);
 
 ExperimentPlan allPairsPlan(session::Routing routing, int policy) {
   ExperimentPlan plan;

@@ -18,12 +18,6 @@
 namespace experiment {
 namespace {
 
-std::string nsfnetText() {
-  std::string text = "NSFNET\n*tabla: ;\n";
-  for (const std::string& row : testing_support::nsfnetRows()) text += "*" + row + ";\n";
-  return text;
-}
-
 std::vector<calls::CallLine> readAll(calls::CallLines& lines, std::size_t limit = SIZE_MAX) {
   std::vector<calls::CallLine> read;
   for (calls::CallLine line; read.size() < limit && lines.next(line);) read.push_back(line);
@@ -112,7 +106,7 @@ struct Case {
 
 ExperimentPlan planOf(const Case& c) {
   ExperimentPlan plan;
-  plan.topology = nsfnetText();
+  plan.topology = testing_support::nsfnetConText(0);
   plan.config.lambdaCount = 3;
   plan.config.fiberCount = 1;
   plan.config.pathPolicy = c.policy;

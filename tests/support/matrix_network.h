@@ -56,6 +56,18 @@ inline const std::vector<std::string>& nsfnetRows() {
   return rows;
 }
 
+// NSFNET as a topology file, every link with `regenerators` (0 to 9) regenerators.
+inline std::string nsfnetConText(int regenerators) {
+  std::string text = "NSFNET\n*tabla: ;\n";
+  for (std::string row : nsfnetRows()) {
+    for (char& c : row) {
+      if (c == '0') c = static_cast<char>('0' + regenerators);
+    }
+    text += "*" + row + ";\n";
+  }
+  return text;
+}
+
 // COST239: 11 nodes, 26 links both ways.
 inline const std::vector<std::string>& cost239Rows() {
   static const std::vector<std::string> rows = {
