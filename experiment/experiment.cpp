@@ -194,6 +194,7 @@ ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace,
   Run run(trace);
   run.session.setRouting(plan.routing.kind);
   run.session.setSharedPaths(plan.routing.paths.get());
+  run.session.setViewsFollowLive(true);
   loadNetwork(run, plan);
   run.progress = progress;
   run.sourcesPlanned = sourcesPlanned(plan, run.session.nodeCount());
@@ -259,6 +260,7 @@ PlannedRoutes planRoutes(const ExperimentPlan& plan, RunProgress* progress) {
   Run run(nullptr);
   run.session.setRouting(plan.routing.kind);
   run.session.setSharedPaths(plan.routing.paths.get());
+  run.session.setViewsFollowLive(true);
   loadNetwork(run, plan);
   run.progress = progress;
   run.sourcesPlanned = plan.sources.size();

@@ -59,12 +59,14 @@ void HopLedger::release(const calls::Call& call, std::span<const HopLinks> links
 void HopLedger::take(network::LinkTable& view, network::Link& viewLink, network::Link& liveLink,
                      const calls::HopAssignment& hop, int delta, std::int64_t tick) {
   const auto position = static_cast<std::size_t>(&liveLink - &live_[0]);
+  // A pair whose view follows the live network has the live link for its view's.
+  const bool copy = &viewLink != &liveLink;
   if (hop.regenerate) {
-    viewLink.regenerators += delta;
+    if (copy) viewLink.regenerators += delta;
     liveLink.regenerators += delta;
     changes_.regeneratorsChanged(position);
   }
-  view.freeFibers(viewLink)[hop.wavelength] += delta;
+  if (copy) view.freeFibers(viewLink)[hop.wavelength] += delta;
   live_.freeFibers(liveLink)[hop.wavelength] += delta;
   changes_.countersChanged(liveLink);
   if (observer_ != nullptr) observer_->fibresChanged(position, -delta, tick);

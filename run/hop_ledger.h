@@ -30,7 +30,8 @@ class HopLedger {
         observer_(observer) {}
 
   // Takes, hop by hop in path order, one fibre of the hop's wavelength (and a regenerator
-  // where the hop converts) from `view` and the live table, on every hop whose link both
+  // where the hop converts) from `view` and the live table (once when `view` is the live
+  // table), on every hop whose link both
   // hold (`links` gives their positions, one entry per hop of the call's path). A hop the
   // live table cannot carry takes nothing: it is traced and recorded as an update error
   // keyed (clock, 0) for a busy fibre or (clock, 1) for a missing regenerator, the clock

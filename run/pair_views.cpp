@@ -22,6 +22,7 @@ void PairViews::prepare(calls::CallSources& sources, network::LinkStateViews& vi
     if (added) {
       syncs_.emplace_back();
       syncs_.back().view = view;
+      syncs_.back().table = follow_ ? &live_ : &view->links;
       syncs_.back().firstSource = position;
     }
     ViewSync& sync = syncs_[found->second];
@@ -37,14 +38,14 @@ void PairViews::prepare(calls::CallSources& sources, network::LinkStateViews& vi
 // The links the pair's paths use, added to the view from the loaded network when it does
 // not hold them yet (a new view holds none: it starts as the loaded network).
 void PairViews::addPositions(ViewSync& sync, const routing::PathSet& paths) {
-  network::LinkTable& links = sync.view->links;
+  network::LinkTable& links = *sync.table;
   for (const routing::PathSetItem& item : paths) {
     for (std::size_t k = 0; k + 1 < item.path.size(); ++k) {
       const network::NodeId a = item.path[k];
       const network::NodeId b = item.path[k + 1];
       const std::ptrdiff_t live = live_.positionOf(a, b);
       if (live < 0) continue;
-      const std::ptrdiff_t held = links.positionOf(a, b);
+      const std::ptrdiff_t held = follow_ ? live : links.positionOf(a, b);
       const std::size_t view = held >= 0 ? static_cast<std::size_t>(held) : addLink(links, live);
       const bool known = std::any_of(sync.positions.begin(), sync.positions.end(),
                                      [view](const auto& at) { return at.view == view; });
@@ -87,6 +88,12 @@ const PathHops& PairViews::hopsOf(const routing::Path& path) const {
 
 void PairViews::check(ViewSync& sync, std::int64_t tick) {
   network::LinkStateView& view = *sync.view;
+  if (follow_) {
+    // Always due at an interval of 0; there is nothing to copy.
+    view.lastRefresh = clockOf(tick);
+    sync.checkedThrough = tick;
+    return;
+  }
   if (sync.checkedThrough < tick - 1) {
     const CheckResult skipped =
         applyRefreshChecks(view.lastRefresh, interval_, clockOf(sync.checkedThrough + 1),

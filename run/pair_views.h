@@ -19,10 +19,16 @@ namespace run {
 
 class PairViews {
  public:
-  // The tables must outlive this object and keep their links while it is in use.
-  PairViews(const network::LinkTable& loaded, const network::LinkTable& live,
-            std::int32_t updateInterval, base::ErrorReporter& reporter)
-      : loaded_(loaded), live_(live), interval_(updateInterval), reporter_(reporter) {}
+  // The tables must outlive this object and keep their links while it is in use. With
+  // `followLive` and an interval of 0, every pair reads and writes the live table itself
+  // (ViewSync::table), which each view would copy at every read, and no view holds links.
+  PairViews(const network::LinkTable& loaded, network::LinkTable& live, std::int32_t updateInterval,
+            base::ErrorReporter& reporter, bool followLive = false)
+      : loaded_(loaded),
+        live_(live),
+        interval_(updateInterval),
+        reporter_(reporter),
+        follow_(followLive && updateInterval == 0) {}
   PairViews(const PairViews&) = delete;
   PairViews& operator=(const PairViews&) = delete;
 
@@ -66,9 +72,10 @@ class PairViews {
   void rememberHops(const routing::Path& path, const network::LinkTable& view);
 
   const network::LinkTable& loaded_;
-  const network::LinkTable& live_;
+  network::LinkTable& live_;
   std::int32_t interval_;
   base::ErrorReporter& reporter_;
+  bool follow_;
   LiveChanges changes_;
   std::vector<ViewSync> syncs_;
   std::vector<ViewSync*> syncOfSource_;

@@ -34,7 +34,7 @@ void PolicyDoor::prepare(const PolicyMakers& makers, const wrnsim::Settings& set
   sources_.reserve(sources.size());
   for (std::size_t i = 0; i < sources.size(); ++i) {
     const ViewSync& sync = views.syncOf(i);
-    const network::LinkTable& table = sync.view->links;
+    const network::LinkTable& table = *sync.table;
     SourceView entry;
     auto [found, added] = firstLinkOf.try_emplace(&sync, links_.size());
     entry.firstLink = found->second;

@@ -58,6 +58,10 @@ struct RunSettings {
   std::int32_t pathCount = 4;
   // What the routing was asked for, told to the policies.
   std::int32_t maxSharedLinks = 2;
+  // With an interval of 0, pairs read the live network where their views would copy it at
+  // every read, and no view is copied or kept. The console's views differ from that only
+  // past its clock's wrap (2^32 ticks), where they stop being refreshed.
+  bool viewsFollowLive = false;
 };
 
 // What a run did, counted before the clean-up empties the statistics.

@@ -13,7 +13,8 @@ RunSteps::RunSteps(NetworkState& network, RunResources& resources, const RunSett
       res_(resources),
       settings_(settings),
       trace_(resources.output),
-      views_(network.loadedTable, network.liveTable, settings.updateInterval, resources.reporter),
+      views_(network.loadedTable, network.liveTable, settings.updateInterval, resources.reporter,
+             settings.viewsFollowLive),
       ledger_(network.liveTable, views_.changes(), trace_,
               resources.blockingTypes[calls::kUpdateError], resources.reporter,
               resources.observer) {}
@@ -133,7 +134,7 @@ void RunSteps::startCall(std::size_t i, ViewSync& sync, calls::Call& call, std::
   calls::CallSource& source = *sources_[i].source;
   views_.check(sync, tick);
   views_.use(sync);
-  network::LinkStateView& view = *sync.view;
+  network::LinkTable& view = *sync.table;
   CallOutcome outcome;
   if (door_.choosesPaths() || door_.assignsWavelengths()) door_.begin(i, source, tick);
   if (door_.choosesPaths()) {
@@ -141,7 +142,7 @@ void RunSteps::startCall(std::size_t i, ViewSync& sync, calls::Call& call, std::
         door_.choosePath(sync, source, call.path) == PolicyDoor::Answer::kPolicyError;
   } else {
     call.path = calls::choosePath(settings_.pathPolicy, settings_.pathCount, source,
-                                  res_.routeTable, view.links, res_.random, res_.reporter);
+                                  res_.routeTable, view, res_.random, res_.reporter);
   }
   trace_.callStarts(call);
   outcome.hasPath = call.path != nullptr;
@@ -159,7 +160,7 @@ void RunSteps::startCall(std::size_t i, ViewSync& sync, calls::Call& call, std::
     res_.reporter.reportError(1001);
   } else {
     const PathHops& hops = views_.hopsOf(*call.path);
-    outcome.refusedHops = ledger_.reserve(call, hops.links, view.links, tick);
+    outcome.refusedHops = ledger_.reserve(call, hops.links, view, tick);
     if (outcome.refusedHops > 0) ++summary_.callsWithUpdateError;
   }
   if (res_.observer != nullptr) res_.observer->callStarted(i, tick, outcome);
@@ -178,7 +179,7 @@ bool RunSteps::assign(const calls::CallSource& source, ViewSync& sync, calls::Ca
     if (answer == PolicyDoor::Answer::kNone && at.cause >= 0 && at.cause < 4)
       calls::recordBlocking(res_.blockingTypes[at.cause], at.from, at.to, res_.reporter);
   } else {
-    carried = calls::assignWavelengths(workspace_, sync.view->links, *call.path,
+    carried = calls::assignWavelengths(workspace_, *sync.table, *call.path,
                                        std::span(net_.wavelengthOrder), res_.blockingTypes,
                                        res_.reporter, views_.hopsOf(*call.path).inView);
   }
@@ -196,7 +197,7 @@ void RunSteps::endCall(ViewSync& sync, calls::Call& call, std::int64_t tick) {
   trace_.callEnds(call);
   if (call.path == nullptr) return;
   if (anyReserved(call)) views_.use(sync);
-  ledger_.release(call, views_.hopsOf(*call.path).links, sync.view->links, tick);
+  ledger_.release(call, views_.hopsOf(*call.path).links, *sync.table, tick);
 }
 
 RunSummary RunSteps::finish(std::int64_t ticks) {

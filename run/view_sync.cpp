@@ -67,7 +67,7 @@ void copyLink(network::LinkTable& to, std::size_t target, const network::LinkTab
 
 void catchUpView(ViewSync& sync, const network::LinkTable& live, const LiveChanges& changes) {
   if (!sync.pending) return;
-  network::LinkTable& links = sync.view->links;
+  network::LinkTable& links = *sync.table;
   const bool all = !sync.everCopied;
   for (const ViewSync::LinkPositions& at : sync.positions) {
     copyLink(links, at.view, live, at.live,

@@ -56,6 +56,9 @@ class LiveChanges {
 // One view during a run.
 struct ViewSync {
   network::LinkStateView* view = nullptr;
+  // What the pair reads and writes: its view's links, or the live table itself when views
+  // follow it (PairViews).
+  network::LinkTable* table = nullptr;
   // The links that the pair's candidate paths use, the only ones read or written through
   // this view: their positions in the live table and in the view's own.
   struct LinkPositions {

@@ -110,6 +110,10 @@ class Session {
   // outlive the sources added; none to search again.
   void setSharedPaths(const routing::PathCatalogue* paths) { sharedPaths_ = paths; }
 
+  // Whether the runs from now on let pairs read the live network at a refresh interval of
+  // 0 rather than keep copies (run::RunSettings::viewsFollowLive); the console keeps them.
+  void setViewsFollowLive(bool follow) { viewsFollowLive_ = follow; }
+
   // The loop that steps the runs: the program's own when none is given. Tests give the
   // plain tick-by-tick loop to check the program's against.
   void setRunDriver(run::RunDriver driver) { runDriver_ = driver; }
@@ -148,6 +152,7 @@ class Session {
   const run::PolicyMakers* policies_ = nullptr;
   Routing routing_ = Routing::kConsole;
   const routing::PathCatalogue* sharedPaths_ = nullptr;
+  bool viewsFollowLive_ = false;
   // The k-shortest searches of the open network, made at its first; they keep what they
   // learnt of a destination for the next source.
   std::unique_ptr<routing::KShortestSearch> kShortest_;

@@ -76,8 +76,8 @@ TEST(ConsoleAgreement, RunGivesTheConsolesTraceAndCounts) {
     files.push_back(
         callFileText(generateCalls({1.5, HoldingKind::kExponential, 12.0, 150, 40 + i})));
   }
-  for (auto [policy, interval] :
-       {std::pair{2, 0}, std::pair{1, 3}, std::pair{3, 5}, std::pair{4, 0}}) {
+  for (auto [policy, interval] : {std::pair{1, 0}, std::pair{2, 0}, std::pair{3, 0},
+                                  std::pair{4, 0}, std::pair{1, 3}, std::pair{3, 5}}) {
     SCOPED_TRACE("policy " + std::to_string(policy) + " interval " + std::to_string(interval));
     ExperimentPlan plan;
     plan.topology = kNsfnet;
