@@ -70,7 +70,7 @@ bool copyHops(const HopList& from, HopList& to, base::ErrorReporter& reporter) {
 }
 
 void PathLinks::resolve(const network::LinkTable& table, const routing::Path& path,
-                        std::span<const std::ptrdiff_t> positions) {
+                        std::span<const std::int32_t> positions) {
   const std::size_t hopCount = path.empty() ? 0 : path.size() - 1;
   hops_.resize(hopCount);
   lambdaCount_ = table.lambdaCount();
@@ -179,7 +179,7 @@ std::int32_t bestFreeWavelength(const PathLinks& links, std::size_t n,
 bool assignWavelengths(AssignmentWorkspace& workspace, const network::LinkTable& view,
                        const routing::Path& path, std::span<const std::int32_t> order,
                        BlockingTypes& blockingTypes, base::ErrorReporter& reporter,
-                       std::span<const std::ptrdiff_t> viewPositions) {
+                       std::span<const std::int32_t> viewPositions) {
   HopList& hops = workspace.hops;
   freeHops(hops);
   workspace.blocked = BlockedAt{};

@@ -55,7 +55,7 @@ class PathLinks {
   // gives it, and saves looking them up. Throws std::bad_alloc when there is no room for
   // the hops; never for a path no longer than `reserve` has given room for.
   void resolve(const network::LinkTable& table, const routing::Path& path,
-               std::span<const std::ptrdiff_t> positions = {});
+               std::span<const std::int32_t> positions = {});
   // Room for paths of up to `hopCount` hops; throws std::bad_alloc when it cannot be had.
   void reserve(std::size_t hopCount) { hops_.reserve(hopCount); }
 
@@ -123,6 +123,6 @@ int assignWithConversion(const PathLinks& links, HopList& hops, BlockingTypes& b
 bool assignWavelengths(AssignmentWorkspace& workspace, const network::LinkTable& view,
                        const routing::Path& path, std::span<const std::int32_t> order,
                        BlockingTypes& blockingTypes, base::ErrorReporter& reporter,
-                       std::span<const std::ptrdiff_t> viewPositions = {});
+                       std::span<const std::int32_t> viewPositions = {});
 
 }  // namespace calls

@@ -31,6 +31,8 @@ void PairViews::prepare(calls::CallSources& sources, network::LinkStateViews& vi
     syncIndex.push_back(found->second);
     ++position;
   }
+  // A pair's list is complete once its last source is added; large networks have many.
+  for (ViewSync& sync : syncs_) sync.positions.shrink_to_fit();
   syncOfSource_.reserve(syncIndex.size());
   for (std::size_t index : syncIndex) syncOfSource_.push_back(&syncs_[index]);
 }
@@ -49,7 +51,10 @@ void PairViews::addPositions(ViewSync& sync, const routing::PathSet& paths) {
       const std::size_t view = held >= 0 ? static_cast<std::size_t>(held) : addLink(links, live);
       const bool known = std::any_of(sync.positions.begin(), sync.positions.end(),
                                      [view](const auto& at) { return at.view == view; });
-      if (!known) sync.positions.push_back({static_cast<std::size_t>(live), view});
+      if (!known) {
+        sync.positions.push_back(
+            {static_cast<std::uint32_t>(live), static_cast<std::uint32_t>(view)});
+      }
     }
     rememberHops(item.path, links);
   }
@@ -69,20 +74,20 @@ std::size_t PairViews::addLink(network::LinkTable& links, std::ptrdiff_t live) {
 }
 
 void PairViews::rememberHops(const routing::Path& path, const network::LinkTable& view) {
-  auto [entry, added] = hops_.add(&path);
-  if (!added) return;
-  if (path.size() > 1) longestPath_ = std::max(longestPath_, path.size() - 1);
+  hopLinks_.clear();
   for (std::size_t k = 0; k + 1 < path.size(); ++k) {
-    const std::ptrdiff_t inView = view.positionOf(path[k], path[k + 1]);
-    entry.links.push_back({live_.positionOf(path[k], path[k + 1]), inView});
-    entry.inView.push_back(inView);
+    hopLinks_.push_back({static_cast<std::int32_t>(live_.positionOf(path[k], path[k + 1])),
+                         static_cast<std::int32_t>(view.positionOf(path[k], path[k + 1]))});
+  }
+  if (hops_.add(&path, hopLinks_) && path.size() > 1) {
+    longestPath_ = std::max(longestPath_, path.size() - 1);
   }
 }
 
-const PathHops& PairViews::hopsOf(const routing::Path& path) const {
+PathHops PairViews::hopsOf(const routing::Path& path) const {
   // Every path a policy can give belongs to a prepared source.
-  const PathHops* known = hops_.find(&path);
-  assert(known != nullptr && "the path belongs to a prepared source");
+  const std::optional<PathHops> known = hops_.find(&path);
+  assert(known && "the path belongs to a prepared source");
   return *known;
 }
 

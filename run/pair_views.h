@@ -43,7 +43,7 @@ class PairViews {
 
   // The positions of the path's hop links in the live table and in its pair's view, one
   // entry per hop, -1 where a table lacks the link. Only for paths of prepared sources.
-  const PathHops& hopsOf(const routing::Path& path) const;
+  PathHops hopsOf(const routing::Path& path) const;
 
   // The refresh checks of the ticks since the view's last check, then the one of `tick`
   // (ticks count from the run's start and never go back). A refresh that falls due is
@@ -80,6 +80,7 @@ class PairViews {
   std::vector<ViewSync> syncs_;
   std::vector<ViewSync*> syncOfSource_;
   PathHopsIndex hops_;
+  std::vector<HopLinks> hopLinks_;
   std::size_t longestPath_ = 0;
 };
 

@@ -4,7 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <utility>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "routing/path.h"
@@ -13,35 +14,43 @@ namespace run {
 
 struct HopLinks {
   // -1 where the table has no such link.
-  std::ptrdiff_t live;
-  std::ptrdiff_t view;
+  std::int32_t live;
+  std::int32_t view;
 };
 
+// One path's hops, in path order; valid until the next path is added to the index.
 struct PathHops {
-  std::vector<HopLinks> links;
+  std::span<const HopLinks> links;
   // The view positions alone, as the assignment takes them.
-  std::vector<std::ptrdiff_t> inView;
+  std::span<const std::int32_t> inView;
 };
 
 // Paths by address, in an open-addressing table: a lookup is a multiplication and a probe
-// or two, with no division, as it is made several times per call.
+// or two, with no division, as it is made several times per call. The hops of all paths
+// share two arrays, so a path costs a few bytes per hop and no allocation of its own.
 class PathHopsIndex {
  public:
-  // The path's entry, added empty when new, and whether it was added. The reference holds
-  // until the next addition. Throws std::bad_alloc when there is no room.
-  std::pair<PathHops&, bool> add(const routing::Path* path);
+  // Adds the path with its hops; false, adding nothing, when the path is known already.
+  // Throws std::bad_alloc when there is no room.
+  bool add(const routing::Path* path, std::span<const HopLinks> hops);
   // None when the path was never added.
-  const PathHops* find(const routing::Path* path) const;
+  std::optional<PathHops> find(const routing::Path* path) const;
 
  private:
-  static constexpr std::size_t kEmpty = static_cast<std::size_t>(-1);
+  static constexpr std::uint32_t kEmpty = static_cast<std::uint32_t>(-1);
+  struct Entry {
+    const routing::Path* path;
+    std::size_t first;
+    std::size_t count;
+  };
   std::size_t slotOf(const routing::Path* path) const;
   void grow();
 
   // Entry positions by slot; a table of 2^bits_ slots, at most half full.
-  std::vector<std::size_t> slots_;
-  std::vector<const routing::Path*> keys_;
-  std::vector<PathHops> entries_;
+  std::vector<std::uint32_t> slots_;
+  std::vector<Entry> entries_;
+  std::vector<HopLinks> links_;
+  std::vector<std::int32_t> inView_;
   unsigned bits_ = 0;
 };
 

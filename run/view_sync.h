@@ -62,8 +62,8 @@ struct ViewSync {
   // The links that the pair's candidate paths use, the only ones read or written through
   // this view: their positions in the live table and in the view's own.
   struct LinkPositions {
-    std::size_t live;
-    std::size_t view;
+    std::uint32_t live;
+    std::uint32_t view;
   };
   std::vector<LinkPositions> positions;
   // A refresh is recorded and not yet copied.

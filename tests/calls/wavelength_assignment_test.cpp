@@ -205,9 +205,9 @@ TEST(WavelengthChoice, MatchesTryingEveryRankedWavelength) {
     EXPECT_EQ(assignWavelengths(workspace, links, path, order, types, reporter), expectedCarried);
     EXPECT_EQ(workspace.hops, expected) << "round " << round;
     // Links given by position, as a run gives them, choose the same on a used workspace.
-    std::vector<std::ptrdiff_t> positions;
+    std::vector<std::int32_t> positions;
     for (std::size_t k = 0; k + 1 < path.size(); ++k) {
-      positions.push_back(links.positionOf(path[k], path[k + 1]));
+      positions.push_back(static_cast<std::int32_t>(links.positionOf(path[k], path[k + 1])));
     }
     BlockingTypes byPositionTypes;
     createBlockingTypes(byPositionTypes);

@@ -3,30 +3,40 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <vector>
 
 namespace run {
 namespace {
 
-TEST(PathHopsIndex, FindsEveryPathAddedThroughGrowth) {
+TEST(PathHopsIndex, FindsEveryPathsHopsThroughGrowth) {
   std::deque<routing::Path> paths(1000);
   PathHopsIndex index;
-  EXPECT_EQ(index.find(&paths[0]), nullptr);
+  EXPECT_FALSE(index.find(&paths[0]));
   for (std::size_t i = 0; i < paths.size(); ++i) {
-    auto [entry, added] = index.add(&paths[i]);
-    ASSERT_TRUE(added);
-    entry.inView.push_back(static_cast<std::ptrdiff_t>(i));
+    // Paths of 0 to 4 hops, each hop telling its path and place.
+    std::vector<HopLinks> hops;
+    for (std::size_t k = 0; k < i % 5; ++k) {
+      hops.push_back({static_cast<std::int32_t>(i), static_cast<std::int32_t>(k)});
+    }
+    ASSERT_TRUE(index.add(&paths[i], hops));
   }
   for (std::size_t i = 0; i < paths.size(); ++i) {
-    const PathHops* found = index.find(&paths[i]);
-    ASSERT_NE(found, nullptr);
-    EXPECT_EQ(found->inView, (std::vector<std::ptrdiff_t>{static_cast<std::ptrdiff_t>(i)}));
+    const std::optional<PathHops> found = index.find(&paths[i]);
+    ASSERT_TRUE(found);
+    ASSERT_EQ(found->links.size(), i % 5);
+    ASSERT_EQ(found->inView.size(), i % 5);
+    for (std::size_t k = 0; k < i % 5; ++k) {
+      EXPECT_EQ(found->links[k].live, static_cast<std::int32_t>(i));
+      EXPECT_EQ(found->links[k].view, static_cast<std::int32_t>(k));
+      EXPECT_EQ(found->inView[k], static_cast<std::int32_t>(k));
+    }
   }
-  // Adding again gives the entry already there.
-  auto [again, added] = index.add(&paths[7]);
-  EXPECT_FALSE(added);
-  EXPECT_EQ(again.inView.front(), 7);
-  routing::Path other;
-  EXPECT_EQ(index.find(&other), nullptr);
+  // Adding again keeps the hops already there.
+  const HopLinks other[1] = {{-1, -1}};
+  EXPECT_FALSE(index.add(&paths[7], other));
+  EXPECT_EQ(index.find(&paths[7])->links.size(), 2u);
+  routing::Path unknown;
+  EXPECT_FALSE(index.find(&unknown));
 }
 
 }  // namespace
