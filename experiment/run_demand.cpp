@@ -17,6 +17,9 @@ namespace {
 // counter in a view link; a call record and one of its hops; a pair in the record.
 constexpr double kSourceBytes = 2200.0;
 constexpr double kPathHopBytes = 170.0;
+// At refresh interval 0 a pair reads the live network and keeps no view links: a hop is its
+// node, its positions and its route entry (measured on Kdl with 4 paths, 16 wavelengths).
+constexpr double kFollowedHopBytes = 46.0;
 constexpr double kCounterBytes = 4.0;
 constexpr double kCallBytes = 320.0;
 constexpr double kCallHopBytes = 16.0;
@@ -136,8 +139,10 @@ RunDemand estimateDemand(const ExperimentPlan& plan, const PlannedRoutes& networ
   // A view holds the links its pair's paths use, at most every link of the network.
   const double viewLinks = std::min(pathHops, static_cast<double>(network.links.size()));
   demand.pathBytes =
-      sources * (kSourceBytes + pathHops * kPathHopBytes +
-                 viewLinks * kCounterBytes * static_cast<double>(plan.config.lambdaCount));
+      plan.config.updateInterval == 0
+          ? sources * (kSourceBytes + pathHops * kFollowedHopBytes)
+          : sources * (kSourceBytes + pathHops * kPathHopBytes +
+                       viewLinks * kCounterBytes * static_cast<double>(plan.config.lambdaCount));
   demand.callBytes = demand.callsInProgress * (kCallBytes + kCallHopBytes * demand.hopsPerPath);
   demand.recordBytes = record ? sources * kRecordPairBytes : 0.0;
   return demand;

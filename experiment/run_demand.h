@@ -3,6 +3,7 @@
 //
 // The rule, with the sizes measured on this program's records (see run_demand.cpp):
 //   memory ~ sources x (2.2 kB + P x h x (170 B + 4 B x wavelengths))      paths and views
+//            (sources x (2.2 kB + P x h x 46 B) at refresh interval 0: no view copies)
 //          + calls in progress x (320 B + 16 B x h)                       the run's calls
 //          + sources x 1.6 kB, when the run's record is kept (--json)     the record
 //   where P = --paths, at most what the routing can accept for a pair (the console's

@@ -75,6 +75,8 @@ experiment::RunDemand refuseUnfit(const experiment::ExperimentPlan& plan, bool r
   const double runs = std::max(1u, runsAtOnce);
   const double needed = demand.bytes() * runs;
   if (memory == 0 || needed <= static_cast<double>(memory)) return demand;
+  // At interval 0 pairs keep no views, so wavelengths cost them nothing.
+  const bool views = plan.config.updateInterval != 0;
   std::string message =
       (runs > 1 ? std::to_string(runsAtOnce) + " runs at once (-j) would need about "
                 : std::string("this run would need about ")) +
@@ -83,12 +85,15 @@ experiment::RunDemand refuseUnfit(const experiment::ExperimentPlan& plan, bool r
       countText(static_cast<double>(demand.sources)) +
       (demand.sources == 1 ? " source x " : " sources x ") +
       countText(static_cast<double>(demand.pathsPerSource)) + " candidate paths of about " +
-      oneDecimal(demand.hopsPerPath) + " hops with their views of " +
-      std::to_string(plan.config.lambdaCount) + " wavelengths (" + bytesText(demand.pathBytes) +
-      "), " + countText(demand.callsInProgress) + " calls in progress (" +
-      bytesText(demand.callBytes) + ")";
+      oneDecimal(demand.hopsPerPath) + " hops" +
+      (views ? std::string(" with their views of ") + std::to_string(plan.config.lambdaCount) +
+                   " wavelengths"
+             : std::string()) +
+      " (" + bytesText(demand.pathBytes) + "), " + countText(demand.callsInProgress) +
+      " calls in progress (" + bytesText(demand.callBytes) + ")";
   if (demand.recordBytes > 0.0) message += ", the record (" + bytesText(demand.recordBytes) + ")";
-  message += "; give fewer --paths or --lambdas, fewer pairs, or a lower load or --mean-holding" +
+  message += std::string(views ? "; give fewer --paths or --lambdas" : "; give fewer --paths") +
+             ", fewer pairs, or a lower load or --mean-holding" +
              std::string(runs > 1 ? ", or fewer -j" : "");
   throw UsageError(message);
 }

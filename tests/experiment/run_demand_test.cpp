@@ -36,7 +36,8 @@ ExperimentPlan allPairs(double meanGap, double meanHolding, std::int64_t calls) 
 }
 
 TEST(RunDemand, FollowsItsStatedRule) {
-  const ExperimentPlan plan = allPairs(10.5, 20.0, 1000);
+  ExperimentPlan plan = allPairs(10.5, 20.0, 1000);
+  plan.config.updateInterval = 3;
   const RunDemand demand = estimateDemand(plan, networkOf(kLine), false);
   EXPECT_EQ(demand.sources, 12u);
   EXPECT_EQ(demand.plannedCalls, 12'000);
@@ -52,6 +53,10 @@ TEST(RunDemand, FollowsItsStatedRule) {
   EXPECT_EQ(demand.recordBytes, 0.0);
   EXPECT_DOUBLE_EQ(estimateDemand(plan, networkOf(kLine), true).recordBytes, 12.0 * 1600.0);
   EXPECT_DOUBLE_EQ(demand.lastTick, (1000.0 + 6.0 * std::sqrt(1000.0)) * 10.5 + 20.0 * 20.0);
+  // At interval 0 pairs keep no view links.
+  plan.config.updateInterval = 0;
+  EXPECT_DOUBLE_EQ(estimateDemand(plan, networkOf(kLine), false).pathBytes,
+                   12.0 * (2200.0 + 2 * h * 46.0));
 }
 
 TEST(RunDemand, CountsListedAndMatrixSourcesAndCapsPathsAtTheRouting) {

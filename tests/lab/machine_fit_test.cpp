@@ -29,14 +29,23 @@ TEST(MachineFit, RequestsBeyondTheMachinesMemoryAreRefusedSayingWhatTheyNeed) {
     return words;
   };
   // 20 pairs, each with 5,000 paths and views of 4096 wavelengths: about 46 MB.
-  const auto many = with(run, {"--routing", "k-shortest", "--paths", "5000", "--lambdas", "4096"});
+  const auto many = with(
+      run, {"--routing", "k-shortest", "--paths", "5000", "--lambdas", "4096", "--interval", "1"});
   expectRefused(runLab(many, false, 16 * kMiB),
                 "this run would need about 44 MiB of memory, more than the machine's 16 MiB: 20 "
-                "sources x 5,000 candidate paths of about 2.5 hops");
+                "sources x 5,000 candidate paths of about 2.5 hops with their views of 4096 "
+                "wavelengths");
+  // At interval 0 the pairs keep no views: the paths alone, about 11 MiB.
+  const auto followed =
+      with(run, {"--routing", "k-shortest", "--paths", "5000", "--lambdas", "4096"});
+  EXPECT_EQ(runLab(followed, false, 16 * kMiB).status, 0);
+  expectRefused(runLab(followed, false, 8 * kMiB),
+                "20 sources x 5,000 candidate paths of about 2.5 hops (11 MiB), ");
   EXPECT_EQ(runLab(with(run, {"--quiet"}), false, 16 * kMiB).status, 0);
   // Little's law: 5e7 Erlang on one pair.
   const std::string busy = dir.write("busy.csv", "0,2,50000000\n");
-  expectRefused(runLab({"run", "--topology", ring, "--traffic", busy, "--mean-holding", "50000000"},
+  expectRefused(runLab({"run", "--topology", ring, "--traffic", busy, "--mean-holding", "50000000",
+                        "--interval", "1"},
                        false, 1024 * kMiB),
                 "1 source x 4 candidate paths of about 2.5 hops with their views of 20 "
                 "wavelengths (4.6 KiB), 50,000,000 calls in progress (17 GiB)");
@@ -54,6 +63,8 @@ TEST(MachineFit, RequestsBeyondTheMachinesMemoryAreRefusedSayingWhatTheyNeed) {
                                           "4096",
                                           "--paths",
                                           "100",
+                                          "--intervals",
+                                          "1",
                                           "--csv",
                                           dir.file("s.csv"),
                                           "--svg",
