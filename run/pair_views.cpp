@@ -84,13 +84,6 @@ void PairViews::rememberHops(const routing::Path& path, const network::LinkTable
   }
 }
 
-PathHops PairViews::hopsOf(const routing::Path& path) const {
-  // Every path a policy can give belongs to a prepared source.
-  const std::optional<PathHops> known = hops_.find(&path);
-  assert(known && "the path belongs to a prepared source");
-  return *known;
-}
-
 void PairViews::check(ViewSync& sync, std::int64_t tick) {
   network::LinkStateView& view = *sync.view;
   if (follow_) {

@@ -3,6 +3,7 @@
 // refresh interval says.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -43,7 +44,11 @@ class PairViews {
 
   // The positions of the path's hop links in the live table and in its pair's view, one
   // entry per hop, -1 where a table lacks the link. Only for paths of prepared sources.
-  PathHops hopsOf(const routing::Path& path) const;
+  PathHops hopsOf(const routing::Path& path) const {
+    const std::optional<PathHops> known = hops_.find(&path);
+    assert(known && "the path belongs to a prepared source");
+    return *known;
+  }
 
   // The refresh checks of the ticks since the view's last check, then the one of `tick`
   // (ticks count from the run's start and never go back). A refresh that falls due is

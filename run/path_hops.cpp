@@ -17,15 +17,6 @@ void roomFor(std::vector<T>& items, std::size_t more) {
 
 }  // namespace
 
-std::size_t PathHopsIndex::slotOf(const routing::Path* path) const {
-  // Fibonacci hashing: the high bits of the product spread neighbouring addresses.
-  const auto key = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(path));
-  std::size_t slot = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> (64 - bits_));
-  const std::size_t mask = slots_.size() - 1;
-  while (slots_[slot] != kEmpty && entries_[slots_[slot]].path != path) slot = (slot + 1) & mask;
-  return slot;
-}
-
 void PathHopsIndex::grow() {
   const unsigned bits = bits_ == 0 ? 4 : bits_ + 1;
   if (bits >= 32) throw std::bad_alloc();
@@ -52,15 +43,6 @@ bool PathHopsIndex::add(const routing::Path* path, std::span<const HopLinks> hop
   }
   slots_[slot] = static_cast<std::uint32_t>(entries_.size() - 1);
   return true;
-}
-
-std::optional<PathHops> PathHopsIndex::find(const routing::Path* path) const {
-  if (slots_.empty()) return std::nullopt;
-  const std::size_t slot = slotOf(path);
-  if (slots_[slot] == kEmpty) return std::nullopt;
-  const Entry& entry = entries_[slots_[slot]];
-  return PathHops{std::span(links_).subspan(entry.first, entry.count),
-                  std::span(inView_).subspan(entry.first, entry.count)};
 }
 
 }  // namespace run

@@ -34,7 +34,14 @@ class PathHopsIndex {
   // Throws std::bad_alloc when there is no room.
   bool add(const routing::Path* path, std::span<const HopLinks> hops);
   // None when the path was never added.
-  std::optional<PathHops> find(const routing::Path* path) const;
+  std::optional<PathHops> find(const routing::Path* path) const {
+    if (slots_.empty()) return std::nullopt;
+    const std::uint32_t at = slots_[slotOf(path)];
+    if (at == kEmpty) return std::nullopt;
+    const Entry& entry = entries_[at];
+    return PathHops{{links_.data() + entry.first, entry.count},
+                    {inView_.data() + entry.first, entry.count}};
+  }
 
  private:
   static constexpr std::uint32_t kEmpty = static_cast<std::uint32_t>(-1);
@@ -43,7 +50,14 @@ class PathHopsIndex {
     std::size_t first;
     std::size_t count;
   };
-  std::size_t slotOf(const routing::Path* path) const;
+  std::size_t slotOf(const routing::Path* path) const {
+    // Fibonacci hashing: the high bits of the product spread neighbouring addresses.
+    const auto key = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(path));
+    auto slot = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> (64 - bits_));
+    const std::size_t mask = slots_.size() - 1;
+    while (slots_[slot] != kEmpty && entries_[slots_[slot]].path != path) slot = (slot + 1) & mask;
+    return slot;
+  }
   void grow();
 
   // Entry positions by slot; a table of 2^bits_ slots, at most half full.
