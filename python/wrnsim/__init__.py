@@ -214,10 +214,10 @@ _RAISES_DOC = """\
       TypeError: an argument of the wrong type (named in the message), an unknown
         keyword argument, or a missing required one.
       FileNotFoundError: a file named by the arguments (call file, traffic file, paths
-        file, plug-in) does not exist; the message is wrnsim-lab's.
+        file) does not exist; the message is wrnsim-lab's.
       ValueError: a setting wrnsim-lab refuses (out of range, given twice, settings that
-        cannot go together, a bad pair, a run that cannot fit this machine's memory),
-        with wrnsim-lab's message.
+        cannot go together, a bad pair, a plug-in that cannot be loaded, a run that
+        cannot fit this machine's memory), with wrnsim-lab's message.
       RuntimeError: a plug-in policy threw.
 """
 
@@ -225,7 +225,7 @@ run.__doc__ = (
     """Runs one experiment, as `wrnsim-lab run`, and returns its RunResult.
 
     The C++ run does not hold the GIL. Every argument but the network is keyword-only;
-    None (the default) stands for wrnsim-lab's default, given in brackets.
+    None (the default) stands for wrnsim-lab's default, given in parentheses.
 
     network (Network, or a topology file's path, loaded with Network.load).
     Traffic, one of:
@@ -265,7 +265,7 @@ sweep.__doc__ = (
     every ordered pair; returns a SweepResult with the points and their 95% intervals.
 
     The C++ runs do not hold the GIL. Every argument but the network is keyword-only;
-    None stands for wrnsim-lab's default, given in brackets.
+    None stands for wrnsim-lab's default, given in parentheses.
 
     network (Network, or a topology file's path).
     loads (list of float): offered loads per pair in Erlang; required.
