@@ -13,7 +13,9 @@ set(allowed_shell    policy base network routing calls run session shell)
 set(allowed_topology base topology)
 set(allowed_experiment policy base network routing calls run session experiment)
 set(allowed_lab      policy base network routing calls run session topology experiment lab)
-set(layers policy base network routing calls run session shell topology experiment lab)
+# The Python module is a front end beside the lab, over it.
+set(allowed_python   policy base network routing calls run session topology experiment lab python)
+set(layers policy base network routing calls run session shell topology experiment lab python)
 # The example policies' tests compare them with the built-in pieces they rewrite.
 set(allowed_tests_policy policy base network routing calls)
 # The experiments' tests compare their results with the console's.

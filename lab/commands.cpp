@@ -24,6 +24,7 @@
 #include "lab/routing_input.h"
 #include "lab/run_progress.h"
 #include "lab/run_record.h"
+#include "lab/run_steps.h"
 #include "lab/svg_chart.h"
 #include "lab/topology_input.h"
 #include "lab/traffic_options.h"
@@ -32,30 +33,6 @@
 namespace lab {
 
 namespace {
-
-std::vector<experiment::SourcePlan> listedSources(const std::vector<std::string>& words) {
-  std::vector<experiment::SourcePlan> sources;
-  for (std::size_t i = 0; i + 2 < words.size(); i += 3) {
-    experiment::SourcePlan source;
-    try {
-      std::size_t used = 0;
-      source.origin = std::stoi(words[i], &used);
-      if (used != words[i].size()) throw std::invalid_argument("origin");
-      source.destination = std::stoi(words[i + 1], &used);
-      if (used != words[i + 1].size()) throw std::invalid_argument("destination");
-    } catch (const std::logic_error&) {
-      throw UsageError("--pair takes ORIGIN DESTINATION CALLFILE with whole node numbers, not '" +
-                       words[i] + " " + words[i + 1] + "'");
-    }
-    if (source.origin == source.destination) {
-      throw UsageError("--pair " + words[i] + " " + words[i + 1] +
-                       ": the origin and the destination must be two different nodes");
-    }
-    source.calls = readFile(words[i + 2], "call file");
-    sources.push_back(std::move(source));
-  }
-  return sources;
-}
 
 void printCandidateSummary(std::ostream& out, const RunOptions& options,
                            const experiment::ExperimentResult& r) {
@@ -106,30 +83,6 @@ void printSummary(std::ostream& out, const RunOptions& options, const TopologyIn
   out << std::defaultfloat;
 }
 
-// The policies of a run: --policy N, or --path-policy and --wavelength-policy by name.
-struct RunPolicies {
-  experiment::PolicyChoice path;
-  experiment::PolicyChoice wavelength;
-};
-
-RunPolicies runPolicies(const RunOptions& options) {
-  if (options.policyGiven && !options.pathPolicy.empty()) {
-    throw UsageError("--policy and --path-policy both say the path policy: give one");
-  }
-  try {
-    RunPolicies policies;
-    policies.path = experiment::choosePathPolicy(options.pathPolicy.empty()
-                                                     ? std::to_string(options.config.pathPolicy)
-                                                     : options.pathPolicy);
-    policies.wavelength = experiment::chooseWavelengthPolicy(
-        options.wavelengthPolicy.empty() ? experiment::kBuiltinWavelengthRule
-                                         : options.wavelengthPolicy);
-    return policies;
-  } catch (const experiment::PolicyChoiceError& error) {
-    throw UsageError(error.what());
-  }
-}
-
 }  // namespace
 
 int genCommand(const GenOptions& options, LabIo& io) {
@@ -146,74 +99,13 @@ int genCommand(const GenOptions& options, LabIo& io) {
 }
 
 int runCommand(const RunOptions& options, LabIo& io) {
-  if (options.pairs.empty() && !options.allPairs && options.trafficFile.empty()) {
-    throw UsageError(
-        "give at least one --pair ORIGIN DESTINATION CALLFILE, --all-pairs or --traffic FILE");
-  }
-  if (options.allPairs && !options.trafficFile.empty()) {
-    throw UsageError("--all-pairs and --traffic both say the generated traffic: give one");
-  }
-  if (options.allPairs && options.load <= 0.0) {
-    throw UsageError("--all-pairs needs --load, the offered load per pair in Erlang (> 0)");
-  }
-  if (options.loadGiven && !options.allPairs && options.trafficFile.empty()) {
-    throw UsageError(
-        "--load sets generated traffic (--all-pairs or --traffic); sources given with --pair "
-        "read their calls from their files");
-  }
-  if (options.trace && options.json && options.output.empty()) {
-    throw UsageError("--trace and --json both write to standard output: add --output FILE");
-  }
-  const RunPolicies policies = runPolicies(options);
-  experiment::ExperimentPlan plan;
+  const RunPolicies policies = checkRunOptions(options);
   const TopologyInput topology = readTopology(options.topology);
   io.err << conversionSummary(options.topology, topology);
-  plan.topology = topology.conText;
-  plan.config = options.config;
-  if (policies.path.builtin != 0) plan.config.pathPolicy = policies.path.builtin;
-  plan.policies = experiment::policyMakers(policies.path, policies.wavelength);
-  plan.sources = listedSources(options.pairs);
-  plan.warmup = options.warmup;
-  plan.routing = routingOf(options.routing, plan.topology, options.config, io);
-  RunLabel label;
-  label.topology = options.topology;
-  label.topologySha256 = topology.sha256;
-  label.commandLine = io.commandLine;
-  label.policies = {policies.path, policies.wavelength};
-  if (options.allPairs) {
-    experiment::TrafficModel model = trafficForLoad(options.traffic, options.load);
-    model.seed = options.seed;
-    plan.allPairs = model;
-    label.load = options.load;
-    label.traffic = model;
-  }
-  if (!options.trafficFile.empty()) {
-    const TrafficFile file = readTrafficMatrix(options.trafficFile);
-    plan.matrix = file.pairs;
-    if (options.loadGiven) {
-      plan.matrix = experiment::scaledToMean(plan.matrix, options.load);
-      label.load = options.load;
-    }
-    for (const experiment::PairLoad& pair : plan.matrix) {
-      if (pair.load > 0.0) trafficForLoad(options.traffic, pair.load);
-    }
-    plan.matrixTraffic = trafficModel(options.traffic);
-    plan.matrixTraffic.seed = options.seed;
-    label.traffic = plan.matrixTraffic;
-    label.trafficFile = options.trafficFile;
-    label.trafficSha256 = file.sha256;
-  }
-  refuseEmptyWarmup(plan);
-  const experiment::RunDemand demand = refuseUnfit(plan, options.json, 1, io.memory);
-  RunProgressLine progress(io.err, io.errIsTerminal && !options.quiet, demand.plannedCalls);
-  experiment::ExperimentResult result;
-  try {
-    plan.routing = experiment::routedOnce(plan, std::max(1u, std::thread::hardware_concurrency()));
-    errno = 0;
-    result = experiment::runExperiment(plan, options.trace ? &io.out : nullptr, &progress);
-  } catch (const experiment::ExperimentError& error) {
-    throw UsageError(error.what());
-  }
+  PlannedRun run = planRun(options, policies, topology, options.json, io);
+  RunProgressLine progress(io.err, io.errIsTerminal && !options.quiet, run.demand.plannedCalls);
+  const experiment::ExperimentResult result =
+      runPlanned(run, options.trace ? &io.out : nullptr, &progress);
   progress.callsStarted(result.summary.callsStarted);
   progress.finish();
   if (result.summary.policyErrors > 0) {
@@ -226,11 +118,9 @@ int runCommand(const RunOptions& options, LabIo& io) {
   // The summary starts on a line of its own after the trace's last line.
   if (options.trace && options.output.empty()) text << "\n";
   if (options.json) {
-    nlohmann::json record = runToJson(plan, label, result);
-    addNodeNames(record, topology);
-    text << record.dump(2) << '\n';
+    text << runRecord(run, topology, result).dump(2) << '\n';
   } else {
-    printSummary(text, options, topology, label, result);
+    printSummary(text, options, topology, run.label, result);
   }
   if (options.output.empty()) {
     writeOut(io, text.str());

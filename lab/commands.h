@@ -20,6 +20,11 @@ struct UsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A UsageError for an input file that does not exist, so that a front end may tell it apart.
+struct MissingFileError : UsageError {
+  using UsageError::UsageError;
+};
+
 struct LabIo {
   std::ostream& out;
   std::ostream& err;

@@ -30,8 +30,7 @@
 #include "lab/routing_input.h"
 #include "lab/run_record.h"
 #include "lab/svg_chart.h"
-#include "lab/sweep_checks.h"
-#include "lab/sweep_progress.h"
+#include "lab/sweep_steps.h"
 #include "lab/topology_input.h"
 #include "lab/traffic_options.h"
 #include "lab/version.h"
@@ -215,121 +214,25 @@ std::optional<experiment::ReferenceCurve> collectReference(
                          pattern, routing);
 }
 
-// A value given twice would run the same seeds twice and count them as more data.
-template <typename Value>
-void refuseRepeats(const std::vector<Value>& values, const std::string& option) {
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    for (std::size_t j = 0; j < i; ++j) {
-      if (values[i] == values[j]) {
-        std::ostringstream value;
-        value << values[i];
-        throw UsageError(option + " gives " + value.str() +
-                         " twice: its runs would be the same runs counted again; give each "
-                         "value once");
-      }
-    }
-  }
-}
-
-// Each policy as named, refused before any run when it cannot be used or is given twice
-// (`1` and `random` are one policy).
-template <typename Choose>
-std::vector<experiment::PolicyChoice> choosePolicies(const std::vector<std::string>& names,
-                                                     const std::string& option, Choose choose) {
-  std::vector<experiment::PolicyChoice> choices;
-  std::vector<std::string> chosen;
-  for (const std::string& name : names) {
-    try {
-      choices.push_back(choose(name));
-    } catch (const experiment::PolicyChoiceError& error) {
-      throw UsageError(option + ": " + error.what());
-    }
-    chosen.push_back(choices.back().name);
-  }
-  refuseRepeats(chosen, option);
-  return choices;
-}
-
 }  // namespace
 
 int sweepCommand(const SweepOptions& options, LabIo& io) {
-  refuseRepeats(options.loads, "--loads");
-  refuseRepeats(options.intervals, "--intervals");
-  experiment::SweepPlan plan;
-  plan.topologyPath = options.topology;
+  checkSweepOptions(options);
   const TopologyInput topology = readTopology(options.topology);
   io.err << conversionSummary(options.topology, topology);
-  plan.topologyText = topology.conText;
-  plan.config = options.config;
-  plan.loads = options.loads;
-  plan.policies = choosePolicies(options.policies, "--policies", experiment::choosePathPolicy);
-  plan.wavelengthPolicies = choosePolicies(options.wavelengthPolicies, "--wavelength-policies",
-                                           experiment::chooseWavelengthPolicy);
-  plan.intervals = options.intervals;
-  for (std::int64_t i = 0; i < options.seeds; ++i) {
-    plan.seeds.push_back(options.firstSeed + static_cast<std::uint64_t>(i));
-  }
-  plan.traffic = trafficModel(options.traffic);
-  plan.warmup = options.warmup;
-  plan.routing = routingOf(options.routing, plan.topologyText, options.config, io);
-  if (!options.trafficFile.empty()) {
-    const TrafficFile file = readTrafficMatrix(options.trafficFile);
-    plan.matrix = file.pairs;
-    plan.matrixPath = options.trafficFile;
-    plan.matrixSha256 = file.sha256;
-  }
-  for (double load : plan.loads) {
-    if (plan.matrix.empty()) {
-      trafficForLoad(options.traffic, load);
-      continue;
-    }
-    for (const experiment::PairLoad& pair : experiment::scaledToMean(plan.matrix, load)) {
-      if (pair.load > 0.0) trafficForLoad(options.traffic, pair.load);
-    }
-  }
-  if (options.targetCi > 0.0 && options.seedsGiven) {
-    throw UsageError("--seeds fixes the seeds per point and --target-ci chooses them: give one");
-  }
-  if (options.targetCi > 0.0 && !options.jobsFile.empty()) {
-    throw UsageError(
-        "--target-ci decides between runs whether to add seeds; it cannot be "
-        "written as a jobs file");
-  }
-  if (!options.jobsFile.empty() && (!options.causesSvg.empty() || !options.recordsDir.empty())) {
-    throw UsageError(!options.causesSvg.empty()
-                         ? "--svg-causes is drawn from runs that --jobs-file does not make: give "
-                           "it to collect with the records"
-                         : "--records keeps runs that --jobs-file does not make: its command "
-                           "lines write each run's record to --results-dir");
-  }
-  if (options.minSeeds > options.maxSeeds) {
-    throw UsageError("--min-seeds " + std::to_string(options.minSeeds) + " is above --max-seeds " +
-                     std::to_string(options.maxSeeds));
-  }
-  refuseEmptyWarmups(plan, options.targetCi > 0.0 ? options.maxSeeds : options.seeds);
+  experiment::SweepPlan plan = planSweep(options, topology, io);
   const std::optional<experiment::ReferenceCurve> reference = sweepReference(options, plan);
-  const std::vector<experiment::SweepTask> tasks = experiment::sweepTasks(plan);
-  const unsigned threads =
-      options.threads > 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
-  // Runs made elsewhere are held to the clock alone.
-  refuseUnfitSweep(plan, !options.recordsDir.empty(),
-                   std::min<unsigned>(threads, static_cast<unsigned>(tasks.size())),
-                   options.jobsFile.empty() ? io.memory : 0);
+  const SweepWork work = sweepWork(plan, options, !options.recordsDir.empty(), io);
   if (!options.jobsFile.empty()) {
     std::string lines;
-    for (std::size_t i = 0; i < tasks.size(); ++i) {
-      lines += experiment::jobLine(plan, tasks[i], i, options.program, options.resultsDir) + "\n";
+    for (std::size_t i = 0; i < work.tasks.size(); ++i) {
+      lines +=
+          experiment::jobLine(plan, work.tasks[i], i, options.program, options.resultsDir) + "\n";
     }
     writeFile(options.jobsFile, lines);
-    io.err << tasks.size() << " command lines written to " << options.jobsFile << '\n';
+    io.err << work.tasks.size() << " command lines written to " << options.jobsFile << '\n';
     return 0;
   }
-  try {
-    plan.routing = experiment::routedOnce(plan, threads);
-  } catch (const experiment::ExperimentError& error) {
-    throw UsageError(error.what());
-  }
-  std::vector<experiment::SeedRun> runs;
   // Each run's record, named by its point and seed.
   const std::vector<experiment::PointKey> points = experiment::sweepPoints(plan);
   experiment::ResultSink keepRecord;
@@ -356,38 +259,7 @@ int sweepCommand(const SweepOptions& options, LabIo& io) {
       writeFile((std::filesystem::path(options.recordsDir) / name).string(), record.dump(2) + "\n");
     };
   }
-  // A round of tasks with its own progress line.
-  auto runRound = [&](const std::vector<experiment::SweepTask>& round) {
-    SweepProgress progress(io.err, io.errIsTerminal && !options.quiet, round);
-    try {
-      std::vector<experiment::SeedRun> done = experiment::runTasks(
-          plan, round, threads,
-          [&progress](const experiment::SweepTask& task) { progress.runDone(task); }, keepRecord);
-      progress.finish();
-      return done;
-    } catch (const experiment::ExperimentError& error) {
-      progress.finish();
-      throw UsageError(error.what());
-    }
-  };
-  if (options.targetCi > 0.0) {
-    const experiment::PrecisionGoal goal{options.targetCi, options.minSeeds, options.maxSeeds};
-    const experiment::PrecisionOutcome outcome = experiment::runToPrecision(
-        experiment::sweepPoints(plan), options.firstSeed, goal, runRound);
-    runs = outcome.runs;
-    for (const experiment::PointKey& point : outcome.unreached) {
-      io.err << "policy " << experiment::policyColumn(point) << " with "
-             << experiment::wavelengthColumn(point) << ", interval " << point.interval << ", load "
-             << point.load << ": not within +-" << options.targetCi << " x its mean after "
-             << std::max(options.minSeeds, options.maxSeeds) << " seeds\n";
-    }
-    if (!outcome.unreached.empty()) {
-      io.err << outcome.unreached.size() << " of " << experiment::sweepPoints(plan).size()
-             << " points did not reach the target; the others did\n";
-    }
-  } else {
-    runs = runRound(tasks);
-  }
+  const std::vector<experiment::SeedRun> runs = runSweepWork(plan, work, options, io, keepRecord);
   writeCurve(
       runs, options.csv, options.svg, options.runsCsv,
       provenanceLines(io, "topology: " + options.topology + " sha256 " + topology.sha256,

@@ -297,34 +297,83 @@ void refuseUnserved(const CLI::App& app) {
   }
 }
 
-}  // namespace
+// Every command's options, and the parser that fills them as the command line says.
+struct LabCommands {
+  // `program` (argv[0], when there is one) is what sweep's jobs lines call.
+  explicit LabCommands(const char* program)
+      : app("wrnsim-lab: traffic generation, batch runs and blocking curves for wrnsim",
+            "wrnsim-lab") {
+    app.require_subcommand(1);
+    app.set_version_flag("--version", "wrnsim-lab " + versionText());
+    if (program != nullptr) sweep.program = program;
+    addGen(app, gen);
+    addRun(app, run);
+    addSweep(app, sweep);
+    addCollect(app, collect);
+    addDraw(app, draw);
+    addTheory(app, theory);
+    addTopologyCommand(app, convert, converting);
+    addPathsCommand(app, paths, writingPaths);
+  }
+  LabCommands(const LabCommands&) = delete;
+  LabCommands& operator=(const LabCommands&) = delete;
 
-int runLab(int argc, const char* const* argv, LabIo& io) {
-  CLI::App app("wrnsim-lab: traffic generation, batch runs and blocking curves for wrnsim",
-               "wrnsim-lab");
-  app.require_subcommand(1);
-  app.set_version_flag("--version", "wrnsim-lab " + versionText());
-  // Quoted, so that the line recorded with a result can be pasted back into a shell.
-  io.commandLine = experiment::shellCommand({argv, argv + argc});
+  CLI::App app;
   GenOptions gen;
   RunOptions run;
   SweepOptions sweep;
   CollectOptions collect;
   DrawOptions draw;
-  if (argc > 0) sweep.program = argv[0];
-  addGen(app, gen);
-  addRun(app, run);
-  addSweep(app, sweep);
-  addCollect(app, collect);
-  addDraw(app, draw);
   TheoryOptions theory;
-  addTheory(app, theory);
   ConvertOptions convert;
   bool converting = false;
-  addTopologyCommand(app, convert, converting);
   PathsOptions paths;
   bool writingPaths = false;
-  addPathsCommand(app, paths, writingPaths);
+};
+
+// The options of one command given its words, as the command line would take them.
+template <typename Options>
+Options optionsOf(const std::string& command, const std::vector<std::string>& words,
+                  Options LabCommands::*options) {
+  LabCommands commands("wrnsim-lab");
+  std::vector<std::string> line{"wrnsim-lab", command};
+  line.insert(line.end(), words.begin(), words.end());
+  std::vector<const char*> argv;
+  for (const std::string& word : line) argv.push_back(word.c_str());
+  try {
+    commands.app.parse(static_cast<int>(argv.size()), argv.data());
+  } catch (const CLI::ParseError& error) {
+    throw UsageError(error.what());
+  }
+  refuseUnserved(commands.app);
+  return commands.*options;
+}
+
+}  // namespace
+
+RunOptions runOptionsOf(const std::vector<std::string>& words) {
+  return optionsOf("run", words, &LabCommands::run);
+}
+
+SweepOptions sweepOptionsOf(const std::vector<std::string>& words) {
+  return optionsOf("sweep", words, &LabCommands::sweep);
+}
+
+int runLab(int argc, const char* const* argv, LabIo& io) {
+  // Quoted, so that the line recorded with a result can be pasted back into a shell.
+  io.commandLine = experiment::shellCommand({argv, argv + argc});
+  LabCommands commands(argc > 0 ? argv[0] : nullptr);
+  CLI::App& app = commands.app;
+  GenOptions& gen = commands.gen;
+  RunOptions& run = commands.run;
+  SweepOptions& sweep = commands.sweep;
+  CollectOptions& collect = commands.collect;
+  DrawOptions& draw = commands.draw;
+  TheoryOptions& theory = commands.theory;
+  ConvertOptions& convert = commands.convert;
+  const bool& converting = commands.converting;
+  PathsOptions& paths = commands.paths;
+  const bool& writingPaths = commands.writingPaths;
   const std::string first = argc > 1 ? argv[1] : "";
   if (!first.empty() && first[0] != '-' && first != "gen" && first != "run" && first != "sweep" &&
       first != "collect" && first != "draw" && first != "theory" && first != "topology" &&

@@ -11,13 +11,19 @@
 
 namespace lab {
 
+void throwUnreadable(const std::string& message) {
+  const int error = errno;
+  if (error == ENOENT) throw MissingFileError(message + std::strerror(error));
+  throw UsageError(message + std::strerror(error));
+}
+
 std::string readFile(const std::string& path, const std::string& what) {
   std::error_code error;
   if (std::filesystem::is_directory(path, error)) {
     throw UsageError("the " + what + " '" + path + "' is a folder, not a file");
   }
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw UsageError("cannot read " + what + " '" + path + "': " + std::strerror(errno));
+  if (!in) throwUnreadable("cannot read " + what + " '" + path + "': ");
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();

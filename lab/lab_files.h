@@ -9,8 +9,12 @@
 namespace lab {
 
 // The file's content. Throws UsageError naming `what` and the path for a folder or a file
-// that cannot be read.
+// that cannot be read (MissingFileError when there is no such file).
 std::string readFile(const std::string& path, const std::string& what);
+
+// Throws the message followed by errno's reason: MissingFileError when errno says the file
+// does not exist, UsageError otherwise.
+[[noreturn]] void throwUnreadable(const std::string& message);
 
 // Throws UsageError, before any work is done, when the file could not be written; makes
 // nothing. An empty path passes.

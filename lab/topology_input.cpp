@@ -23,7 +23,7 @@ std::string readBounded(const std::string& path) {
     throw UsageError("the topology file '" + path + "' is a folder, not a file");
   }
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw UsageError("cannot read topology file '" + path + "': " + std::strerror(errno));
+  if (!in) throwUnreadable("cannot read topology file '" + path + "': ");
   std::string text;
   char chunk[1 << 16];
   while (text.size() <= topology::kMaxFileBytes && in.read(chunk, sizeof chunk).gcount() > 0) {

@@ -36,8 +36,9 @@ struct TopologyOptions {
 
 // Reads the file. A .con is taken as it is, with NAME.nodes beside it when there is one;
 // the other formats are converted in memory as `topology convert` converts them.
-// Throws UsageError for a file that cannot be read, is larger than the formats' limit,
-// is in none of the formats, or holds no network in its format (with the line at fault).
+// Throws UsageError for a file that cannot be read (MissingFileError when there is none), is
+// larger than the formats' limit, is in none of the formats, or holds no network in its
+// format (with the line at fault).
 TopologyInput readTopology(const std::string& path, const TopologyOptions& options = {});
 
 // The node's name, or its number when it has none.

@@ -1,0 +1,51 @@
+# Finds what the Python module needs: an interpreter that has numpy, its headers, and
+# pybind11. Sets WRNSIM_PYTHON, and WRNSIM_PYTHON_MISSING to what is missing when it is off.
+#
+# The first python3 on PATH may be one without numpy (a pyenv one): unless
+# -DPython3_EXECUTABLE says which, the first interpreter on PATH or in /usr/bin that has
+# numpy is taken, one that also has pytest before one that has not.
+if(NOT DEFINED Python3_EXECUTABLE)
+  set(candidates "")
+  string(REPLACE ":" ";" path_dirs "$ENV{PATH}")
+  foreach(dir ${path_dirs} /usr/local/bin /usr/bin)
+    if(EXISTS "${dir}/python3" AND NOT "${dir}/python3" IN_LIST candidates)
+      list(APPEND candidates "${dir}/python3")
+    endif()
+  endforeach()
+  set(with_numpy "")
+  foreach(candidate ${candidates})
+    execute_process(COMMAND "${candidate}" -c "import numpy" RESULT_VARIABLE has_numpy
+                    OUTPUT_QUIET ERROR_QUIET)
+    if(NOT has_numpy EQUAL 0)
+      continue()
+    endif()
+    if(NOT with_numpy)
+      set(with_numpy "${candidate}")
+    endif()
+    execute_process(COMMAND "${candidate}" -c "import pytest" RESULT_VARIABLE has_pytest
+                    OUTPUT_QUIET ERROR_QUIET)
+    if(has_pytest EQUAL 0)
+      set(with_numpy "${candidate}")
+      break()
+    endif()
+  endforeach()
+  if(with_numpy)
+    set(Python3_EXECUTABLE "${with_numpy}" CACHE FILEPATH "The interpreter the module is built for")
+  endif()
+endif()
+
+set(WRNSIM_PYTHON OFF)
+set(WRNSIM_PYTHON_MISSING "")
+find_package(Python3 QUIET COMPONENTS Interpreter Development.Module NumPy)
+if(NOT Python3_Interpreter_FOUND OR NOT Python3_NumPy_FOUND)
+  set(WRNSIM_PYTHON_MISSING "a python3 with numpy")
+elseif(NOT Python3_Development.Module_FOUND)
+  set(WRNSIM_PYTHON_MISSING "the headers of ${Python3_EXECUTABLE}")
+else()
+  find_package(pybind11 CONFIG QUIET)
+  if(pybind11_FOUND)
+    set(WRNSIM_PYTHON ON)
+  else()
+    set(WRNSIM_PYTHON_MISSING "pybind11")
+  endif()
+endif()

@@ -1,0 +1,297 @@
+"""wrnsim: connection set-up in wavelength-routed optical networks, from Python.
+
+Load a network, run it or sweep it, and get the numbers wrnsim-lab gives for the same
+settings and seed, as objects (and pandas tables):
+
+    >>> import wrnsim
+    >>> net = wrnsim.Network.load("examples/NSFNET.con")
+    >>> result = wrnsim.run(net, all_pairs=True, load=0.5, lambdas=16, calls=500)
+    >>> result.blocking_probability, result.calls.blocked_by_cause.no_wavelength
+    >>> curve = wrnsim.sweep(net, loads=[0.3, 0.6], policies=[1, 3], seeds=3)
+    >>> [(p.policy, p.load, p.blocking_mean, p.ci95_low, p.ci95_high) for p in curve.points]
+
+What this module offers is a contract, versioned with the project (__version__): the
+names in __all__, with the arguments, defaults and exceptions their docstrings state.
+"""
+
+from . import _arguments as _args
+from ._core import Link, Network, Node, __version__
+from ._core import _run, _run_defaults, _sweep, _sweep_defaults
+from ._records import (
+    AssignmentCauses,
+    CandidateSummary,
+    Calls,
+    Causes,
+    LinkResult,
+    PairResult,
+    Plugin,
+    Provenance,
+    Record,
+    RunResult,
+    RunTables,
+    Settings,
+    SweepPoint,
+    SweepResult,
+    SweepRun,
+    SweepTables,
+    Traffic,
+)
+
+__all__ = [
+    "__version__",
+    "Network",
+    "Node",
+    "Link",
+    "run",
+    "sweep",
+    "RunResult",
+    "RunTables",
+    "SweepResult",
+    "SweepTables",
+    "SweepPoint",
+    "SweepRun",
+    "Record",
+    "Settings",
+    "Traffic",
+    "Calls",
+    "Causes",
+    "AssignmentCauses",
+    "CandidateSummary",
+    "PairResult",
+    "LinkResult",
+    "Plugin",
+    "Provenance",
+]
+
+for _class in (Network, Node, Link):
+    _class.__module__ = __name__
+
+# The options both commands share: Python name -> (the lab's option, the type it takes).
+_NETWORK_OPTIONS = {
+    "lambdas": ("--lambdas", _args.whole),
+    "fibres": ("--fibres", _args.whole),
+    "paths": ("--paths", _args.whole),
+    "max_shared": ("--max-shared", _args.whole),
+    "routing": ("--routing", _args.text),
+}
+_TRAFFIC_OPTIONS = {
+    "holding": ("--holding", _args.text),
+    "mean_holding": ("--mean-holding", _args.real),
+    "calls": ("--calls", _args.whole),
+    "warmup": ("--warmup", _args.whole),
+}
+
+
+def _network(network):
+    if isinstance(network, Network):
+        return network
+    if isinstance(network, str) or hasattr(network, "__fspath__"):
+        return Network.load(network)
+    raise TypeError(
+        f"network must be a wrnsim.Network or a topology file's path, not "
+        f"{type(network).__name__!r}"
+    )
+
+
+def _warn(notes):
+    import warnings
+
+    for line in notes.splitlines():
+        if line.strip():
+            warnings.warn(line, RuntimeWarning, stacklevel=3)
+
+
+def run(
+    network,
+    *,
+    all_pairs=False,
+    load=None,
+    traffic=None,
+    pairs=None,
+    lambdas=None,
+    fibres=None,
+    paths=None,
+    max_shared=None,
+    routing=None,
+    path_policy=None,
+    wavelength_policy=None,
+    interval=None,
+    holding=None,
+    mean_holding=None,
+    calls=None,
+    seed=None,
+    warmup=None,
+):
+    words = _args.option_words(locals(), _RUN_OPTIONS)
+    if path_policy is not None:
+        words.append(_args.path_policy_word("path_policy", path_policy))
+    if pairs is not None:
+        words += _args.pair_words(pairs)
+    record, notes = _run(_network(network), words)
+    _warn(notes)
+    return RunResult(record)
+
+
+def sweep(
+    network,
+    *,
+    loads,
+    policies=None,
+    wavelength_policies=None,
+    intervals=None,
+    seeds=None,
+    first_seed=None,
+    target_ci=None,
+    min_seeds=None,
+    max_seeds=None,
+    traffic=None,
+    lambdas=None,
+    fibres=None,
+    paths=None,
+    max_shared=None,
+    routing=None,
+    holding=None,
+    mean_holding=None,
+    calls=None,
+    warmup=None,
+    threads=None,
+):
+    words = _args.option_words(locals(), _SWEEP_OPTIONS)
+    points, runs, settings, notes = _sweep(_network(network), words)
+    _warn(notes)
+    return SweepResult({"points": points, "runs": runs, "settings": settings})
+
+
+_RUN_OPTIONS = {
+    **_NETWORK_OPTIONS,
+    "wavelength_policy": ("--wavelength-policy", _args.policy),
+    "interval": ("--interval", _args.whole),
+    "all_pairs": ("--all-pairs", _args.flag),
+    "traffic": ("--traffic", _args.path),
+    "load": ("--load", _args.real),
+    **_TRAFFIC_OPTIONS,
+    "seed": ("--seed", _args.whole),
+}
+
+_SWEEP_OPTIONS = {
+    **_NETWORK_OPTIONS,
+    "loads": ("--loads", lambda name, values: _args.listed(name, values, _args.real)),
+    "policies": ("--policies", lambda name, values: _args.listed(name, values, _args.policy)),
+    "wavelength_policies": (
+        "--wavelength-policies",
+        lambda name, values: _args.listed(name, values, _args.policy),
+    ),
+    "intervals": ("--intervals", lambda name, values: _args.listed(name, values, _args.whole)),
+    "seeds": ("--seeds", _args.whole),
+    "first_seed": ("--first-seed", _args.whole),
+    "target_ci": ("--target-ci", _args.real),
+    "min_seeds": ("--min-seeds", _args.whole),
+    "max_seeds": ("--max-seeds", _args.whole),
+    "traffic": ("--traffic", _args.path),
+    **_TRAFFIC_OPTIONS,
+    "threads": ("--threads", _args.whole),
+}
+
+_COMMON_DOC = """\
+    Network settings:
+      lambdas (int): wavelengths per fibre, 1 to {max_lambdas} (default {lambdas}).
+      fibres (int): fibres per link (default {fibres}).
+      paths (int): candidate paths per pair (default {paths}).
+      max_shared (int): most links two candidate paths may share (default {max_shared}).
+      routing (str): how candidate paths are found: 'console' (the console's search),
+        'k-shortest', or 'paths:FILE' (default {routing!r}).
+    Generated traffic:
+      holding (str): holding time distribution: 'exp', 'fixed' or 'uniform'
+        (default {holding!r}).
+      mean_holding (float): mean holding time in ticks (default {mean_holding}).
+      calls (int): calls per pair (default {calls}).
+      warmup (int): calls started before this tick, and the ticks before it, are left out
+        of the counts (default {warmup}).
+"""
+
+_RAISES_DOC = """\
+    Raises:
+      TypeError: an argument of the wrong type (named in the message), an unknown
+        keyword argument, or a missing required one.
+      FileNotFoundError: a file named by the arguments (call file, traffic file, paths
+        file) does not exist; the message is wrnsim-lab's.
+      ValueError: a setting wrnsim-lab refuses (out of range, given twice, settings that
+        cannot go together, a bad pair, a plug-in that cannot be loaded, a run that
+        cannot fit this machine's memory), with wrnsim-lab's message.
+      RuntimeError: a plug-in policy threw.
+"""
+
+run.__doc__ = (
+    """Runs one experiment, as `wrnsim-lab run`, and returns its RunResult.
+
+    The C++ run does not hold the GIL. Every argument but the network is keyword-only;
+    None (the default) stands for wrnsim-lab's default, given in parentheses.
+
+    network (Network, or a topology file's path, loaded with Network.load).
+    Traffic, one of:
+      all_pairs (bool): generated calls on every ordered pair of distinct nodes, at
+        `load` Erlang per pair (needs load).
+      traffic (path): generated calls on the pairs of a CSV of origin,destination,load
+        (Erlang); with `load`, scaled to that mean load per pair.
+      pairs (list of (origin, destination, call_file)): sources reading their calls from
+        call files; may be given with the others.
+      load (float): offered load per pair in Erlang.
+      seed (int): seed of the generated traffic, 0 to 2**64-1 (default {seed}); only with
+        all_pairs or traffic.
+    Policies:
+      path_policy (int or str): 1 to 4 or a built-in's name ('random', 'rotating',
+        'least-loaded-rotating', 'least-loaded-first'), or 'FILE.so:NAME' of a plug-in
+        (default {path_policy}).
+      wavelength_policy (str): 'most-free' (the built-in rule) or 'FILE.so:NAME'
+        (default {wavelength_policy!r}).
+      interval (int): ticks between refreshes of a pair's view of the network
+        (default {interval}).
+"""
+    + _COMMON_DOC
+    + """
+    Returns:
+      RunResult: the numbers of `wrnsim-lab run --json`, under its names.
+
+    Notes the lab prints on standard error (every path of a pair taken from a paths
+    file, policy errors) come as RuntimeWarning.
+
+"""
+    + _RAISES_DOC
+).format(**_run_defaults())
+
+sweep.__doc__ = (
+    """Runs a grid of loads x path policies x wavelength policies x intervals x seeds, as
+    `wrnsim-lab sweep`, on all cores (or `threads`), each run with generated traffic on
+    every ordered pair; returns a SweepResult with the points and their 95% intervals.
+
+    The C++ runs do not hold the GIL. Every argument but the network is keyword-only;
+    None stands for wrnsim-lab's default, given in parentheses.
+
+    network (Network, or a topology file's path).
+    loads (list of float): offered loads per pair in Erlang; required.
+    policies (list of int or str): path policies, as path_policy of run
+      (default {policies}).
+    wavelength_policies (list of str): as wavelength_policy of run
+      (default {wavelength_policies}).
+    intervals (list of int): update intervals (default {intervals}).
+    seeds (int): seeds per point (default {seeds}).
+    first_seed (int): the first seed (default {first_seed}).
+    target_ci (float): add seeds to each point until its 95% interval's half-width is at
+      most this times its mean, above 0 and below 1 (default: off; not with seeds).
+    min_seeds, max_seeds (int): seeds per point before target_ci judges, and the most it
+      adds to (defaults {min_seeds} and {max_seeds}; only with target_ci).
+    traffic (path): a CSV of origin,destination,load whose pattern each point scales to a
+      mean of its load per pair.
+    threads (int): threads to run on (default: all cores).
+"""
+    + _COMMON_DOC
+    + """
+    Returns:
+      SweepResult: the numbers of the CSV (--csv) and runs CSV (--runs-csv) of
+      `wrnsim-lab sweep`, under the names of their columns.
+
+    Points that missed target_ci come as RuntimeWarning.
+
+"""
+    + _RAISES_DOC
+).format(**_sweep_defaults())
