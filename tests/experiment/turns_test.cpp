@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <thread>
 
 namespace experiment {
@@ -14,7 +15,7 @@ TEST(Turns, EachSideRunsAloneAndSeesTheOthersWrites) {
   constexpr int kRounds = 20000;
   Turns turns;
   // Plain data: only the side holding the turn touches it.
-  long shared = 0;
+  std::uint64_t shared = 0;
   std::atomic<int> running{0};
   bool overlapped = false;
   std::thread worker([&] {
@@ -26,7 +27,7 @@ TEST(Turns, EachSideRunsAloneAndSeesTheOthersWrites) {
       turns.pass(Turns::Side::kCaller);
     }
   });
-  long expected = 0;
+  std::uint64_t expected = 0;
   for (int i = 0; i < kRounds; ++i) {
     turns.await(Turns::Side::kCaller);
     overlapped = overlapped || running.fetch_add(1) != 0;
