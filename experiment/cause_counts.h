@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace experiment {
@@ -37,10 +38,35 @@ inline constexpr const char* kCauseNames[kCauseColumns] = {"no_wavelength",
                                                            "no_assignment",
                                                            "policy_error"};
 
+// The columns past the assignment's four types.
+inline constexpr std::size_t kAssignmentUnrecordedColumn = 4;
+inline constexpr std::size_t kUpdateErrorColumn = 5;
+inline constexpr std::size_t kWithoutPathColumn = 6;
+inline constexpr std::size_t kNoAssignmentColumn = 7;
+inline constexpr std::size_t kPolicyErrorColumn = 8;
+
 inline std::array<std::int64_t, kCauseColumns> causeColumns(const CauseCounts& causes) {
   return {causes.assignment[0], causes.assignment[1],        causes.assignment[2],
           causes.assignment[3], causes.assignmentUnrecorded, causes.updateErrorCalls,
           causes.withoutPath,   causes.noAssignment,         causes.policyError};
+}
+
+// The count of column `column` (below kCauseColumns); update errors count calls.
+inline std::int64_t& causeCount(CauseCounts& causes, std::size_t column) {
+  switch (column) {
+    case kAssignmentUnrecordedColumn:
+      return causes.assignmentUnrecorded;
+    case kUpdateErrorColumn:
+      return causes.updateErrorCalls;
+    case kWithoutPathColumn:
+      return causes.withoutPath;
+    case kNoAssignmentColumn:
+      return causes.noAssignment;
+    case kPolicyErrorColumn:
+      return causes.policyError;
+    default:
+      return causes.assignment.at(column);
+  }
 }
 
 }  // namespace experiment

@@ -178,6 +178,34 @@ std::string networkFingerprint(const session::Session& session) {
   return sha256Hex(text);
 }
 
+// The accounts first, so that a watcher sees them as the call left them.
+class WatchedAccount : public run::RunObserver {
+ public:
+  WatchedAccount(RunAccount& account, run::RunObserver* watcher)
+      : account_(account), watcher_(watcher) {}
+  void callStarted(std::size_t source, std::int64_t tick,
+                   const run::CallOutcome& outcome) override {
+    account_.callStarted(source, tick, outcome);
+    watcher_->callStarted(source, tick, outcome);
+  }
+  void hopRefused(std::size_t liveLink, std::int64_t tick, int kind) override {
+    account_.hopRefused(liveLink, tick, kind);
+    watcher_->hopRefused(liveLink, tick, kind);
+  }
+  void fibresChanged(std::size_t liveLink, int taken, std::int64_t tick) override {
+    account_.fibresChanged(liveLink, taken, tick);
+    watcher_->fibresChanged(liveLink, taken, tick);
+  }
+  void runEnded(std::int64_t ticks) override {
+    account_.runEnded(ticks);
+    watcher_->runEnded(ticks);
+  }
+
+ private:
+  RunAccount& account_;
+  run::RunObserver* watcher_;
+};
+
 std::vector<std::pair<std::int32_t, std::int32_t>> sourcePairs(const session::Session& session) {
   std::vector<std::pair<std::int32_t, std::int32_t>> pairs;
   for (const calls::CallSource& source : session.network().callSources) {
@@ -189,7 +217,7 @@ std::vector<std::pair<std::int32_t, std::int32_t>> sourcePairs(const session::Se
 }  // namespace
 
 ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace,
-                               RunProgress* progress) {
+                               RunProgress* progress, run::RunObserver* watcher) {
   const auto began = std::chrono::steady_clock::now();
   Run run(trace);
   run.session.setRouting(plan.routing.kind);
@@ -214,7 +242,9 @@ ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace,
   result.candidates = candidatePathsOf(run.session.network().callSources);
   RunAccount account(sourcePairs(run.session), run.session.network().liveTable, plan.warmup);
   account.setProgress(progress);
-  run.session.setRunObserver(&account);
+  WatchedAccount watched(account, watcher);
+  run.session.setRunObserver(watcher != nullptr ? &watched
+                                                : static_cast<run::RunObserver*>(&account));
   if (progress != nullptr) progress->runStarts();
   if (plan.policies.path || plan.policies.wavelength) run.session.setPolicies(&plan.policies);
   result.summary = run.session.run();

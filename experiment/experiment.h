@@ -18,6 +18,7 @@
 #include "experiment/traffic_matrix.h"
 #include "experiment/traffic_model.h"
 #include "run/run_loop.h"
+#include "run/run_observer.h"
 #include "session/session.h"
 
 namespace experiment {
@@ -93,10 +94,12 @@ struct ExperimentResult {
 
 // Loads the topology, adds the sources as the console does (views, candidate paths, route
 // entries), runs, and answers the key wait. The trace and the report go to `trace` when
-// given, and how far it has got to `progress` when given. Throws ExperimentError for a
-// fault of the plan, run::PolicyFailure when a policy throws.
+// given, and how far it has got to `progress` when given. `watcher`, when given, is told of
+// the run as its accounts are, each time after them, from the calling thread. Throws
+// ExperimentError for a fault of the plan, run::PolicyFailure when a policy throws.
 ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace = nullptr,
-                               RunProgress* progress = nullptr);
+                               RunProgress* progress = nullptr,
+                               run::RunObserver* watcher = nullptr);
 
 // Whether some call of the plan's generated traffic (all pairs, or the matrix) arrives at
 // `tick` or later, and so would be counted after a warm-up ending there; false when the

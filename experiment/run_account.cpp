@@ -25,35 +25,34 @@ RunAccount::RunAccount(const std::vector<std::pair<std::int32_t, std::int32_t>>&
   loads_.resize(static_cast<std::size_t>(arrays));
 }
 
+std::optional<std::size_t> blockingCause(const run::CallOutcome& outcome) {
+  if (outcome.policyError) return kPolicyErrorColumn;
+  if (!outcome.hasPath) return kWithoutPathColumn;
+  if (outcome.blockedByAssignment) {
+    const int cause = outcome.blocked.cause;
+    if (cause >= 0 && cause < 4) return static_cast<std::size_t>(cause);
+    if (cause == run::kNoAssignment) return kNoAssignmentColumn;
+    return kAssignmentUnrecordedColumn;
+  }
+  if (outcome.refusedHops > 0) return kUpdateErrorColumn;
+  return std::nullopt;
+}
+
 void RunAccount::callStarted(std::size_t source, std::int64_t tick,
                              const run::CallOutcome& outcome) {
   if (++started_ % kCallsPerReport == 0 && progress_ != nullptr) progress_->callsStarted(started_);
   if (tick < warmup_) return;
+  const std::optional<std::size_t> cause = blockingCause(outcome);
   CallCounts& pair = pairs_[pairOfSource_[source]].calls;
   for (CallCounts* counts : {&totals_, &pair}) {
     ++counts->offered;
-    CauseCounts& causes = counts->causes;
-    if (outcome.policyError) {
-      ++causes.policyError;
-    } else if (!outcome.hasPath) {
-      ++causes.withoutPath;
-    } else if (outcome.blockedByAssignment) {
-      const int cause = outcome.blocked.cause;
-      if (cause >= 0 && cause < 4) {
-        ++causes.assignment[static_cast<std::size_t>(cause)];
-      } else if (cause == run::kNoAssignment) {
-        ++causes.noAssignment;
-      } else {
-        ++causes.assignmentUnrecorded;
-      }
-    } else if (outcome.refusedHops > 0) {
-      ++causes.updateErrorCalls;
-      causes.updateErrorHops += outcome.refusedHops;
-    } else {
+    if (!cause) {
       ++counts->carried;
       continue;
     }
     ++counts->blocked;
+    ++causeCount(counts->causes, *cause);
+    if (*cause == kUpdateErrorColumn) counts->causes.updateErrorHops += outcome.refusedHops;
   }
   if (outcome.policyError && outcome.blocked.from != network::kNoNode) {
     const std::ptrdiff_t at = live_.positionOf(outcome.blocked.from, outcome.blocked.to);

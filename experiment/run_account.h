@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -44,6 +45,10 @@ struct LinkAccount {
   // a link share their fibres, and so their occupancy.
   double meanOccupancy = 0.0;
 };
+
+// The column of kCauseNames under which the accounts count a started call; none when it
+// was carried.
+std::optional<std::size_t> blockingCause(const run::CallOutcome& outcome);
 
 // Counts the calls started from `warmup` on (earlier ones still run and load the network)
 // and the ticks from `warmup` to the run's end.
