@@ -9,7 +9,8 @@
 
 namespace run {
 
-void PairViews::prepare(calls::CallSources& sources, network::LinkStateViews& views) {
+void PairViews::prepare(calls::CallSources& sources, network::LinkStateViews& views,
+                        bool listLinks) {
   changes_.reset(live_);
   std::unordered_map<network::LinkStateView*, std::size_t> syncOfView;
   std::vector<std::size_t> syncIndex;
@@ -27,7 +28,7 @@ void PairViews::prepare(calls::CallSources& sources, network::LinkStateViews& vi
     }
     ViewSync& sync = syncs_[found->second];
     sync.lastSource = position;
-    addPositions(sync, source.paths);
+    addPositions(sync, source.paths, listLinks || !follow_);
     syncIndex.push_back(found->second);
     ++position;
   }
@@ -39,9 +40,13 @@ void PairViews::prepare(calls::CallSources& sources, network::LinkStateViews& vi
 
 // The links the pair's paths use, added to the view from the loaded network when it does
 // not hold them yet (a new view holds none: it starts as the loaded network).
-void PairViews::addPositions(ViewSync& sync, const routing::PathSet& paths) {
+void PairViews::addPositions(ViewSync& sync, const routing::PathSet& paths, bool listLinks) {
   network::LinkTable& links = *sync.table;
   for (const routing::PathSetItem& item : paths) {
+    if (!listLinks) {
+      rememberHops(item.path, links);
+      continue;
+    }
     for (std::size_t k = 0; k + 1 < item.path.size(); ++k) {
       const network::NodeId a = item.path[k];
       const network::NodeId b = item.path[k + 1];

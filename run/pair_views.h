@@ -38,7 +38,9 @@ class PairViews {
   // of every path lies. Every source must have its pair's view in `views`. Throws
   // std::bad_alloc when the bookkeeping cannot be made (code 20 reported when a view's
   // link could not be added).
-  void prepare(calls::CallSources& sources, network::LinkStateViews& views);
+  // `listLinks` keeps each view's list of those links (ViewSync::positions) even where views
+  // follow the live network and copy nothing, for readers such as the policies' door.
+  void prepare(calls::CallSources& sources, network::LinkStateViews& views, bool listLinks);
 
   ViewSync& syncOf(std::size_t source) { return *syncOfSource_[source]; }
 
@@ -72,7 +74,7 @@ class PairViews {
   std::size_t longestPath() const { return longestPath_; }
 
  private:
-  void addPositions(ViewSync& sync, const routing::PathSet& paths);
+  void addPositions(ViewSync& sync, const routing::PathSet& paths, bool listLinks);
   std::size_t addLink(network::LinkTable& links, std::ptrdiff_t live);
   void rememberHops(const routing::Path& path, const network::LinkTable& view);
 

@@ -27,7 +27,7 @@ bool RunSteps::prepare() {
           source.lines != nullptr ? source.lines->copy() : nullptr;
       sources_.push_back(SourceRun{&source, false, LineBacklog(std::move(again))});
     }
-    views_.prepare(net_.callSources, res_.views);
+    views_.prepare(net_.callSources, res_.views, res_.policies != nullptr);
     if (res_.policies != nullptr) {
       const wrnsim::Settings told{net_.liveTable.lambdaCount(), net_.liveTable.fiberCount(),
                                   settings_.pathCount, settings_.maxSharedLinks,
