@@ -57,10 +57,14 @@ class Record(Mapping):
         return copy.deepcopy(self._data)
 
     def __repr__(self):
+        def brief(value):
+            # Long lists (pairs, links, points) would bury the totals.
+            return f"[{len(value)} items]" if isinstance(value, list) else repr(value)
+
         shown = ", ".join(
-            f"{name}={self._data[name]!r}"
+            f"{name}={brief(self._data[name])}"
             for name in self._fields
-            if name in self._data and not isinstance(self._data[name], (dict, list))
+            if name in self._data and not isinstance(self._data[name], dict)
         )
         return f"{type(self).__name__}({shown})"
 
