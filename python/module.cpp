@@ -3,6 +3,7 @@
 #include <pybind11/pybind11.h>
 
 #include "lab/version.h"
+#include "python/env_binding.h"
 #include "python/errors.h"
 #include "python/network_binding.h"
 #include "python/run_binding.h"
@@ -14,4 +15,5 @@ PYBIND11_MODULE(_core, module) {
   python::registerErrors(module);
   python::bindNetwork(module);
   python::bindRuns(module);
+  python::bindEnv(module);
 }

@@ -17,6 +17,7 @@ names in __all__, with the arguments, defaults and exceptions their docstrings s
 from . import _arguments as _args
 from ._core import Link, Network, Node, __version__
 from ._core import _run, _run_defaults, _sweep, _sweep_defaults
+from ._env import Env
 from ._records import (
     AssignmentCauses,
     CandidateSummary,
@@ -44,6 +45,7 @@ __all__ = [
     "Link",
     "run",
     "sweep",
+    "Env",
     "RunResult",
     "RunTables",
     "SweepResult",
@@ -66,41 +68,6 @@ __all__ = [
 for _class in (Network, Node, Link):
     _class.__module__ = __name__
 
-# The options both commands share: Python name -> (the lab's option, the type it takes).
-_NETWORK_OPTIONS = {
-    "lambdas": ("--lambdas", _args.whole),
-    "fibres": ("--fibres", _args.whole),
-    "paths": ("--paths", _args.whole),
-    "max_shared": ("--max-shared", _args.whole),
-    "routing": ("--routing", _args.text),
-}
-_TRAFFIC_OPTIONS = {
-    "holding": ("--holding", _args.text),
-    "mean_holding": ("--mean-holding", _args.real),
-    "calls": ("--calls", _args.whole),
-    "warmup": ("--warmup", _args.whole),
-}
-
-
-def _network(network):
-    if isinstance(network, Network):
-        return network
-    if isinstance(network, str) or hasattr(network, "__fspath__"):
-        return Network.load(network)
-    raise TypeError(
-        f"network must be a wrnsim.Network or a topology file's path, not "
-        f"{type(network).__name__!r}"
-    )
-
-
-def _warn(notes):
-    import warnings
-
-    for line in notes.splitlines():
-        if line.strip():
-            warnings.warn(line, RuntimeWarning, stacklevel=3)
-
-
 def run(
     network,
     *,
@@ -122,13 +89,13 @@ def run(
     seed=None,
     warmup=None,
 ):
-    words = _args.option_words(locals(), _RUN_OPTIONS)
+    words = _args.option_words(locals(), _args.RUN_OPTIONS)
     if path_policy is not None:
         words.append(_args.path_policy_word("path_policy", path_policy))
     if pairs is not None:
         words += _args.pair_words(pairs)
-    record, notes = _run(_network(network), words)
-    _warn(notes)
+    record, notes = _run(_args.network(network), words)
+    _args.warn(notes)
     return RunResult(record)
 
 
@@ -157,24 +124,13 @@ def sweep(
     threads=None,
 ):
     words = _args.option_words(locals(), _SWEEP_OPTIONS)
-    points, runs, settings, notes = _sweep(_network(network), words)
-    _warn(notes)
+    points, runs, settings, notes = _sweep(_args.network(network), words)
+    _args.warn(notes)
     return SweepResult({"points": points, "runs": runs, "settings": settings})
 
 
-_RUN_OPTIONS = {
-    **_NETWORK_OPTIONS,
-    "wavelength_policy": ("--wavelength-policy", _args.policy),
-    "interval": ("--interval", _args.whole),
-    "all_pairs": ("--all-pairs", _args.flag),
-    "traffic": ("--traffic", _args.path),
-    "load": ("--load", _args.real),
-    **_TRAFFIC_OPTIONS,
-    "seed": ("--seed", _args.whole),
-}
-
 _SWEEP_OPTIONS = {
-    **_NETWORK_OPTIONS,
+    **_args.NETWORK_OPTIONS,
     "loads": ("--loads", lambda name, values: _args.listed(name, values, _args.real)),
     "policies": ("--policies", lambda name, values: _args.listed(name, values, _args.policy)),
     "wavelength_policies": (
@@ -188,7 +144,7 @@ _SWEEP_OPTIONS = {
     "min_seeds": ("--min-seeds", _args.whole),
     "max_seeds": ("--max-seeds", _args.whole),
     "traffic": ("--traffic", _args.path),
-    **_TRAFFIC_OPTIONS,
+    **_args.TRAFFIC_OPTIONS,
     "threads": ("--threads", _args.whole),
 }
 
@@ -295,3 +251,67 @@ sweep.__doc__ = (
 """
     + _RAISES_DOC
 ).format(**_sweep_defaults())
+
+Env.__doc__ = (
+    """A run whose path decisions an agent takes one at a time, with Gymnasium's calls
+    (reset, step) and without needing Gymnasium; wrnsim.gym.make gives a gymnasium.Env.
+
+        env = wrnsim.Env(net, all_pairs=True, load=0.5, lambdas=16, calls=1000, seed=1)
+        observation, info = env.reset()
+        done = False
+        while not done:
+            action = agent(observation)            # a candidate's position
+            observation, reward, terminated, truncated, info = env.step(action)
+            done = terminated or truncated
+        env.result()                               # the RunResult, when terminated
+
+    Each step is one starting call's decision: the agent chooses one of the pair's
+    candidate paths, on the pair's (possibly stale) view, and the wavelength policy
+    assigns the wavelengths. A call whose pair has no candidate path is blocked
+    ('without_path') without a step. Warm-up calls are decisions too (info['counted']).
+    An episode with the agent always answering as a path policy would is that run:
+    the same calls, the same counts.
+
+    The settings are wrnsim.run's, with its defaults and refusals, but for the path
+    policy (the agent is the path policy). Every argument but the network is
+    keyword-only; None stands for wrnsim-lab's default, given in parentheses.
+
+    network (Network, or a topology file's path).
+    Traffic, one of: all_pairs (bool), traffic (path), pairs (list of (origin,
+      destination, call_file)), with load (float), as for run.
+    seed (int): the seed of the first episode's generated traffic (default {seed}); see
+      reset.
+    wavelength_policy (str): 'most-free' (the built-in rule) or 'FILE.so:NAME'
+      (default {wavelength_policy!r}).
+    interval (int): ticks between refreshes of a pair's view of the network
+      (default {interval}).
+"""
+    + _COMMON_DOC
+    + """    max_calls (int): an episode is truncated after this many steps (default: it
+      runs until its traffic ends, then is terminated).
+    reward (callable(info) -> float): the reward of a step from its info (default: 1.0
+      for a carried call, 0.0 for a blocked one).
+
+    The observation is a numpy float32 array of fixed length, a new one each step
+    (observation_names names each entry; observation_bounds gives its bounds):
+      origin[n], destination[n]: the pair, one-hot over the network's nodes.
+      view_age: ticks since the pair's view was refreshed (0 to interval).
+      then for each candidate slot p, 0 to paths - 1, in the routing's order:
+        path[p].present: 1 when the pair has a candidate p, else the slot is all zeros.
+        path[p].hops: its hop count.
+        path[p].free_end_to_end: wavelengths with a free fibre on every hop, as the
+          view shows them (what a call can take without a regenerator).
+        path[p].least_free_wavelengths: the fewest wavelengths with a free fibre on
+          any one hop (with regenerators a call needs only one free per hop).
+        path[p].least_free_fibres: the fewest free fibres, all wavelengths summed, on
+          any one hop.
+        path[p].least_free_regenerators: the fewest free regenerators on any one hop.
+      A hop on a link the network does not hold leaves the slot's free counts at 0.
+
+    The run goes on in a thread of its own, without the GIL, only inside reset and
+    step. An environment is used from one thread at a time (another thread's call
+    raises RuntimeError). close() (or leaving a with block) drops the episode.
+
+"""
+    + _RAISES_DOC
+).format(**_run_defaults())

@@ -1,6 +1,8 @@
 # Type stubs of the module's public names, for editors and type checkers.
 import os
-from collections.abc import Iterable, Mapping, Sequence
+
+import numpy
+from collections.abc import Callable, Iterable, Mapping, Sequence
 from typing import Any, Iterator, NamedTuple
 
 __version__: str
@@ -277,3 +279,50 @@ def sweep(
     warmup: int | None = None,
     threads: int | None = None,
 ) -> SweepResult: ...
+
+class Env:
+    def __init__(
+        self,
+        network: Network | _Path,
+        *,
+        all_pairs: bool = ...,
+        load: float | None = ...,
+        traffic: _Path | None = ...,
+        pairs: Iterable[tuple[int, int, _Path]] | None = ...,
+        lambdas: int | None = ...,
+        fibres: int | None = ...,
+        paths: int | None = ...,
+        max_shared: int | None = ...,
+        routing: str | None = ...,
+        wavelength_policy: str | None = ...,
+        interval: int | None = ...,
+        holding: str | None = ...,
+        mean_holding: float | None = ...,
+        calls: int | None = ...,
+        seed: int | None = ...,
+        warmup: int | None = ...,
+        max_calls: int | None = ...,
+        reward: Callable[[dict[str, Any]], float] | None = ...,
+    ) -> None: ...
+    def reset(
+        self, *, seed: int | None = ..., options: Mapping[str, Any] | None = ...
+    ) -> tuple[numpy.ndarray, dict[str, Any]]: ...
+    def step(
+        self, action: int | numpy.integer
+    ) -> tuple[numpy.ndarray, float, bool, bool, dict[str, Any]]: ...
+    def result(self) -> RunResult | None: ...
+    def close(self) -> None: ...
+    def __enter__(self) -> Env: ...
+    def __exit__(self, *exc: object) -> bool: ...
+    @property
+    def paths(self) -> int: ...
+    @property
+    def observation_bounds(self) -> tuple[numpy.ndarray, numpy.ndarray]: ...
+    @property
+    def observation_names(self) -> list[str]: ...
+    @property
+    def ended(self) -> bool: ...
+    @property
+    def steps(self) -> int: ...
+    @property
+    def seed(self) -> int: ...

@@ -124,3 +124,53 @@ def option_words(arguments, options):
 def flag(name, value):
     """Marks an option that takes no value: given when True."""
     raise AssertionError(name, value)
+
+
+def network(value):
+    """A wrnsim.Network, or a topology file's path loaded with Network.load."""
+    from ._core import Network
+
+    if isinstance(value, Network):
+        return value
+    if isinstance(value, str) or hasattr(value, "__fspath__"):
+        return Network.load(value)
+    raise TypeError(
+        f"network must be a wrnsim.Network or a topology file's path, not {_kind(value)!r}"
+    )
+
+
+def warn(notes):
+    """Each line the lab wrote on its standard error, as a RuntimeWarning at the caller's
+    caller."""
+    import warnings
+
+    for line in notes.splitlines():
+        if line.strip():
+            warnings.warn(line, RuntimeWarning, stacklevel=3)
+
+
+# The options run and sweep share: Python name -> (the lab's option, the type it takes).
+NETWORK_OPTIONS = {
+    "lambdas": ("--lambdas", whole),
+    "fibres": ("--fibres", whole),
+    "paths": ("--paths", whole),
+    "max_shared": ("--max-shared", whole),
+    "routing": ("--routing", text),
+}
+TRAFFIC_OPTIONS = {
+    "holding": ("--holding", text),
+    "mean_holding": ("--mean-holding", real),
+    "calls": ("--calls", whole),
+    "warmup": ("--warmup", whole),
+}
+# run's, but the path policy (which takes two options): wrnsim.Env takes the same.
+RUN_OPTIONS = {
+    **NETWORK_OPTIONS,
+    "wavelength_policy": ("--wavelength-policy", policy),
+    "interval": ("--interval", whole),
+    "all_pairs": ("--all-pairs", flag),
+    "traffic": ("--traffic", path),
+    "load": ("--load", real),
+    **TRAFFIC_OPTIONS,
+    "seed": ("--seed", whole),
+}

@@ -42,7 +42,7 @@ TEST(PolicyPlugins, APolicyThatCannotBeUsedIsRefusedBeforeAnyRun) {
       {{"--path-policy", kPlugin + ":nobody"},
        "has no path policy 'nobody' (it has: first, random_again, thrower)"},
       {{"--wavelength-policy", kPlugin + ":first"},
-       "has no wavelength policy 'first' (it has: lowest_common)"},
+       "has no wavelength policy 'first' (it has: lowest_common, wavelength_thrower)"},
       {{"--path-policy", "shortest"}, "no path policy 'shortest': the built-in ones are random"},
       {{"--wavelength-policy", "first-fit"}, "no wavelength policy 'first-fit'"},
       {{"--path-policy", ":mine"}, "a plug-in policy is FILE:NAME"},

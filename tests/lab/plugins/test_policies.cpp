@@ -1,6 +1,6 @@
 // Policies for the lab's tests: one that decides as built-in policy 1, one that always
-// takes the first candidate, one that throws at its third call, and a wavelength policy
-// without conversion.
+// takes the first candidate, one that throws at its third call, a wavelength policy
+// without conversion, and one that throws at its third call.
 #include <stdexcept>
 
 #include "policy/plugin.h"
@@ -58,6 +58,18 @@ class LowestCommon : public wrnsim::WavelengthPolicy {
   }
 };
 
+class WavelengthThrower : public wrnsim::WavelengthPolicy {
+ public:
+  bool assign(const wrnsim::WavelengthRequest& request, wrnsim::HopAnswer& answer) override {
+    if (++calls_ == 3) throw std::runtime_error("third wavelength unlucky");
+    return common_.assign(request, answer);
+  }
+
+ private:
+  int calls_ = 0;
+  LowestCommon common_;
+};
+
 }  // namespace
 
 WRNSIM_PLUGIN("test-policies", "1", registry) {
@@ -72,5 +84,8 @@ WRNSIM_PLUGIN("test-policies", "1", registry) {
   });
   registry.addWavelengthPolicy("lowest_common", [](const wrnsim::Settings&) {
     return std::unique_ptr<wrnsim::WavelengthPolicy>(new LowestCommon());
+  });
+  registry.addWavelengthPolicy("wavelength_thrower", [](const wrnsim::Settings&) {
+    return std::unique_ptr<wrnsim::WavelengthPolicy>(new WavelengthThrower());
   });
 }
