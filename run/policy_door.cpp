@@ -46,7 +46,9 @@ void PolicyDoor::prepare(const PolicyMakers& makers, const wrnsim::Settings& set
                             &link.regenerators);
       }
     }
-    localOf.assign(table.size(), wrnsim::kNoLink);
+    // Where views follow the live network the table is the whole network: clearing it for
+    // every source would cost sources x links, so only the entries set are cleared after.
+    if (localOf.size() < table.size()) localOf.resize(table.size(), wrnsim::kNoLink);
     for (std::size_t k = 0; k < sync.positions.size(); ++k)
       localOf[sync.positions[k].view] = static_cast<std::ptrdiff_t>(k);
     entry.firstCandidate = pathStarts.size();
@@ -59,6 +61,7 @@ void PolicyDoor::prepare(const PolicyMakers& makers, const wrnsim::Settings& set
                        : static_cast<std::int32_t>(localOf[static_cast<std::size_t>(inView)]));
       }
     }
+    for (const ViewSync::LinkPositions& at : sync.positions) localOf[at.view] = wrnsim::kNoLink;
     sources_.push_back(entry);
   }
   // Spans only once the hop lists no longer move.
