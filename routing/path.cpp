@@ -60,10 +60,8 @@ PathScan* nextPathBetween(PathScan* scan, NodeId origin, NodeId destination,
   return scan;
 }
 
-// Without a fresh set to swap with: making one allocates, and freeing must not fail.
 void freePathSet(PathSet& set) {
   set.clear();
-  set.shrink_to_fit();
 }
 
 void printPathSet(const PathSet& set, base::Output& console) {

@@ -4,12 +4,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <span>
 #include <vector>
 
 #include "base/error_reporter.h"
 #include "base/output.h"
+#include "base/pinned_list.h"
 #include "network/link_table.h"
 
 namespace routing {
@@ -25,9 +25,9 @@ struct PathSetItem {
   Path path;
 };
 
-// Items in insertion order. References to items stay valid while items are appended,
-// so route entries and calls may refer to the paths of a set that is no longer growing.
-using PathSet = std::deque<PathSetItem>;
+// Items in insertion order. References to items stay valid while items are appended and
+// when the set is moved, so route entries and calls may refer to the paths of a set.
+using PathSet = base::PinnedList<PathSetItem>;
 
 // Walks a set for the paths between two nodes; -1 stands for no item.
 struct PathScan {

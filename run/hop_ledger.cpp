@@ -6,29 +6,30 @@
 
 namespace run {
 
-std::int32_t HopLedger::reserve(calls::Call& call, std::span<const HopLinks> links,
-                                network::LinkTable& view, std::int64_t tick) {
+std::int32_t HopLedger::reserve(calls::Call& call, const PathHops& hops, network::LinkTable& view,
+                                std::int64_t tick) {
   trace_.hopsBegin();
   const std::int32_t clock = clockOf(tick);
   std::int32_t failed = 0;
-  for (std::size_t k = 0; k < call.hops.size() && k < links.size(); ++k) {
+  for (std::size_t k = 0; k < call.hops.size() && k < hops.live.size(); ++k) {
     calls::HopAssignment& hop = call.hops[k];
-    const HopLinks at = links[k];
-    if (at.live < 0 || at.view < 0) continue;
-    network::Link& viewLink = view[static_cast<std::size_t>(at.view)];
-    network::Link& liveLink = live_[static_cast<std::size_t>(at.live)];
+    const std::int32_t atLive = hops.live[k];
+    const std::int32_t atView = hops.inView[k];
+    if (atLive < 0 || atView < 0) continue;
+    network::Link& viewLink = view[static_cast<std::size_t>(atView)];
+    network::Link& liveLink = live_[static_cast<std::size_t>(atLive)];
     if (live_.freeFibers(liveLink)[hop.wavelength] <= 0) {
       ++failed;
       trace_.updateError(0);
       calls::recordBlocking(updateErrors_, clock, 0, reporter_);
-      if (observer_ != nullptr) observer_->hopRefused(static_cast<std::size_t>(at.live), tick, 0);
+      if (observer_ != nullptr) observer_->hopRefused(static_cast<std::size_t>(atLive), tick, 0);
       continue;
     }
     if (hop.regenerate && liveLink.regenerators <= 0) {
       ++failed;
       trace_.updateError(1);
       calls::recordBlocking(updateErrors_, clock, 1, reporter_);
-      if (observer_ != nullptr) observer_->hopRefused(static_cast<std::size_t>(at.live), tick, 1);
+      if (observer_ != nullptr) observer_->hopRefused(static_cast<std::size_t>(atLive), tick, 1);
     } else {
       take(view, viewLink, liveLink, hop, -1, tick);
       hop.reserved = true;
@@ -38,17 +39,16 @@ std::int32_t HopLedger::reserve(calls::Call& call, std::span<const HopLinks> lin
   return failed;
 }
 
-void HopLedger::release(const calls::Call& call, std::span<const HopLinks> links,
-                        network::LinkTable& view, std::int64_t tick) {
+void HopLedger::release(const calls::Call& call, const PathHops& hops, network::LinkTable& view,
+                        std::int64_t tick) {
   trace_.hopsBegin();
   if (call.hops.empty()) trace_.blockedCallEnds();
-  for (std::size_t k = 0; k < call.hops.size() && k < links.size(); ++k) {
+  for (std::size_t k = 0; k < call.hops.size() && k < hops.live.size(); ++k) {
     const calls::HopAssignment& hop = call.hops[k];
     // Only hops on links that exist were reserved.
     if (hop.reserved) {
-      const HopLinks at = links[k];
-      take(view, view[static_cast<std::size_t>(at.view)], live_[static_cast<std::size_t>(at.live)],
-           hop, +1, tick);
+      take(view, view[static_cast<std::size_t>(hops.inView[k])],
+           live_[static_cast<std::size_t>(hops.live[k])], hop, +1, tick);
     }
     trace_.hop(hop.wavelength);
   }

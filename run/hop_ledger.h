@@ -32,17 +32,17 @@ class HopLedger {
   // Takes, hop by hop in path order, one fibre of the hop's wavelength (and a regenerator
   // where the hop converts) from `view` and the live table (once when `view` is the live
   // table), on every hop whose link both
-  // hold (`links` gives their positions, one entry per hop of the call's path). A hop the
+  // hold (`hops` gives their positions, one entry per hop of the call's path). A hop the
   // live table cannot carry takes nothing: it is traced and recorded as an update error
   // keyed (clock, 0) for a busy fibre or (clock, 1) for a missing regenerator, the clock
   // being the trace's value of `tick`. Each hop taken is marked reserved. Returns the
   // number of hops that failed.
-  std::int32_t reserve(calls::Call& call, std::span<const HopLinks> links, network::LinkTable& view,
+  std::int32_t reserve(calls::Call& call, const PathHops& hops, network::LinkTable& view,
                        std::int64_t tick);
 
   // Gives back exactly what reserve() took, tracing every hop's wavelength. `view` must be
   // the one the call reserved on, brought up to date before.
-  void release(const calls::Call& call, std::span<const HopLinks> links, network::LinkTable& view,
+  void release(const calls::Call& call, const PathHops& hops, network::LinkTable& view,
                std::int64_t tick);
 
  private:

@@ -15,6 +15,16 @@ void PairViews::prepare(calls::CallSources& sources, network::LinkStateViews& vi
   std::unordered_map<network::LinkStateView*, std::size_t> syncOfView;
   std::vector<std::size_t> syncIndex;
   syncIndex.reserve(sources.size());
+  std::size_t paths = 0;
+  std::size_t hops = 0;
+  for (const calls::CallSource& source : sources) {
+    for (const routing::PathSetItem& item : source.paths) {
+      ++paths;
+      hops += item.path.empty() ? 0 : item.path.size() - 1;
+    }
+  }
+  // All of Kdl's pairs hold tens of millions of hops: growing by half would waste a third.
+  hops_.reserve(paths, hops);
   std::size_t position = 0;
   for (calls::CallSource& source : sources) {
     network::LinkStateView* view = network::findView(views, source.origin, source.destination);
@@ -79,12 +89,15 @@ std::size_t PairViews::addLink(network::LinkTable& links, std::ptrdiff_t live) {
 }
 
 void PairViews::rememberHops(const routing::Path& path, const network::LinkTable& view) {
-  hopLinks_.clear();
+  hopsLive_.clear();
+  hopsInView_.clear();
   for (std::size_t k = 0; k + 1 < path.size(); ++k) {
-    hopLinks_.push_back({static_cast<std::int32_t>(live_.positionOf(path[k], path[k + 1])),
-                         static_cast<std::int32_t>(view.positionOf(path[k], path[k + 1]))});
+    hopsLive_.push_back(static_cast<std::int32_t>(live_.positionOf(path[k], path[k + 1])));
+    if (!follow_) {
+      hopsInView_.push_back(static_cast<std::int32_t>(view.positionOf(path[k], path[k + 1])));
+    }
   }
-  if (hops_.add(&path, hopLinks_) && path.size() > 1) {
+  if (hops_.add(&path, hopsLive_, hopsInView_) && path.size() > 1) {
     longestPath_ = std::max(longestPath_, path.size() - 1);
   }
 }

@@ -29,7 +29,8 @@ class PairViews {
         live_(live),
         interval_(updateInterval),
         reporter_(reporter),
-        follow_(followLive && updateInterval == 0) {}
+        follow_(followLive && updateInterval == 0),
+        hops_(follow_) {}
   PairViews(const PairViews&) = delete;
   PairViews& operator=(const PairViews&) = delete;
 
@@ -87,7 +88,8 @@ class PairViews {
   std::vector<ViewSync> syncs_;
   std::vector<ViewSync*> syncOfSource_;
   PathHopsIndex hops_;
-  std::vector<HopLinks> hopLinks_;
+  std::vector<std::int32_t> hopsLive_;
+  std::vector<std::int32_t> hopsInView_;
   std::size_t longestPath_ = 0;
 };
 

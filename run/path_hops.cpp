@@ -1,6 +1,7 @@
 #include "run/path_hops.h"
 
 #include <algorithm>
+#include <limits>
 #include <new>
 
 namespace run {
@@ -28,19 +29,30 @@ void PathHopsIndex::grow() {
   }
 }
 
-bool PathHopsIndex::add(const routing::Path* path, std::span<const HopLinks> hops) {
+void PathHopsIndex::reserve(std::size_t paths, std::size_t hops) {
+  entries_.reserve(entries_.size() + paths);
+  live_.reserve(live_.size() + hops);
+  if (!viewIsLive_) inView_.reserve(inView_.size() + hops);
+  while (2 * (entries_.size() + paths) > slots_.size()) grow();
+}
+
+bool PathHopsIndex::add(const routing::Path* path, std::span<const std::int32_t> live,
+                        std::span<const std::int32_t> inView) {
   if (2 * (entries_.size() + 1) > slots_.size()) grow();
   const std::size_t slot = slotOf(path);
   if (slots_[slot] != kEmpty) return false;
+  // Entries count hops in 32 bits.
+  if (live_.size() + live.size() > std::numeric_limits<std::uint32_t>::max()) {
+    throw std::bad_alloc();
+  }
   // Room first, so that a failure leaves the index as it was.
   roomFor(entries_, 1);
-  roomFor(links_, hops.size());
-  roomFor(inView_, hops.size());
-  entries_.push_back({path, links_.size(), hops.size()});
-  for (const HopLinks& hop : hops) {
-    links_.push_back(hop);
-    inView_.push_back(hop.view);
-  }
+  roomFor(live_, live.size());
+  if (!viewIsLive_) roomFor(inView_, live.size());
+  entries_.push_back(
+      {path, static_cast<std::uint32_t>(live_.size()), static_cast<std::uint32_t>(live.size())});
+  live_.insert(live_.end(), live.begin(), live.end());
+  if (!viewIsLive_) inView_.insert(inView_.end(), inView.begin(), inView.end());
   slots_[slot] = static_cast<std::uint32_t>(entries_.size() - 1);
   return true;
 }

@@ -160,7 +160,7 @@ void RunSteps::startCall(std::size_t i, ViewSync& sync, calls::Call& call, std::
     res_.reporter.reportError(1001);
   } else {
     const PathHops& hops = views_.hopsOf(*call.path);
-    outcome.refusedHops = ledger_.reserve(call, hops.links, view, tick);
+    outcome.refusedHops = ledger_.reserve(call, hops, view, tick);
     if (outcome.refusedHops > 0) ++summary_.callsWithUpdateError;
   }
   if (res_.observer != nullptr) res_.observer->callStarted(i, tick, outcome);
@@ -197,7 +197,7 @@ void RunSteps::endCall(ViewSync& sync, calls::Call& call, std::int64_t tick) {
   trace_.callEnds(call);
   if (call.path == nullptr) return;
   if (anyReserved(call)) views_.use(sync);
-  ledger_.release(call, views_.hopsOf(*call.path).links, *sync.table, tick);
+  ledger_.release(call, views_.hopsOf(*call.path), *sync.table, tick);
 }
 
 RunSummary RunSteps::finish(std::int64_t ticks) {

@@ -139,7 +139,9 @@ TEST(CandidatePaths, RepeatsCountAsEntriesButNotAsDistinctPaths) {
   calls::CallSources sources(3);
   sources[0].origin = 2;
   sources[0].destination = 0;
-  sources[0].paths = {{-1, {2, 1, 0}}, {-1, {2, 1, 0}}, {-1, {2, 3, 0}}};
+  for (const routing::Path& path : {routing::Path{2, 1, 0}, {2, 1, 0}, {2, 3, 0}}) {
+    sources[0].paths.push_back({-1, path});
+  }
   sources[0].searchLimited = true;
   sources[1].origin = 0;
   sources[1].destination = 2;

@@ -272,7 +272,11 @@ SearchRun referenceSearch(const Network& net, PathSet result, NodeId origin, Nod
     if (++current >= working.size()) {
       end = true;
     } else {
-      for (; current > 1; --current) working.pop_front();
+      // Drops all but the last item walked, keeping the order.
+      PathSet kept;
+      for (std::size_t i = current - 1; i < working.size(); ++i) kept.push_back(working[i]);
+      working = std::move(kept);
+      current = 1;
     }
     end = end || accepted >= pathCount || run.outcome.passes >= maxPasses;
   }

@@ -44,7 +44,8 @@ struct Fixture {
   calls::BlockingTypes types;
   calls::CallList calls;
   calls::Call* call = nullptr;
-  const HopLinks links[2] = {{0, 0}, {1, 1}};
+  const std::int32_t positions[2] = {0, 1};
+  const PathHops links{positions, positions};
 };
 
 TEST(HopLedger, ReleaseGivesBackExactlyWhatTheReservationTook) {
@@ -104,7 +105,9 @@ TEST(HopLedger, AHopTheLiveNetworkCannotCarryTakesNothingAndIsRecordedByClock) {
 TEST(HopLedger, HopsOnMissingLinksAreLeftOutAndABlockedCallSaysSo) {
   Fixture f;
   HopLedger ledger(f.live, f.changes, f.trace, f.types[calls::kUpdateError], f.reporter);
-  const HopLinks missing[2] = {{0, -1}, {-1, 1}};
+  const std::int32_t missingLive[2] = {0, -1};
+  const std::int32_t missingInView[2] = {-1, 1};
+  const PathHops missing{missingLive, missingInView};
   f.call->hops = {{1, false}, {1, false}};
   EXPECT_EQ(ledger.reserve(*f.call, missing, f.view, 0), 0);
   EXPECT_EQ(f.console.takeOutput(), "      ");
