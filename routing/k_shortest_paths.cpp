@@ -19,6 +19,7 @@ namespace {
 
 using Index = HopGraph::Index;
 constexpr std::int32_t kFar = DestinationMap::kFar;
+constexpr std::size_t kNoPrefix = std::numeric_limits<std::size_t>::max();
 
 enum class Walked { kFinished, kPathCount, kLimit };
 
@@ -102,9 +103,17 @@ struct KShortestSearch::State {
   std::int64_t auditDue = 0;
   // Each constraining path's allowance left after the step being judged.
   std::vector<std::int32_t> allowanceOf;
+  // freeDistance's states: a node and, per tracked path, the links shared with it.
+  struct Tracked {
+    const std::vector<Index>* successor = nullptr;
+    std::size_t radix = 1;
+    std::size_t span = 1;
+  };
+  static constexpr std::size_t kMaxCombos = 64;
+  std::vector<Tracked> tracked;
   std::vector<std::uint32_t> visited;
   std::uint32_t visit = 0;
-  std::vector<Index> queue;
+  std::vector<std::size_t> queue;
   std::size_t wanted = 0;
   std::int32_t maxShared = 0;
   std::int64_t steps = 0;
@@ -212,16 +221,29 @@ void KShortestSearch::State::keep(std::size_t depth) {
                                                 (nodes + graph.linkCount()));
 }
 
-// The fewest hops from `from` to the target over nodes off the walk and links of no kept
-// path whose allowance (allowanceOf) is spent: a path found so is simple, so this is what
-// the walk can still reach, short of the allowances left.
+// The fewest hops from `from` to the target over nodes off the walk, sharing with each kept
+// path no more links than its allowance left (allowanceOf). Walks through states of node and
+// links shared so far; a shortest such walk has no cycle (cutting it would share no more),
+// so this is exactly what the walk can still reach. Paths whose allowances would make too
+// many states are left out, which only makes the answer smaller.
 std::int32_t KShortestSearch::State::freeDistance(Index from) {
-  if (visited.size() != nodes || ++visit == 0) {
-    visited.assign(nodes, 0);
+  tracked.clear();
+  std::size_t combos = 1;
+  for (std::int32_t allowance = 0; allowance <= maxShared; ++allowance) {
+    for (std::size_t i = 0; i < constraining.size(); ++i) {
+      const auto span = static_cast<std::size_t>(allowance) + 1;
+      if (allowanceOf[i] != allowance || combos * span > kMaxCombos) continue;
+      tracked.push_back({&kept[constraining[i]].successor, combos, span});
+      combos *= span;
+    }
+  }
+  const std::size_t states = nodes * combos;
+  if (visited.size() < states || ++visit == 0) {
+    visited.assign(std::max(states, visited.size()), 0);
     visit = 1;
   }
-  queue.assign(1, from);
-  visited[static_cast<std::size_t>(from)] = visit;
+  queue.assign(1, static_cast<std::size_t>(from) * combos);
+  visited[queue[0]] = visit;
   std::size_t layerEnd = 1;
   std::int32_t hops = 0;
   for (std::size_t head = 0; head < queue.size(); ++head) {
@@ -229,20 +251,26 @@ std::int32_t KShortestSearch::State::freeDistance(Index from) {
       ++hops;
       layerEnd = queue.size();
     }
-    const Index node = queue[head];
+    const auto node = static_cast<Index>(queue[head] / combos);
+    const std::size_t code = queue[head] % combos;
     for (Index next : graph.out(node)) {
       ++steps;
       const auto n = static_cast<std::size_t>(next);
-      if (visited[n] == visit || onPath[n] != 0) continue;
+      if (onPath[n] != 0) continue;
+      std::size_t nextCode = code;
       bool spent = false;
-      for (std::size_t i = 0; i < constraining.size() && !spent; ++i) {
-        spent = allowanceOf[i] == 0 &&
-                kept[constraining[i]].successor[static_cast<std::size_t>(node)] == next;
+      for (const Tracked& path : tracked) {
+        if ((*path.successor)[static_cast<std::size_t>(node)] != next) continue;
+        spent = (code / path.radix) % path.span + 1 == path.span;
+        if (spent) break;
+        nextCode += path.radix;
       }
       if (spent) continue;
       if (next == target) return hops + 1;
-      visited[n] = visit;
-      queue.push_back(next);
+      const std::size_t state = n * combos + nextCode;
+      if (visited[state] == visit) continue;
+      visited[state] = visit;
+      queue.push_back(state);
     }
   }
   return kFar;
@@ -271,8 +299,10 @@ Walked KShortestSearch::State::walk(std::int32_t length, std::int32_t& nextLengt
     }
     if (boundsDue >= 0 && steps >= boundsDue) boundAll();
     if (steps >= auditDue) {
-      auditDue = steps + answerCost;
+      const std::int64_t before = steps;
       depth = audit(depth, hops, nextLength);
+      auditDue = steps + std::max(answerCost, steps - before);
+      if (depth == kNoPrefix) return Walked::kFinished;
     }
     const Index node = at[depth];
     const std::span<const Index> next = graph.out(node);
@@ -322,6 +352,7 @@ Walked KShortestSearch::State::walk(std::int32_t length, std::int32_t& nextLengt
       if (left != 0) continue;
       at[depth + 1] = neighbour;
       keep(depth + 1);
+      std::fill(audited.begin(), audited.end(), 0);
       if (keptCount == wanted) {
         leave();
         return Walked::kPathCount;
@@ -349,11 +380,13 @@ Walked KShortestSearch::State::walk(std::int32_t length, std::int32_t& nextLengt
 
 // Asks of the shallowest prefix of the walk not yet asked about whether its completions
 // can still reach the target, and how soon; gives up the prefix (returning the depth to
-// go on from) when they cannot within `hops`. A prefix's answer holds while it is on the
-// walk, so it is asked once; the deeper nodes of the walk are not part of it.
+// go on from, kNoPrefix for the origin's) when they cannot within `hops`. A prefix's answer
+// holds while it is on the walk and no path is kept, so it is asked once; the deeper nodes
+// of the walk are not part of it. The origin's answer is the length of the next path that
+// could be kept, or that none could.
 std::size_t KShortestSearch::State::audit(std::size_t depth, std::size_t hops,
                                           std::int32_t& nextLength) {
-  std::size_t d = 1;
+  std::size_t d = 0;
   while (d <= depth && audited[d] != 0) ++d;
   if (d > depth) return depth;
   audited[d] = 1;
@@ -370,8 +403,12 @@ std::size_t KShortestSearch::State::audit(std::size_t depth, std::size_t hops,
     onPath[static_cast<std::size_t>(at[below])] = reachable ? 1 : 0;
   }
   if (reachable) return depth;
-  if (free != kFar) nextLength = std::min(nextLength, static_cast<std::int32_t>(d) + free);
   onPath[static_cast<std::size_t>(at[d])] = 0;
+  if (d == 0) {
+    nextLength = free;
+    return kNoPrefix;
+  }
+  if (free != kFar) nextLength = std::min(nextLength, static_cast<std::int32_t>(d) + free);
   return d - 1;
 }
 
