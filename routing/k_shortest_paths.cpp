@@ -59,7 +59,8 @@ struct KShortestSearch::State {
   template <typename IsCostly>
   void layered(std::vector<std::int32_t>& bound, std::size_t layers, IsCostly isCostly);
   void boundAll();
-  std::int32_t freeDistance(Index from);
+  std::int32_t freeDistance(Index from, std::int32_t within);
+  void markShares(std::uint8_t spentOrTracked, std::size_t path);
   std::size_t audit(std::size_t depth, std::size_t hops, std::int32_t& nextLength);
   Walked walk(std::int32_t length, std::int32_t& nextLength);
   void forgetKept();
@@ -103,17 +104,24 @@ struct KShortestSearch::State {
   std::int64_t auditDue = 0;
   // Each constraining path's allowance left after the step being judged.
   std::vector<std::int32_t> allowanceOf;
-  // freeDistance's states: a node and, per tracked path, the links shared with it.
+  // freeDistance's states: a node and, per tracked path, the links shared with it, as the
+  // digits of a code. Per link (numbered as HopGraph::outLink does), kSpent or the bits of
+  // the tracked paths on it.
   struct Tracked {
-    const std::vector<Index>* successor = nullptr;
-    std::size_t radix = 1;
-    std::size_t span = 1;
+    std::uint32_t radix = 1;
+    std::uint32_t span = 1;
   };
-  static constexpr std::size_t kMaxCombos = 64;
+  struct Reached {
+    Index node = HopGraph::kNone;
+    std::uint32_t code = 0;
+  };
+  static constexpr std::uint32_t kMaxCombos = 64;
+  static constexpr std::uint8_t kSpent = 0x80;
   std::vector<Tracked> tracked;
+  std::vector<std::uint8_t> shares;
   std::vector<std::uint32_t> visited;
   std::uint32_t visit = 0;
-  std::vector<std::size_t> queue;
+  std::vector<Reached> queue;
   std::size_t wanted = 0;
   std::int32_t maxShared = 0;
   std::int64_t steps = 0;
@@ -221,19 +229,35 @@ void KShortestSearch::State::keep(std::size_t depth) {
                                                 (nodes + graph.linkCount()));
 }
 
+// Sets (or with 0, clears) the share marks of a constraining path's links.
+void KShortestSearch::State::markShares(std::uint8_t spentOrTracked, std::size_t path) {
+  const std::vector<Index>& nodesOf = kept[path].path;
+  for (std::size_t i = 0; i + 1 < nodesOf.size(); ++i) {
+    std::uint8_t& mark = shares[graph.outLink(nodesOf[i], nodesOf[i + 1])];
+    mark = spentOrTracked == 0 ? 0 : static_cast<std::uint8_t>(mark | spentOrTracked);
+  }
+  steps += static_cast<std::int64_t>(nodesOf.size());
+}
+
 // The fewest hops from `from` to the target over nodes off the walk, sharing with each kept
-// path no more links than its allowance left (allowanceOf). Walks through states of node and
-// links shared so far; a shortest such walk has no cycle (cutting it would share no more),
-// so this is exactly what the walk can still reach. Paths whose allowances would make too
-// many states are left out, which only makes the answer smaller.
-std::int32_t KShortestSearch::State::freeDistance(Index from) {
+// path no more links than its allowance left (allowanceOf); within + 1 when more than
+// `within`, kFar when none. Walks through states of node and links shared so far; a shortest
+// such walk has no cycle (cutting it would share no more), so this is exactly what the walk
+// can still reach. Paths whose allowances would make too many states are left out, which
+// only makes the answer smaller.
+std::int32_t KShortestSearch::State::freeDistance(Index from, std::int32_t within) {
   tracked.clear();
-  std::size_t combos = 1;
-  for (std::int32_t allowance = 0; allowance <= maxShared; ++allowance) {
+  shares.resize(graph.linkCount(), 0);
+  std::uint32_t combos = 1;
+  for (std::size_t i = 0; i < constraining.size(); ++i) {
+    if (allowanceOf[i] == 0) markShares(kSpent, constraining[i]);
+  }
+  for (std::int32_t allowance = 1; allowance <= maxShared; ++allowance) {
     for (std::size_t i = 0; i < constraining.size(); ++i) {
-      const auto span = static_cast<std::size_t>(allowance) + 1;
+      const auto span = static_cast<std::uint32_t>(allowance) + 1;
       if (allowanceOf[i] != allowance || combos * span > kMaxCombos) continue;
-      tracked.push_back({&kept[constraining[i]].successor, combos, span});
+      markShares(static_cast<std::uint8_t>(1U << tracked.size()), constraining[i]);
+      tracked.push_back({combos, span});
       combos *= span;
     }
   }
@@ -242,38 +266,47 @@ std::int32_t KShortestSearch::State::freeDistance(Index from) {
     visited.assign(std::max(states, visited.size()), 0);
     visit = 1;
   }
-  queue.assign(1, static_cast<std::size_t>(from) * combos);
-  visited[queue[0]] = visit;
+  queue.assign(1, {from, 0});
+  visited[static_cast<std::size_t>(from) * combos] = visit;
   std::size_t layerEnd = 1;
   std::int32_t hops = 0;
-  for (std::size_t head = 0; head < queue.size(); ++head) {
+  std::int32_t found = kFar;
+  for (std::size_t head = 0; head < queue.size() && found == kFar; ++head) {
     if (head == layerEnd) {
-      ++hops;
+      if (++hops >= within) {
+        found = within + 1;
+        break;
+      }
       layerEnd = queue.size();
     }
-    const auto node = static_cast<Index>(queue[head] / combos);
-    const std::size_t code = queue[head] % combos;
-    for (Index next : graph.out(node)) {
+    const auto [node, code] = queue[head];
+    const std::size_t first = graph.outLink(node);
+    const std::span<const Index> next = graph.out(node);
+    for (std::size_t k = 0; k < next.size(); ++k) {
       ++steps;
-      const auto n = static_cast<std::size_t>(next);
-      if (onPath[n] != 0) continue;
-      std::size_t nextCode = code;
+      const auto n = static_cast<std::size_t>(next[k]);
+      const std::uint8_t mark = shares[first + k];
+      if (onPath[n] != 0 || (mark & kSpent) != 0) continue;
+      std::uint32_t nextCode = code;
       bool spent = false;
-      for (const Tracked& path : tracked) {
-        if ((*path.successor)[static_cast<std::size_t>(node)] != next) continue;
-        spent = (code / path.radix) % path.span + 1 == path.span;
-        if (spent) break;
-        nextCode += path.radix;
+      for (std::size_t t = 0; mark != 0 && t < tracked.size() && !spent; ++t) {
+        if ((mark & (1U << t)) == 0) continue;
+        spent = (code / tracked[t].radix) % tracked[t].span + 1 == tracked[t].span;
+        nextCode += tracked[t].radix;
       }
       if (spent) continue;
-      if (next == target) return hops + 1;
-      const std::size_t state = n * combos + nextCode;
-      if (visited[state] == visit) continue;
-      visited[state] = visit;
-      queue.push_back(state);
+      if (next[k] == target) {
+        found = hops + 1;
+        break;
+      }
+      std::uint32_t& seen = visited[n * combos + nextCode];
+      if (seen == visit) continue;
+      seen = visit;
+      queue.push_back({next[k], nextCode});
     }
   }
-  return kFar;
+  for (std::size_t path : constraining) markShares(0, path);
+  return found;
 }
 
 // Every path of `length` hops in order; sets nextLength to the fewest hops of a path that
@@ -397,8 +430,9 @@ std::size_t KShortestSearch::State::audit(std::size_t depth, std::size_t hops,
   for (std::size_t i = 0; i < constraining.size(); ++i) {
     allowanceOf[i] = maxShared - kept[constraining[i]].shared[d];
   }
-  const std::int32_t free = freeDistance(at[d]);
-  const bool reachable = free != kFar && d + static_cast<std::size_t>(free) <= hops;
+  const std::int32_t free =
+      freeDistance(at[d], d == 0 ? kFar - 1 : static_cast<std::int32_t>(hops - d));
+  const bool reachable = d + static_cast<std::size_t>(free) <= hops;
   for (std::size_t below = d + 1; below <= depth; ++below) {
     onPath[static_cast<std::size_t>(at[below])] = reachable ? 1 : 0;
   }
