@@ -114,14 +114,27 @@ struct KShortestSearch::State {
   struct Reached {
     Index node = HopGraph::kNone;
     std::uint32_t code = 0;
+    std::int32_t hops = 0;
   };
+  // A kept path's bounds, read for a state with its allowance left less the state's digit.
+  struct Guide {
+    const std::int32_t* bound = nullptr;
+    std::uint32_t radix = 1;
+    std::uint32_t span = 1;
+    std::int32_t allowance = 0;
+  };
+  std::int32_t lowerBound(Index node, std::uint32_t code) const;
   static constexpr std::uint32_t kMaxCombos = 64;
   static constexpr std::uint8_t kSpent = 0x80;
   std::vector<Tracked> tracked;
+  std::vector<Guide> guides;
+  std::int32_t allowanceLeft = 0;
+  bool useTogether = false;
   std::vector<std::uint8_t> shares;
   std::vector<std::uint32_t> visited;
+  std::vector<std::int32_t> hopsTo;
   std::uint32_t visit = 0;
-  std::vector<Reached> queue;
+  std::vector<std::vector<Reached>> queue;
   std::size_t wanted = 0;
   std::int32_t maxShared = 0;
   std::int64_t steps = 0;
@@ -239,73 +252,111 @@ void KShortestSearch::State::markShares(std::uint8_t spentOrTracked, std::size_t
   steps += static_cast<std::int64_t>(nodesOf.size());
 }
 
+// The fewest hops from a state of freeDistance to the target that the bounds found allow.
+std::int32_t KShortestSearch::State::lowerBound(Index node, std::uint32_t code) const {
+  const auto n = static_cast<std::size_t>(node);
+  std::int32_t needed = toward.distance(node);
+  std::int32_t used = 0;
+  for (const Guide& guide : guides) {
+    const auto digit = static_cast<std::int32_t>((code / guide.radix) % guide.span);
+    used += digit;
+    needed = std::max(needed,
+                      guide.bound[static_cast<std::size_t>(guide.allowance - digit) * nodes + n]);
+  }
+  if (useTogether) {
+    needed = std::max(needed, together[static_cast<std::size_t>(allowanceLeft - used) * nodes + n]);
+  }
+  return needed;
+}
+
 // The fewest hops from `from` to the target over nodes off the walk, sharing with each kept
 // path no more links than its allowance left (allowanceOf); within + 1 when more than
-// `within`, kFar when none. Walks through states of node and links shared so far; a shortest
-// such walk has no cycle (cutting it would share no more), so this is exactly what the walk
-// can still reach. Paths whose allowances would make too many states are left out, which
-// only makes the answer smaller.
+// `within`, kFar when none. Searches states of node and links shared so far, nearest by hops
+// plus bound first; a shortest such walk has no cycle (cutting it would share no more), so
+// this is exactly what the walk can still reach. Paths whose allowances would make too many
+// states are left out, which only makes the answer smaller.
 std::int32_t KShortestSearch::State::freeDistance(Index from, std::int32_t within) {
   tracked.clear();
+  guides.clear();
+  allowanceLeft = 0;
   shares.resize(graph.linkCount(), 0);
   std::uint32_t combos = 1;
   for (std::size_t i = 0; i < constraining.size(); ++i) {
     if (allowanceOf[i] == 0) markShares(kSpent, constraining[i]);
+    allowanceLeft += allowanceOf[i];
   }
   for (std::int32_t allowance = 1; allowance <= maxShared; ++allowance) {
     for (std::size_t i = 0; i < constraining.size(); ++i) {
       const auto span = static_cast<std::uint32_t>(allowance) + 1;
       if (allowanceOf[i] != allowance || combos * span > kMaxCombos) continue;
       markShares(static_cast<std::uint8_t>(1U << tracked.size()), constraining[i]);
+      const Kept& path = kept[constraining[i]];
+      if (path.bounded) guides.push_back({path.bound.data(), combos, span, allowance});
       tracked.push_back({combos, span});
       combos *= span;
     }
   }
+  // The bounds of a path left out would not follow the links shared with it, and the first
+  // state at the target could then come late.
+  std::size_t left = 0;
+  for (std::int32_t allowance : allowanceOf) left += allowance != 0 ? 1 : 0;
+  useTogether = togetherFound && left == tracked.size();
   const std::size_t states = nodes * combos;
   if (visited.size() < states || ++visit == 0) {
     visited.assign(std::max(states, visited.size()), 0);
+    hopsTo.resize(visited.size());
     visit = 1;
   }
-  queue.assign(1, {from, 0});
-  visited[static_cast<std::size_t>(from) * combos] = visit;
-  std::size_t layerEnd = 1;
-  std::int32_t hops = 0;
+  bool beyond = false;
   std::int32_t found = kFar;
-  for (std::size_t head = 0; head < queue.size() && found == kFar; ++head) {
-    if (head == layerEnd) {
-      if (++hops >= within) {
-        found = within + 1;
-        break;
-      }
-      layerEnd = queue.size();
+  // Buckets of states by hops plus bound; a bound never falls by more than the hop taken,
+  // so the first state at the target is reached by fewest hops.
+  auto reach = [&](Index node, std::uint32_t code, std::int32_t hops) {
+    const std::int32_t rest = lowerBound(node, code);
+    if (rest == kFar) return;
+    if (hops + rest > within) {
+      beyond = true;
+      return;
     }
-    const auto [node, code] = queue[head];
-    const std::size_t first = graph.outLink(node);
-    const std::span<const Index> next = graph.out(node);
-    for (std::size_t k = 0; k < next.size(); ++k) {
-      ++steps;
-      const auto n = static_cast<std::size_t>(next[k]);
-      const std::uint8_t mark = shares[first + k];
-      if (onPath[n] != 0 || (mark & kSpent) != 0) continue;
-      std::uint32_t nextCode = code;
-      bool spent = false;
-      for (std::size_t t = 0; mark != 0 && t < tracked.size() && !spent; ++t) {
-        if ((mark & (1U << t)) == 0) continue;
-        spent = (code / tracked[t].radix) % tracked[t].span + 1 == tracked[t].span;
-        nextCode += tracked[t].radix;
+    const std::size_t state = static_cast<std::size_t>(node) * combos + code;
+    if (visited[state] == visit && hopsTo[state] <= hops) return;
+    visited[state] = visit;
+    hopsTo[state] = hops;
+    const auto bucket = static_cast<std::size_t>(hops + rest);
+    if (queue.size() <= bucket) queue.resize(bucket + 1);
+    queue[bucket].push_back({node, code, hops});
+  };
+  reach(from, 0, 0);
+  for (std::size_t f = 0; f < queue.size() && found == kFar; ++f) {
+    for (std::size_t head = 0; head < queue[f].size() && found == kFar; ++head) {
+      const auto [node, code, hops] = queue[f][head];
+      if (hopsTo[static_cast<std::size_t>(node) * combos + code] < hops) continue;
+      const std::size_t first = graph.outLink(node);
+      const std::span<const Index> next = graph.out(node);
+      for (std::size_t k = 0; k < next.size(); ++k) {
+        ++steps;
+        const auto n = static_cast<std::size_t>(next[k]);
+        const std::uint8_t mark = shares[first + k];
+        if (onPath[n] != 0 || (mark & kSpent) != 0) continue;
+        std::uint32_t nextCode = code;
+        bool spent = false;
+        for (std::size_t t = 0; mark != 0 && t < tracked.size() && !spent; ++t) {
+          if ((mark & (1U << t)) == 0) continue;
+          spent = (code / tracked[t].radix) % tracked[t].span + 1 == tracked[t].span;
+          nextCode += tracked[t].radix;
+        }
+        if (spent) continue;
+        if (next[k] == target) {
+          found = hops + 1;
+          break;
+        }
+        reach(next[k], nextCode, hops + 1);
       }
-      if (spent) continue;
-      if (next[k] == target) {
-        found = hops + 1;
-        break;
-      }
-      std::uint32_t& seen = visited[n * combos + nextCode];
-      if (seen == visit) continue;
-      seen = visit;
-      queue.push_back({next[k], nextCode});
     }
   }
+  for (auto& bucket : queue) bucket.clear();
   for (std::size_t path : constraining) markShares(0, path);
+  if (found == kFar && beyond) return within + 1;
   return found;
 }
 
