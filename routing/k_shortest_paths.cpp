@@ -51,7 +51,7 @@ Walked KShortestSearch::State::walk(std::int32_t length, std::int32_t& nextLengt
   at.assign(hops + 1, HopGraph::kNone);
   tried.assign(hops + 1, 0);
   audited.assign(hops + 1, 0);
-  auditDue = steps + answerCost;
+  auditDue = steps + answerCost / kAuditShare;
   for (std::size_t k : constraining) kept[k].shared.assign(hops + 1, 0);
   std::size_t depth = 0;
   at[0] = origin;
@@ -68,7 +68,7 @@ Walked KShortestSearch::State::walk(std::int32_t length, std::int32_t& nextLengt
     if (steps >= auditDue) {
       const std::int64_t before = steps;
       depth = audit(depth, hops, nextLength);
-      auditDue = steps + std::max(answerCost, steps - before);
+      auditDue = steps + std::max(answerCost, steps - before) / kAuditShare;
       if (depth == kNoPrefix) return Walked::kFinished;
     }
     const Index node = at[depth];

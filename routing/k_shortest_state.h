@@ -100,10 +100,12 @@ struct KShortestSearch::State {
   // gone on that long since a path was kept, so that quick searches do without them.
   std::int64_t boundsDue = -1;
   // Whether the walk's prefix to each depth has been asked about (audit), and when the
-  // next question is due: after as many steps as an answer costs, so that answers cost at
-  // most as much as the walk.
+  // next question is due: after a fraction (kAuditShare) of the steps the last answer cost.
+  // Exact answers cut dead prefixes that the walk would go through at far greater cost, so
+  // they may take most of the work.
   std::vector<char> audited;
   std::int64_t auditDue = 0;
+  static constexpr std::int64_t kAuditShare = 16;
   // Each constraining path's allowance left after the step being judged.
   std::vector<std::int32_t> allowanceOf;
   // freeDistance's states: a node and, per tracked path, the links shared with it, as the
