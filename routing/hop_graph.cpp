@@ -60,4 +60,10 @@ std::size_t HopGraph::link(Index from, Index to) const {
                                   previous.begin());
 }
 
+std::size_t HopGraph::outLink(Index from, Index to) const {
+  const std::span<const Index> next = out(from);
+  return outLink(from) +
+         static_cast<std::size_t>(std::lower_bound(next.begin(), next.end(), to) - next.begin());
+}
+
 }  // namespace routing

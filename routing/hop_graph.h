@@ -33,6 +33,9 @@ class HopGraph {
   // Links numbered by their place in the `in` lists: in(node)[k] starts link inLink(node) + k.
   std::size_t inLink(Index node) const { return inStart_[static_cast<std::size_t>(node)]; }
   std::size_t linkCount() const { return inFrom_.size(); }
+  // The same links numbered by their place in the `out` lists instead.
+  std::size_t outLink(Index node) const { return outStart_[static_cast<std::size_t>(node)]; }
+  std::size_t outLink(Index from, Index to) const;
   // The number of the link from -> to, which must exist.
   std::size_t link(Index from, Index to) const;
 

@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "routing/destination_map.h"
-#include "routing/hop_graph.h"
+#include "routing/k_shortest_state.h"
 
 namespace routing {
 
@@ -15,178 +14,10 @@ namespace routing {
 // walk completes is kept, and when no prefix was given up for its length alone, no longer
 // path could be kept either.
 
-namespace {
-
-using Index = HopGraph::Index;
-constexpr std::int32_t kFar = DestinationMap::kFar;
-
-enum class Walked { kFinished, kPathCount, kLimit };
-
-}  // namespace
-
-struct KShortestSearch::State {
-  explicit State(const network::LinkTable& table)
-      : graph(table),
-        nodes(static_cast<std::size_t>(graph.size())),
-        toward(graph),
-        onPath(nodes, 0),
-        linkCost(graph.linkCount(), 0) {}
-
-  // What a kept path leaves to the paths after it.
-  struct Kept {
-    std::vector<Index> path;
-    // False when the path is too short to share more links than allowed.
-    bool constrains = false;
-    // The next node of the path after each node, kNone off it.
-    std::vector<Index> successor;
-    // For r = 0 .. maxShared, `nodes` entries each: the fewest hops from a node to the
-    // destination over walks that use at most r links of the path; found when `bounded`.
-    std::vector<std::int32_t> bound;
-    bool bounded = false;
-    // Links shared with the path by the walk's prefix at each depth.
-    std::vector<std::int32_t> shared;
-  };
-
-  // A link a walk pays for: it is on `cost` kept paths.
-  struct CostlyLink {
-    Index from = HopGraph::kNone;
-    Index to = HopGraph::kNone;
-    std::int32_t cost = 0;
-  };
-
-  void keep(std::size_t depth);
-  template <typename IsCostly>
-  void layered(std::vector<std::int32_t>& bound, std::size_t layers, IsCostly isCostly);
-  void boundAll();
-  std::int32_t freeDistance(Index from);
-  std::size_t audit(std::size_t depth, std::size_t hops, std::int32_t& nextLength);
-  Walked walk(std::int32_t length, std::int32_t& nextLength);
-  void forgetKept();
-  // Whether every way from `node` to the target passes a node of the walk.
-  bool passesWalk(Index node) {
-    for (Index on = toward.dominator(node); on != target; on = toward.dominator(on)) {
-      ++steps;
-      if (onPath[static_cast<std::size_t>(on)] != 0) return true;
-    }
-    return false;
-  }
-  bool overLimit() const { return steps >= maxSteps; }
-
-  HopGraph graph;
-  std::size_t nodes;
-  Index origin = HopGraph::kNone;
-  Index target = HopGraph::kNone;
-  // Distances and post-dominators depend on the target alone, so a search for the same
-  // destination as the one before reuses them and their work is not counted.
-  DestinationMap toward;
-  std::vector<char> onPath;
-  // Kept paths; entries past keptCount are storage to reuse.
-  std::vector<Kept> kept;
-  std::size_t keptCount = 0;
-  std::vector<std::size_t> constraining;
-  // Per link (numbered as HopGraph::inLink does), the constraining kept paths on it.
-  std::vector<std::int32_t> linkCost;
-  // For r up to the summed allowances, as Kept::bound: the fewest hops from a node to the
-  // destination over walks whose links cost at most r, each link costing the constraining
-  // kept paths it is on.
-  std::vector<std::int32_t> together;
-  std::vector<CostlyLink> costly;
-  bool togetherFound = false;
-  // The bounds cost about as much as a long walk: they are found only once the walk has
-  // gone on that long since a path was kept, so that quick searches do without them.
-  std::int64_t boundsDue = -1;
-  // Whether the walk's prefix to each depth has been asked about (audit), and when the
-  // next question is due: after as many steps as an answer costs, so that answers cost at
-  // most as much as the walk.
-  std::vector<char> audited;
-  std::int64_t auditDue = 0;
-  // Each constraining path's allowance left after the step being judged.
-  std::vector<std::int32_t> allowanceOf;
-  std::vector<std::uint32_t> visited;
-  std::uint32_t visit = 0;
-  std::vector<Index> queue;
-  std::size_t wanted = 0;
-  std::int32_t maxShared = 0;
-  std::int64_t steps = 0;
-  std::int64_t maxSteps = 0;
-  // The walk: the node at each depth and the position of its next neighbour to try.
-  std::vector<Index> at;
-  std::vector<std::size_t> tried;
-  std::vector<std::vector<Index>> buckets;
-};
-
-// Layer r: the fewest hops from each node to the target over walks whose costly links cost
-// at most r in all. Found backwards from the target, by hops: a costly link leads from a
-// lower layer (seeded from there), any other link stays in the layer.
-template <typename IsCostly>
-void KShortestSearch::State::layered(std::vector<std::int32_t>& bound, std::size_t layers,
-                                     IsCostly isCostly) {
-  bound.assign(layers * nodes, kFar);
-  for (std::size_t r = 0; r < layers; ++r) {
-    std::int32_t* layer = bound.data() + r * nodes;
-    auto reach = [&](Index node, std::int32_t hops) {
-      ++steps;
-      if (hops >= layer[node]) return;
-      layer[node] = hops;
-      if (buckets.size() <= static_cast<std::size_t>(hops)) {
-        buckets.resize(static_cast<std::size_t>(hops) + 1);
-      }
-      buckets[static_cast<std::size_t>(hops)].push_back(node);
-    };
-    reach(target, 0);
-    for (const CostlyLink& link : costly) {
-      if (static_cast<std::size_t>(link.cost) > r) continue;
-      const std::int32_t rest = bound[(r - static_cast<std::size_t>(link.cost)) * nodes +
-                                      static_cast<std::size_t>(link.to)];
-      if (rest != kFar) reach(link.from, rest + 1);
-    }
-    for (std::size_t hops = 0; hops < buckets.size(); ++hops) {
-      for (std::size_t i = 0; i < buckets[hops].size(); ++i) {
-        const Index node = buckets[hops][i];
-        if (layer[node] != static_cast<std::int32_t>(hops)) continue;
-        const std::span<const Index> previous = graph.in(node);
-        const std::size_t first = graph.inLink(node);
-        for (std::size_t k = 0; k < previous.size(); ++k) {
-          if (isCostly(first + k, previous[k], node)) continue;
-          reach(previous[k], static_cast<std::int32_t>(hops) + 1);
-        }
-      }
-      buckets[hops].clear();
-    }
-  }
-}
-
-// Each kept path's own allowance, then (with two or more) what they allow together: a walk
-// that shares a links with one path and b with another spends a + b of their summed
-// allowances, which shows bottlenecks that each path alone would let through.
-void KShortestSearch::State::boundAll() {
-  boundsDue = -1;
-  for (std::size_t k : constraining) {
-    Kept& path = kept[k];
-    if (path.bounded) continue;
-    costly.clear();
-    for (std::size_t i = 0; i + 1 < path.path.size(); ++i) {
-      costly.push_back({path.path[i], path.path[i + 1], 1});
-    }
-    layered(path.bound, static_cast<std::size_t>(maxShared) + 1,
-            [&](std::size_t, Index from, Index to) {
-              return path.successor[static_cast<std::size_t>(from)] == to;
-            });
-    path.bounded = true;
-  }
-  if (constraining.size() < 2) return;
-  costly.clear();
-  for (std::size_t k : constraining) {
-    const std::vector<Index>& nodesOf = kept[k].path;
-    for (std::size_t i = 0; i + 1 < nodesOf.size(); ++i) {
-      costly.push_back(
-          {nodesOf[i], nodesOf[i + 1], linkCost[graph.link(nodesOf[i], nodesOf[i + 1])]});
-    }
-  }
-  layered(together, constraining.size() * static_cast<std::size_t>(maxShared) + 1,
-          [&](std::size_t link, Index, Index) { return linkCost[link] != 0; });
-  togetherFound = true;
-}
+using k_shortest::Index;
+using k_shortest::kFar;
+using k_shortest::kNoPrefix;
+using k_shortest::Walked;
 
 // Keeps the walk's nodes at depths 0 .. depth as a path.
 void KShortestSearch::State::keep(std::size_t depth) {
@@ -212,42 +43,6 @@ void KShortestSearch::State::keep(std::size_t depth) {
                                                 (nodes + graph.linkCount()));
 }
 
-// The fewest hops from `from` to the target over nodes off the walk and links of no kept
-// path whose allowance (allowanceOf) is spent: a path found so is simple, so this is what
-// the walk can still reach, short of the allowances left.
-std::int32_t KShortestSearch::State::freeDistance(Index from) {
-  if (visited.size() != nodes || ++visit == 0) {
-    visited.assign(nodes, 0);
-    visit = 1;
-  }
-  queue.assign(1, from);
-  visited[static_cast<std::size_t>(from)] = visit;
-  std::size_t layerEnd = 1;
-  std::int32_t hops = 0;
-  for (std::size_t head = 0; head < queue.size(); ++head) {
-    if (head == layerEnd) {
-      ++hops;
-      layerEnd = queue.size();
-    }
-    const Index node = queue[head];
-    for (Index next : graph.out(node)) {
-      ++steps;
-      const auto n = static_cast<std::size_t>(next);
-      if (visited[n] == visit || onPath[n] != 0) continue;
-      bool spent = false;
-      for (std::size_t i = 0; i < constraining.size() && !spent; ++i) {
-        spent = allowanceOf[i] == 0 &&
-                kept[constraining[i]].successor[static_cast<std::size_t>(node)] == next;
-      }
-      if (spent) continue;
-      if (next == target) return hops + 1;
-      visited[n] = visit;
-      queue.push_back(next);
-    }
-  }
-  return kFar;
-}
-
 // Every path of `length` hops in order; sets nextLength to the fewest hops of a path that
 // a cut for length alone may have left out, kFar when none was.
 Walked KShortestSearch::State::walk(std::int32_t length, std::int32_t& nextLength) {
@@ -256,7 +51,7 @@ Walked KShortestSearch::State::walk(std::int32_t length, std::int32_t& nextLengt
   at.assign(hops + 1, HopGraph::kNone);
   tried.assign(hops + 1, 0);
   audited.assign(hops + 1, 0);
-  auditDue = steps + answerCost;
+  auditDue = steps + answerCost / kAuditShare;
   for (std::size_t k : constraining) kept[k].shared.assign(hops + 1, 0);
   std::size_t depth = 0;
   at[0] = origin;
@@ -271,8 +66,10 @@ Walked KShortestSearch::State::walk(std::int32_t length, std::int32_t& nextLengt
     }
     if (boundsDue >= 0 && steps >= boundsDue) boundAll();
     if (steps >= auditDue) {
-      auditDue = steps + answerCost;
+      const std::int64_t before = steps;
       depth = audit(depth, hops, nextLength);
+      auditDue = steps + std::max(answerCost, steps - before) / kAuditShare;
+      if (depth == kNoPrefix) return Walked::kFinished;
     }
     const Index node = at[depth];
     const std::span<const Index> next = graph.out(node);
@@ -322,6 +119,7 @@ Walked KShortestSearch::State::walk(std::int32_t length, std::int32_t& nextLengt
       if (left != 0) continue;
       at[depth + 1] = neighbour;
       keep(depth + 1);
+      std::fill(audited.begin(), audited.end(), 0);
       if (keptCount == wanted) {
         leave();
         return Walked::kPathCount;
@@ -349,11 +147,13 @@ Walked KShortestSearch::State::walk(std::int32_t length, std::int32_t& nextLengt
 
 // Asks of the shallowest prefix of the walk not yet asked about whether its completions
 // can still reach the target, and how soon; gives up the prefix (returning the depth to
-// go on from) when they cannot within `hops`. A prefix's answer holds while it is on the
-// walk, so it is asked once; the deeper nodes of the walk are not part of it.
+// go on from, kNoPrefix for the origin's) when they cannot within `hops`. A prefix's answer
+// holds while it is on the walk and no path is kept, so it is asked once; the deeper nodes
+// of the walk are not part of it. The origin's answer is the length of the next path that
+// could be kept, or that none could.
 std::size_t KShortestSearch::State::audit(std::size_t depth, std::size_t hops,
                                           std::int32_t& nextLength) {
-  std::size_t d = 1;
+  std::size_t d = 0;
   while (d <= depth && audited[d] != 0) ++d;
   if (d > depth) return depth;
   audited[d] = 1;
@@ -364,14 +164,19 @@ std::size_t KShortestSearch::State::audit(std::size_t depth, std::size_t hops,
   for (std::size_t i = 0; i < constraining.size(); ++i) {
     allowanceOf[i] = maxShared - kept[constraining[i]].shared[d];
   }
-  const std::int32_t free = freeDistance(at[d]);
-  const bool reachable = free != kFar && d + static_cast<std::size_t>(free) <= hops;
+  const std::int32_t free =
+      freeDistance(at[d], d == 0 ? kFar - 1 : static_cast<std::int32_t>(hops - d));
+  const bool reachable = d + static_cast<std::size_t>(free) <= hops;
   for (std::size_t below = d + 1; below <= depth; ++below) {
     onPath[static_cast<std::size_t>(at[below])] = reachable ? 1 : 0;
   }
   if (reachable) return depth;
-  if (free != kFar) nextLength = std::min(nextLength, static_cast<std::int32_t>(d) + free);
   onPath[static_cast<std::size_t>(at[d])] = 0;
+  if (d == 0) {
+    nextLength = free;
+    return kNoPrefix;
+  }
+  if (free != kFar) nextLength = std::min(nextLength, static_cast<std::int32_t>(d) + free);
   return d - 1;
 }
 

@@ -16,9 +16,9 @@ namespace routing {
 struct KShortestLimits {
   // Units of work: a link followed or a kept path compared while walking, a node or link
   // reached while bounding what the kept paths leave or what the walk can still reach. With
-  // the default a search that meets it ends within about 5 ms (on the 754-node Kdl network
-  // of the Topology Zoo, where about a fifth of the pairs meet it; none on networks of a few
-  // hundred nodes and several links a node).
+  // the default a search that meets it ends within about 5 ms. On the 754-node Kdl network
+  // of the Topology Zoo, with 4 paths and 2 shared links, about one pair in 400 meets it;
+  // none on networks of a few hundred nodes and several links a node.
   std::int64_t maxSteps = 1'000'000;
 };
 
