@@ -102,9 +102,9 @@ class PolicyRun {
         threadState_(PyGILState_Ensure()) {
     const py::object& path = owner_->pathObject();
     const py::object& wavelength = owner_->wavelengthObject();
-    if (!path.is_none()) objects_->choose = path.attr("choose_path");
-    if (!wavelength.is_none()) objects_->assign = wavelength.attr("assign");
     try {
+      if (!path.is_none()) objects_->choose = path.attr("choose_path");
+      if (!wavelength.is_none()) objects_->assign = wavelength.attr("assign");
       start(path, settings);
       if (!wavelength.is(path)) start(wavelength, settings);
     } catch (py::error_already_set& error) {
