@@ -334,3 +334,10 @@ def test_env_raises_what_its_wavelength_policy_raised_and_lets_go():
     env.close()
     env.reset()
     del env
+
+
+def test_env_truncates_with_a_python_wavelength_policy():
+    env = wrnsim.Env(RING, wavelength_policy=FirstFit(), max_calls=3, **SETTINGS)
+    env.reset()
+    truncated = [env.step(0)[3] for _ in range(3)]
+    assert truncated == [False, False, True] and env.ended
