@@ -6,11 +6,10 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <limits>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -19,10 +18,13 @@
 #include "experiment/stepped_run.h"
 #include "lab/lab_cli.h"
 #include "lab/run_steps.h"
+#include "python/answer_values.h"
 #include "python/json_objects.h"
 #include "python/lab_call.h"
 #include "python/network_data.h"
 #include "python/observation.h"
+#include "python/python_policy.h"
+#include "run/policy_makers.h"
 
 namespace python {
 
@@ -36,41 +38,31 @@ std::int32_t mostRegenerators(const NetworkData& network) {
   return most;
 }
 
-// An action as a position: an int or anything with __index__ but a bool. A value no int32
-// holds is still a wrong answer, so it stays one.
+// An action as a position: an int or anything with __index__ but a bool.
 std::int32_t positionOf(py::handle action) {
-  const std::string_view type = Py_TYPE(action.ptr())->tp_name;
-  // numpy's bools still take __index__, with a warning.
-  if (PyBool_Check(action.ptr()) || !PyIndex_Check(action.ptr()) || type == "numpy.bool_" ||
-      type == "numpy.bool") {
+  const std::optional<std::int32_t> position = clampedIndex(action);
+  if (!position) {
     throw py::type_error("action must be an int (a candidate's position), not '" +
-                         std::string(type) + "'");
+                         std::string(Py_TYPE(action.ptr())->tp_name) + "'");
   }
-  const py::object index = py::reinterpret_steal<py::object>(PyNumber_Index(action.ptr()));
-  if (!index) throw py::error_already_set();
-  int overflow = 0;
-  const long long value = PyLong_AsLongLongAndOverflow(index.ptr(), &overflow);
-  if (value == -1 && PyErr_Occurred()) throw py::error_already_set();
-  if (overflow > 0 || value > std::numeric_limits<std::int32_t>::max()) {
-    return std::numeric_limits<std::int32_t>::max();
-  }
-  if (overflow < 0 || value < std::numeric_limits<std::int32_t>::min()) {
-    return std::numeric_limits<std::int32_t>::min();
-  }
-  return static_cast<std::int32_t>(value);
+  return *position;
 }
 
 class Env {
  public:
   Env(const NetworkData& network, const std::vector<std::string>& words, std::int64_t maxCalls,
-      py::object reward)
-      : network_(network), maxCalls_(maxCalls), reward_(std::move(reward)) {
+      py::object reward, py::object wavelengthObject)
+      : network_(network),
+        maxCalls_(maxCalls),
+        reward_(std::move(reward)),
+        python_(std::make_shared<PythonPolicies>(py::none(), std::move(wavelengthObject))) {
     LabCall call("run", network, words);
     {
       py::gil_scoped_release release;
       const lab::RunOptions options = lab::runOptionsOf(call.words());
       const lab::RunPolicies policies = lab::checkRunOptions(options);
       planned_ = lab::planRun(options, policies, network.input(), true, call.io());
+      if (!python_->empty()) python_->install(planned_);
       planned_.plan.routing =
           experiment::routedOnce(planned_.plan, std::max(1u, std::thread::hardware_concurrency()));
       seed_ = options.seed;
@@ -100,10 +92,7 @@ class Env {
     experiment::ExperimentPlan plan = planned_.plan;
     if (plan.allPairs) plan.allPairs->seed = seed_;
     plan.matrixTraffic.seed = seed_;
-    {
-      py::gil_scoped_release release;
-      run_.start(std::move(plan));
-    }
+    advance([&] { run_.start(std::move(plan)); });
     if (planned_.label.traffic) planned_.label.traffic->seed = seed_;
     py::dict info;
     if (!run_.ended()) {
@@ -125,15 +114,12 @@ class Env {
     Busy busy(*this);
     const wrnsim::Call call = run_.call();
     experiment::CallFate fate;
-    {
-      py::gil_scoped_release release;
-      fate = run_.answer(position);
-    }
+    advance([&] { fate = run_.answer(position); });
     ++steps_;
     const bool terminated = run_.ended();
     const bool truncated = !terminated && maxCalls_ > 0 && steps_ >= maxCalls_;
     py::array_t<float> seen = observation();
-    if (truncated) run_.abandon();
+    if (truncated) close();
     py::dict info;
     info[keys_.carried] = fate.carried;
     info[keys_.cause] = fate.cause ? py::object(causes_[*fate.cause]) : py::none();
@@ -154,7 +140,14 @@ class Env {
     return pythonOf(record);
   }
 
-  void close() { run_.abandon(); }
+  // The run's thread may need the GIL to let go of a Python policy.
+  void close() {
+    py::gil_scoped_release release;
+    run_.abandon();
+  }
+  ~Env() { close(); }
+  Env(const Env&) = delete;
+  Env& operator=(const Env&) = delete;
 
   std::size_t paths() const { return static_cast<std::size_t>(planned_.plan.config.pathCount); }
   py::tuple bounds() const {
@@ -183,6 +176,22 @@ class Env {
     Env& env_;
   };
 
+  // Runs `step` without the GIL; what a Python policy raised in it is raised here.
+  template <typename Step>
+  void advance(Step&& step) {
+    bool raised = false;
+    {
+      py::gil_scoped_release release;
+      try {
+        step();
+      } catch (const run::PolicyFailure&) {
+        if (!python_->pending()) throw;
+        raised = true;
+      }
+    }
+    if (raised) python_->raisePending();
+  }
+
   py::array_t<float> observation() {
     py::array_t<float> out(static_cast<py::ssize_t>(observation_->size()));
     if (run_.ended()) {
@@ -206,6 +215,7 @@ class Env {
   lab::PlannedRun planned_;
   std::int64_t maxCalls_;
   py::object reward_;
+  std::shared_ptr<PythonPolicies> python_;
   std::string notes_;
   std::optional<Observation> observation_;
   std::array<py::str, experiment::kCauseColumns> causes_;
@@ -221,9 +231,10 @@ class Env {
 
 void bindEnv(py::module_& module) {
   py::class_<Env>(module, "_Env", "The C++ half of wrnsim.Env; use wrnsim.Env.")
-      .def(
-          py::init<const NetworkData&, const std::vector<std::string>&, std::int64_t, py::object>(),
-          py::arg("network"), py::arg("words"), py::arg("max_calls"), py::arg("reward"))
+      .def(py::init<const NetworkData&, const std::vector<std::string>&, std::int64_t, py::object,
+                    py::object>(),
+           py::arg("network"), py::arg("words"), py::arg("max_calls"), py::arg("reward"),
+           py::arg("wavelength_object") = py::none())
       .def("_start", &Env::start, py::arg("seed"))
       .def("step", &Env::step, py::arg("action"),
            R"(Answers the decision waiting with `action` and runs on to the next one.

@@ -6,6 +6,7 @@
 #include "python/env_binding.h"
 #include "python/errors.h"
 #include "python/network_binding.h"
+#include "python/policy_view.h"
 #include "python/run_binding.h"
 
 PYBIND11_MODULE(_core, module) {
@@ -14,6 +15,7 @@ PYBIND11_MODULE(_core, module) {
   module.attr("_commit") = lab::kCommit;
   python::registerErrors(module);
   python::bindNetwork(module);
+  python::bindPolicyObjects(module);
   python::bindRuns(module);
   python::bindEnv(module);
 }

@@ -10,7 +10,9 @@
 #include "lab/sweep_steps.h"
 #include "python/json_objects.h"
 #include "python/lab_call.h"
+#include "python/python_policy.h"
 #include "python/sweep_rows.h"
+#include "run/policy_makers.h"
 #include "session/limits.h"
 
 namespace python {
@@ -61,24 +63,36 @@ py::dict sweepDefaults() {
   return defaults;
 }
 
-py::tuple runNetwork(const NetworkData& network, const std::vector<std::string>& words) {
+py::tuple runNetwork(const NetworkData& network, const std::vector<std::string>& words,
+                     py::object pathObject, py::object wavelengthObject) {
   LabCall call("run", network, words);
+  // Made and dropped here, with the GIL: the run's copies of it never hold the last share.
+  const auto python =
+      std::make_shared<PythonPolicies>(std::move(pathObject), std::move(wavelengthObject));
   nlohmann::json record;
+  bool raised = false;
   {
     py::gil_scoped_release release;
     const lab::RunOptions options = lab::runOptionsOf(call.words());
     const lab::RunPolicies policies = lab::checkRunOptions(options);
     lab::PlannedRun run = lab::planRun(options, policies, network.input(), true, call.io());
-    // A policy written in Python would take its place in run.plan.policies here.
-    const experiment::ExperimentResult result = lab::runPlanned(run, nullptr, nullptr);
-    if (result.summary.policyErrors > 0) {
-      call.io().err << result.summary.policyErrors
-                    << (result.summary.policyErrors == 1 ? " call" : " calls")
-                    << " blocked as policy errors; the first: " << result.summary.firstPolicyError
-                    << '\n';
+    if (!python->empty()) python->install(run);
+    try {
+      const experiment::ExperimentResult result = lab::runPlanned(run, nullptr, nullptr);
+      if (result.summary.policyErrors > 0) {
+        call.io().err << result.summary.policyErrors
+                      << (result.summary.policyErrors == 1 ? " call" : " calls")
+                      << " blocked as policy errors; the first: " << result.summary.firstPolicyError
+                      << '\n';
+      }
+      record = lab::runRecord(run, network.input(), result);
+    } catch (const run::PolicyFailure&) {
+      if (!python->pending()) throw;
+      raised = true;
     }
-    record = lab::runRecord(run, network.input(), result);
   }
+  if (raised) python->raisePending();
+  if (!python->pathName().empty()) record["settings"]["policy"] = python->pathName();
   record["provenance"]["program"] = "wrnsim (Python)";
   return py::make_tuple(pythonOf(record), call.notes());
 }
@@ -120,6 +134,7 @@ py::tuple sweepNetwork(const NetworkData& network, const std::vector<std::string
 
 void bindRuns(py::module_& module) {
   module.def("_run", &runNetwork, py::arg("network"), py::arg("words"),
+             py::arg("path_object") = py::none(), py::arg("wavelength_object") = py::none(),
              "The lab's run on a loaded network; wrnsim.run is the public door.");
   module.def("_sweep", &sweepNetwork, py::arg("network"), py::arg("words"),
              "The lab's sweep on a loaded network; wrnsim.sweep is the public door.");

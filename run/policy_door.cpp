@@ -76,6 +76,26 @@ void PolicyDoor::prepare(const PolicyMakers& makers, const wrnsim::Settings& set
     }
   }
   room_.resize(views.longestPath() + 1);
+  tellReaders(makers, sources.size(), views);
+}
+
+void PolicyDoor::tellReaders(const PolicyMakers& makers, std::size_t sourceCount,
+                             PairViews& views) {
+  auto* pathReader = makers.pathReadsTables ? dynamic_cast<TableReader*>(path_.get()) : nullptr;
+  auto* wavelengthReader =
+      makers.wavelengthReadsTables ? dynamic_cast<TableReader*>(wavelength_.get()) : nullptr;
+  if (pathReader == nullptr && wavelengthReader == nullptr) return;
+  std::vector<SourceTable> tables(sourceCount);
+  for (std::size_t i = 0; i < sourceCount; ++i) {
+    const ViewSync& sync = views.syncOf(i);
+    tables[i].table = sync.table;
+    tables[i].linkPositions.reserve(sync.positions.size());
+    for (const ViewSync::LinkPositions& at : sync.positions)
+      tables[i].linkPositions.push_back(static_cast<std::int32_t>(at.view));
+  }
+  if (pathReader != nullptr) pathReader->tablesReady(tables);
+  if (wavelengthReader != nullptr && wavelengthReader != pathReader)
+    wavelengthReader->tablesReady(tables);
 }
 
 void PolicyDoor::release() {

@@ -28,7 +28,8 @@ class PolicyDoor {
   // Makes one object per maker that is not empty, for a run with `settings`, and the views
   // they read for every source of `sources`, whose paths and views `views` has prepared.
   // Throws PolicyFailure when a maker throws, std::bad_alloc when there is no room.
-  // Both policies draw from `random`, which must outlive the run.
+  // Both policies draw from `random`, which must outlive the run. Objects whose makers say
+  // they read tables (PolicyMakers) are then told where every source's view lies.
   void prepare(const PolicyMakers& makers, const wrnsim::Settings& settings, wrnsim::Random& random,
                const calls::CallSources& sources, PairViews& views);
 
@@ -67,6 +68,7 @@ class PolicyDoor {
     std::int64_t started = 0;
   };
 
+  void tellReaders(const PolicyMakers& makers, std::size_t sourceCount, PairViews& views);
   wrnsim::PairView viewOf(const ViewSync& sync) const;
   std::string callText() const;
   Answer fault(const std::string& kind, const std::string& name, const std::string& what);

@@ -16,6 +16,7 @@ names in __all__, with the arguments, defaults and exceptions their docstrings s
 
 from . import _arguments as _args
 from ._core import Link, Network, Node, __version__
+from ._core import Blocked, CandidatePath, PolicyCall, PolicyRandom, PolicySettings, PolicyView
 from ._core import _run, _run_defaults, _sweep, _sweep_defaults
 from ._env import Env
 from ._records import (
@@ -46,6 +47,12 @@ __all__ = [
     "run",
     "sweep",
     "Env",
+    "Blocked",
+    "PolicyCall",
+    "PolicyView",
+    "CandidatePath",
+    "PolicyRandom",
+    "PolicySettings",
     "RunResult",
     "RunTables",
     "SweepResult",
@@ -65,7 +72,10 @@ __all__ = [
     "Provenance",
 ]
 
-for _class in (Network, Node, Link):
+for _class in (
+    Network, Node, Link, Blocked, CandidatePath, PolicyCall, PolicyRandom, PolicySettings,
+    PolicyView,
+):
     _class.__module__ = __name__
 
 def run(
@@ -89,12 +99,17 @@ def run(
     seed=None,
     warmup=None,
 ):
-    words = _args.option_words(locals(), _args.RUN_OPTIONS)
-    if path_policy is not None:
+    path_object = _args.python_policy("path", "path_policy", path_policy)
+    wavelength_object = _args.python_policy("wavelength", "wavelength_policy", wavelength_policy)
+    arguments = dict(locals())
+    if wavelength_object is not None:
+        del arguments["wavelength_policy"]
+    words = _args.option_words(arguments, _args.RUN_OPTIONS)
+    if path_policy is not None and path_object is None:
         words.append(_args.path_policy_word("path_policy", path_policy))
     if pairs is not None:
         words += _args.pair_words(pairs)
-    record, notes = _run(_args.network(network), words)
+    record, notes = _run(_args.network(network), words, path_object, wavelength_object)
     _args.warn(notes)
     return RunResult(record)
 
@@ -174,7 +189,10 @@ _RAISES_DOC = """\
       ValueError: a setting wrnsim-lab refuses (out of range, given twice, settings that
         cannot go together, a bad pair, a plug-in that cannot be loaded, a run that
         cannot fit this machine's memory), with wrnsim-lab's message.
-      RuntimeError: a plug-in policy threw.
+      RuntimeError: a plug-in policy threw, or a Python policy kept the view or its
+        arrays past its call.
+      Any exception a Python policy raises, as it raised it; TypeError for its answer of
+        the wrong type.
 """
 
 run.__doc__ = (
@@ -195,11 +213,15 @@ run.__doc__ = (
       seed (int): seed of the generated traffic, 0 to 2**64-1 (default {seed}); only with
         all_pairs or traffic.
     Policies:
-      path_policy (int or str): 1 to 4 or a built-in's name ('random', 'rotating',
-        'least-loaded-rotating', 'least-loaded-first'), or 'FILE.so:NAME' of a plug-in
-        (default {path_policy}).
-      wavelength_policy (str): 'most-free' (the built-in rule) or 'FILE.so:NAME'
-        (default {wavelength_policy!r}).
+      path_policy (int, str or object): 1 to 4 or a built-in's name ('random', 'rotating',
+        'least-loaded-rotating', 'least-loaded-first'), 'FILE.so:NAME' of a plug-in, or a
+        Python object with choose_path(call, view, random) -> int (default {path_policy}).
+      wavelength_policy (str or object): 'most-free' (the built-in rule), 'FILE.so:NAME',
+        or a Python object with assign(call, view, path, random) (default
+        {wavelength_policy!r}).
+      A Python policy may have start(settings), called before each run's first call; its
+        view is valid only during the call (see PolicyView and the README's "Policies
+        written in Python"); the record names it 'python:CLASS'.
       interval (int): ticks between refreshes of a pair's view of the network
         (default {interval}).
 """
@@ -225,7 +247,8 @@ sweep.__doc__ = (
 
     network (Network, or a topology file's path).
     loads (list of float): offered loads per pair in Erlang; required.
-    policies (list of int or str): path policies, as path_policy of run
+    policies (list of int or str): path policies, as path_policy of run but for Python
+      objects, which raise TypeError (the runs go in parallel: use run per point)
       (default {policies}).
     wavelength_policies (list of str): as wavelength_policy of run
       (default {wavelength_policies}).
@@ -281,7 +304,8 @@ Env.__doc__ = (
       destination, call_file)), with load (float), as for run.
     seed (int): the seed of the first episode's generated traffic (default {seed}); see
       reset.
-    wavelength_policy (str): 'most-free' (the built-in rule) or 'FILE.so:NAME'
+    wavelength_policy (str or object): 'most-free' (the built-in rule), 'FILE.so:NAME', or
+      a Python object with assign(call, view, path, random), as for run
       (default {wavelength_policy!r}).
     interval (int): ticks between refreshes of a pair's view of the network
       (default {interval}).
@@ -290,7 +314,8 @@ Env.__doc__ = (
     + """    max_calls (int): an episode is truncated after this many steps (default: it
       runs until its traffic ends, then is terminated).
     reward (callable(info) -> float): the reward of a step from its info (default: 1.0
-      for a carried call, 0.0 for a blocked one).
+      for a carried call, 0.0 for a blocked one). What it raises comes out of step, whose
+      observation and reward are then lost; the call stays answered.
 
     The observation is a numpy float32 array of fixed length, a new one each step
     (observation_names names each entry; observation_bounds gives its bounds):

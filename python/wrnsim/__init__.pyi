@@ -3,12 +3,84 @@ import os
 
 import numpy
 from collections.abc import Callable, Iterable, Mapping, Sequence
-from typing import Any, Iterator, NamedTuple
+from typing import Any, Iterator, NamedTuple, Protocol
 
 __version__: str
 
 _Path = str | os.PathLike[str]
 _Policy = int | str
+
+class PolicyCall:
+    @property
+    def origin(self) -> int: ...
+    @property
+    def destination(self) -> int: ...
+    @property
+    def tick(self) -> int: ...
+    @property
+    def source(self) -> int: ...
+    @property
+    def number(self) -> int: ...
+
+class PolicySettings:
+    @property
+    def wavelengths(self) -> int: ...
+    @property
+    def fibres(self) -> int: ...
+    @property
+    def paths(self) -> int: ...
+    @property
+    def max_shared(self) -> int: ...
+    @property
+    def interval(self) -> int: ...
+
+class CandidatePath:
+    @property
+    def nodes(self) -> numpy.ndarray: ...
+    @property
+    def links(self) -> numpy.ndarray: ...
+    @property
+    def hops(self) -> int: ...
+
+class PolicyRandom:
+    def draw(self) -> int: ...
+
+class PolicyView:
+    # Valid only during the call it was given to; its arrays are read-only, over the run's
+    # memory, and must not be kept (numpy.copy what is needed).
+    @property
+    def free_fibres(self) -> numpy.ndarray: ...
+    @property
+    def fibre_rows(self) -> numpy.ndarray: ...
+    @property
+    def free_regenerators(self) -> numpy.ndarray: ...
+    @property
+    def regenerator_rows(self) -> numpy.ndarray: ...
+    @property
+    def paths(self) -> tuple[CandidatePath, ...]: ...
+    @property
+    def age(self) -> int: ...
+    def fibres(self, j: int) -> numpy.ndarray: ...
+    def regenerators(self, j: int) -> int: ...
+
+class Blocked:
+    def __init__(self, hop: int, cause: str) -> None: ...
+    @property
+    def hop(self) -> int: ...
+    @property
+    def cause(self) -> str: ...
+
+class _PathPolicy(Protocol):
+    def choose_path(
+        self, call: PolicyCall, view: PolicyView, random: PolicyRandom
+    ) -> int | numpy.integer: ...
+
+_Hop = int | numpy.integer | tuple[int | numpy.integer, bool]
+
+class _WavelengthPolicy(Protocol):
+    def assign(
+        self, call: PolicyCall, view: PolicyView, path: int, random: PolicyRandom
+    ) -> Sequence[_Hop] | numpy.ndarray | Blocked | None | bool: ...
 
 class Node:
     @property
@@ -246,8 +318,8 @@ def run(
     paths: int | None = None,
     max_shared: int | None = None,
     routing: str | None = None,
-    path_policy: _Policy | None = None,
-    wavelength_policy: str | None = None,
+    path_policy: _Policy | _PathPolicy | None = None,
+    wavelength_policy: str | _WavelengthPolicy | None = None,
     interval: int | None = None,
     holding: str | None = None,
     mean_holding: float | None = None,
@@ -294,7 +366,7 @@ class Env:
         paths: int | None = ...,
         max_shared: int | None = ...,
         routing: str | None = ...,
-        wavelength_policy: str | None = ...,
+        wavelength_policy: str | _WavelengthPolicy | None = ...,
         interval: int | None = ...,
         holding: str | None = ...,
         mean_holding: float | None = ...,

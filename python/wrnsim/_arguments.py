@@ -44,16 +44,39 @@ def path(name, value):
     raise TypeError(f"{name} must be a path (str or os.PathLike), not {_kind(value)!r}")
 
 
-def policy(name, value):
-    """A policy as the lab names it: a built-in's number or name, or 'FILE.so:NAME'.
+_METHODS = {"path": "choose_path", "wavelength": "assign"}
 
-    This is the one place a policy argument is read: a Python object with the policy
-    interface's methods would be told apart here, before any word is made.
-    """
+
+def python_policy(kind, name, value):
+    """`value` when it is a Python policy of `kind` ('path' or 'wavelength'): an object with
+    its method; None for what the lab names (a str or a number)."""
+    if value is None or isinstance(value, (str, bool)) or hasattr(value, "__index__"):
+        return None
+    method = _METHODS[kind]
+    if isinstance(value, type) and callable(getattr(value, method, None)):
+        raise TypeError(f"{name} must be a policy object, not the class {value.__qualname__!r}: "
+                        f"give {value.__qualname__}()")
+    if not callable(getattr(value, method, None)):
+        other = [m for m in _METHODS.values() if m != method and callable(getattr(value, m, None))]
+        hint = f" (it has {other[0]}: is it for the other keyword?)" if other else ""
+        raise TypeError(
+            f"{name} must be a built-in policy's number or name, 'FILE.so:NAME', or an object "
+            f"with a {method} method, not {_kind(value)!r}{hint}"
+        )
+    return value
+
+
+def policy(name, value):
+    """A policy as the lab names it: a built-in's number or name, or 'FILE.so:NAME'."""
     if isinstance(value, str):
         return value
     if not isinstance(value, bool) and hasattr(value, "__index__"):
         return str(operator.index(value))
+    if any(callable(getattr(value, m, None)) for m in _METHODS.values()):
+        raise TypeError(
+            f"{name} is a Python policy: sweeps run their runs in parallel, which Python "
+            f"objects cannot decide for; call wrnsim.run for each point instead"
+        )
     raise TypeError(
         f"{name} must be a built-in policy's number or name, or 'FILE.so:NAME', "
         f"not {_kind(value)!r}"

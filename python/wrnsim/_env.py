@@ -35,7 +35,12 @@ class Env(_Env):
         max_calls=None,
         reward=None,
     ):
-        words = _args.option_words(locals(), _args.RUN_OPTIONS)
+        wavelength_object = _args.python_policy("wavelength", "wavelength_policy",
+                                                wavelength_policy)
+        arguments = dict(locals())
+        if wavelength_object is not None:
+            del arguments["wavelength_policy"]
+        words = _args.option_words(arguments, _args.RUN_OPTIONS)
         if pairs is not None:
             words += _args.pair_words(pairs)
         if max_calls is not None:
@@ -44,7 +49,7 @@ class Env(_Env):
                 raise ValueError(f"max_calls must be 1 or more, not {max_calls}")
         if reward is not None and not callable(reward):
             raise TypeError(f"reward must be callable(info) -> float, not {type(reward).__name__!r}")
-        super().__init__(_args.network(network), words, max_calls or 0, reward)
+        super().__init__(_args.network(network), words, max_calls or 0, reward, wavelength_object)
         _args.warn(self._notes)
 
     def reset(self, *, seed=None, options=None):

@@ -5,12 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <span>
+#include <stdexcept>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "experiment/experiment.h"
 #include "experiment/traffic_model.h"
+#include "network/link_table.h"
 #include "policy/policy.h"
+#include "run/policy_makers.h"
 
 namespace experiment {
 namespace {
@@ -243,6 +248,61 @@ TEST(PolicyDoor, TheViewShowsTheCandidatesTheirLinksAndTheirAge) {
   const ExperimentResult result = runExperiment(plan);
   EXPECT_EQ(calls, result.offered);
   EXPECT_GT(oldest, 0);
+}
+
+// A path policy that maps the tables whole, as a Python one does: every LinkView must be
+// where the table it was told of puts that link.
+class TablePaths : public wrnsim::PathPolicy, public run::TableReader {
+ public:
+  void tablesReady(std::span<const run::SourceTable> sources) override {
+    tables_.assign(sources.begin(), sources.end());
+    ++told_;
+  }
+  std::int32_t choosePath(const wrnsim::PathRequest& r) override {
+    const run::SourceTable& where = tables_.at(static_cast<std::size_t>(r.call.source));
+    const network::LinkTable& table = *where.table;
+    EXPECT_EQ(where.linkPositions.size(), r.view.links().size());
+    for (std::size_t j = 0; j < r.view.links().size(); ++j) {
+      const network::Link& link = table[static_cast<std::size_t>(where.linkPositions[j])];
+      const wrnsim::LinkView& seen = r.view.links()[j];
+      EXPECT_EQ(seen.from(), link.from);
+      EXPECT_EQ(seen.to(), link.to);
+      const std::span<const std::int32_t> row = table.counters().subspan(
+          static_cast<std::size_t>(link.counterArray * table.lambdaCount()),
+          static_cast<std::size_t>(table.lambdaCount()));
+      EXPECT_EQ(seen.freeFibres().data(), row.data());
+      EXPECT_EQ(seen.freeRegenerators(), link.regenerators);
+      ++checked;
+    }
+    return r.view.paths().empty() ? wrnsim::kNoPath : 0;
+  }
+  inline static int told_ = 0;
+  inline static std::int64_t checked = 0;
+
+ private:
+  std::vector<run::SourceTable> tables_;
+};
+
+TEST(PolicyDoor, AReaderOfTablesIsToldWhereEveryViewLies) {
+  for (const std::int32_t interval : {0, 4}) {
+    ExperimentPlan plan;
+    plan.topology = kNsfnet;
+    plan.config.lambdaCount = 3;
+    plan.config.updateInterval = interval;
+    plan.allPairs = TrafficModel{};
+    plan.allPairs->count = 10;
+    plan.policies.pathName = "tables";
+    plan.policies.path = [](const wrnsim::Settings&) { return std::make_unique<TablePaths>(); };
+    plan.policies.pathReadsTables = true;
+    TablePaths::told_ = 0;
+    TablePaths::checked = 0;
+    runExperiment(plan);
+    EXPECT_EQ(TablePaths::told_, 1) << interval;
+    EXPECT_GT(TablePaths::checked, 0) << interval;
+    // Without the flag nothing is cast or told.
+    plan.policies.pathReadsTables = false;
+    EXPECT_THROW(runExperiment(plan), run::PolicyFailure);
+  }
 }
 
 // Built-in policy 1 written again with the interface's view and generator alone.
