@@ -45,14 +45,13 @@ class LinkTable {
 
   // The free-fibre counters of a link of this table: `lambdaCount` entries, entry w for
   // wavelength w. Links that share an array (`shareCounters`) give the same entries.
-  // Every counter array, one after another, array a at a * lambdaCount; the rows a link's
-  // `counterArray` names. Valid as the pointers of `freeFibers` are.
-  std::span<const std::int32_t> counters() const { return counters_; }
-
   std::int32_t* freeFibers(const Link& link) { return counters_.data() + arrayStart(link); }
   const std::int32_t* freeFibers(const Link& link) const {
     return counters_.data() + arrayStart(link);
   }
+  // Every counter array, one after another, array a at a * lambdaCount; the rows a link's
+  // `counterArray` names. Valid as the pointers of `freeFibers` are.
+  std::span<const std::int32_t> counters() const { return counters_; }
 
   // Position of the first link (from, to), or -1.
   std::ptrdiff_t positionOf(NodeId from, NodeId to) const;
