@@ -216,8 +216,13 @@ std::vector<std::pair<std::int32_t, std::int32_t>> sourcePairs(const session::Se
 
 }  // namespace
 
-ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace,
-                               RunProgress* progress, run::RunObserver* watcher) {
+namespace {
+
+// `release`, when given, is the plan's own handle on its shared paths, reset once the
+// sources hold theirs.
+ExperimentResult runPlan(const ExperimentPlan& plan, std::ostream* trace, RunProgress* progress,
+                         run::RunObserver* watcher,
+                         std::shared_ptr<const routing::PathCatalogue>* release) {
   const auto began = std::chrono::steady_clock::now();
   Run run(trace);
   run.session.setRouting(plan.routing.kind);
@@ -240,6 +245,10 @@ ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace,
   result.sourceCount = static_cast<std::int64_t>(index);
   if (index == 0) throw ExperimentError("no call source: give pairs or all ordered pairs");
   result.candidates = candidatePathsOf(run.session.network().callSources);
+  if (release != nullptr) {
+    run.session.setSharedPaths(nullptr);
+    release->reset();
+  }
   RunAccount account(sourcePairs(run.session), run.session.network().liveTable, plan.warmup);
   account.setProgress(progress);
   WatchedAccount watched(account, watcher);
@@ -253,6 +262,18 @@ ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace,
   if (!plan.matrix.empty()) result.generatedLoad = meanLoad(matrixStreams);
   result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
   return result;
+}
+
+}  // namespace
+
+ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace,
+                               RunProgress* progress, run::RunObserver* watcher) {
+  return runPlan(plan, trace, progress, watcher, nullptr);
+}
+
+ExperimentResult runExperimentOnce(ExperimentPlan& plan, std::ostream* trace, RunProgress* progress,
+                                   run::RunObserver* watcher) {
+  return runPlan(plan, trace, progress, watcher, &plan.routing.paths);
 }
 
 namespace {

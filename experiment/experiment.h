@@ -101,6 +101,14 @@ ExperimentResult runExperiment(const ExperimentPlan& plan, std::ostream* trace =
                                RunProgress* progress = nullptr,
                                run::RunObserver* watcher = nullptr);
 
+// runExperiment for a plan run once: the plan's shared paths (RoutingChoice::paths) are let
+// go as soon as every source holds its own, before the first call, so that a large
+// network's paths are not held twice while it runs (they are freed there unless another
+// owner holds them). The plan keeps its routing's kind and seconds.
+ExperimentResult runExperimentOnce(ExperimentPlan& plan, std::ostream* trace = nullptr,
+                                   RunProgress* progress = nullptr,
+                                   run::RunObserver* watcher = nullptr);
+
 // Whether some call of the plan's generated traffic (all pairs, or the matrix) arrives at
 // `tick` or later, and so would be counted after a warm-up ending there; false when the
 // plan generates no traffic. Calls are drawn as a run draws them, pair by pair until one

@@ -126,7 +126,8 @@ experiment::ExperimentResult runPlanned(PlannedRun& run, std::ostream* trace,
     run.plan.routing =
         experiment::routedOnce(run.plan, std::max(1u, std::thread::hardware_concurrency()));
     errno = 0;
-    return experiment::runExperiment(run.plan, trace, progress);
+    // One run: all of Kdl's paths would otherwise be held twice while it runs.
+    return experiment::runExperimentOnce(run.plan, trace, progress);
   } catch (const experiment::ExperimentError& error) {
     throw UsageError(error.what());
   }

@@ -38,7 +38,8 @@ struct PlannedRun {
 PlannedRun planRun(const RunOptions& options, const RunPolicies& policies,
                    const TopologyInput& topology, bool record, LabIo& io);
 
-// Finds the candidate paths on all cores, then runs; the trace goes to `trace` when given.
+// Finds the candidate paths on all cores, then runs, letting go of the plan's shared paths
+// once the sources hold theirs; the trace goes to `trace` when given.
 // Throws UsageError for a fault of the plan, run::PolicyFailure when a policy throws.
 experiment::ExperimentResult runPlanned(PlannedRun& run, std::ostream* trace,
                                         experiment::RunProgress* progress);

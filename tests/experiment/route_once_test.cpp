@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
 
 #include "experiment/experiment.h"
@@ -130,6 +131,49 @@ TEST(RouteOnce, ASweepFindsThePathsOfItsRunsOnce) {
   }
   // A paths file's routing, or one found already, stays as it is.
   EXPECT_EQ(routedOnce(sweep, 2).paths, routed.paths);
+}
+
+// Sees, at every call, whether the shared paths are still held anywhere.
+class PathsWatch : public run::RunObserver {
+ public:
+  explicit PathsWatch(std::weak_ptr<const routing::PathCatalogue> paths)
+      : paths_(std::move(paths)) {}
+  void callStarted(std::size_t, std::int64_t, const run::CallOutcome&) override {
+    ++calls;
+    if (!paths_.expired()) ++callsWithPaths;
+  }
+  void hopRefused(std::size_t, std::int64_t, int) override {}
+  void fibresChanged(std::size_t, int, std::int64_t) override {}
+  void runEnded(std::int64_t) override {}
+
+  int calls = 0;
+  int callsWithPaths = 0;
+
+ private:
+  std::weak_ptr<const routing::PathCatalogue> paths_;
+};
+
+TEST(RouteOnce, ARunMadeOnceLetsGoOfTheSharedPathsBeforeItsFirstCall) {
+  ExperimentPlan plan = allPairsPlan(session::Routing::kKShortest, 3);
+  plan.routing = routedOnce(plan, 1);
+  const std::weak_ptr<const routing::PathCatalogue> paths = plan.routing.paths;
+  std::ostringstream keptTrace, onceTrace;
+
+  PathsWatch keeps(paths);
+  const ExperimentResult a = runExperiment(plan, &keptTrace, nullptr, &keeps);
+  EXPECT_GT(keeps.calls, 0);
+  EXPECT_EQ(keeps.callsWithPaths, keeps.calls) << "runExperiment leaves its plan as it was";
+
+  PathsWatch once(paths);
+  const ExperimentResult b = runExperimentOnce(plan, &onceTrace, nullptr, &once);
+  EXPECT_EQ(once.calls, keeps.calls);
+  EXPECT_EQ(once.callsWithPaths, 0) << "the paths were freed before the first call";
+  EXPECT_FALSE(plan.routing.paths);
+  EXPECT_EQ(plan.routing.kind, session::Routing::kKShortest);
+  EXPECT_TRUE(keptTrace.str() == onceTrace.str()) << "the traces differ";
+  EXPECT_EQ(a.blocked, b.blocked);
+  ASSERT_TRUE(b.routingSeconds);
+  EXPECT_EQ(*a.routingSeconds, *b.routingSeconds);
 }
 
 }  // namespace
