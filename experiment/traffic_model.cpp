@@ -22,10 +22,14 @@ double exponential(std::mt19937_64& random, double mean) {
   return -mean * std::log(unitOpenAtZero(random));
 }
 
+// Rounds half away from zero, as llround does, without its call into the maths library:
+// below 2^31 the fraction is exact.
 std::int32_t toTicks(double value) {
   constexpr double kLargest = std::numeric_limits<std::int32_t>::max();
   if (!(value < kLargest)) return std::numeric_limits<std::int32_t>::max();
-  return static_cast<std::int32_t>(std::llround(std::max(value, 0.0)));
+  if (!(value > 0.0)) return 0;
+  const auto whole = static_cast<std::int32_t>(value);
+  return value - static_cast<double>(whole) >= 0.5 ? whole + 1 : whole;
 }
 
 std::int32_t holdingTime(std::mt19937_64& random, const TrafficModel& model) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace experiment {
 namespace {
@@ -45,6 +46,25 @@ TEST(TrafficModel, MeansOfGapsAndHoldingTimesAreThoseAsked) {
     EXPECT_NEAR(means.gap, 8.0, 0.08);
     EXPECT_NEAR(means.duration, 30.0, 0.3);
   }
+}
+
+TEST(TrafficModel, HoldingTimesRoundToTicksAsLlroundDoes) {
+  // Halves go away from zero; the double just below a half does not.
+  const double below = std::nextafter(0.5, 0.0);
+  for (const double mean : {0.0, 0.4, 0.5, below, 1.0 + below, 2.5, 3.5000000000000004, 7.49,
+                            1e9 + 0.5, 2147483645.5, 2147483646.4, -3.5}) {
+    TrafficModel fixed = model(HoldingKind::kFixed);
+    fixed.meanHolding = mean;
+    fixed.count = 3;
+    const auto expected = static_cast<std::int32_t>(std::llround(std::max(mean, 0.0)));
+    for (const GeneratedCall& call : generateCalls(fixed))
+      EXPECT_EQ(call.duration, expected) << mean;
+  }
+  // Past the largest tick, the largest.
+  TrafficModel huge = model(HoldingKind::kFixed);
+  huge.meanHolding = 1e12;
+  huge.count = 1;
+  EXPECT_EQ(generateCalls(huge).front().duration, 2147483647);
 }
 
 TEST(TrafficModel, HoldingTimesHaveTheirDistributionsShape) {
