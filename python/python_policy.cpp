@@ -29,6 +29,19 @@ bool finalizing() {
 #endif
 }
 
+// The exception set, normalized, its traceback on it; the error indicator cleared.
+py::object fetchRaised() {
+  PyObject* type = nullptr;
+  PyObject* value = nullptr;
+  PyObject* trace = nullptr;
+  PyErr_Fetch(&type, &value, &trace);
+  PyErr_NormalizeException(&type, &value, &trace);
+  if (trace != nullptr && value != nullptr) PyException_SetTraceback(value, trace);
+  Py_XDECREF(type);
+  Py_XDECREF(trace);
+  return py::reinterpret_steal<py::object>(value);
+}
+
 // Thrown through the door, which makes a PolicyFailure of it, while the Python exception
 // waits in PythonPolicies.
 struct RaisedInPython : std::runtime_error {
@@ -227,19 +240,6 @@ class PolicyRun {
     fail();
   }
 
-  // The exception set, normalized, its traceback on it; the error indicator cleared.
-  static py::object fetchRaised() {
-    PyObject* type = nullptr;
-    PyObject* value = nullptr;
-    PyObject* trace = nullptr;
-    PyErr_Fetch(&type, &value, &trace);
-    PyErr_NormalizeException(&type, &value, &trace);
-    if (trace != nullptr && value != nullptr) PyException_SetTraceback(value, trace);
-    Py_XDECREF(type);
-    Py_XDECREF(trace);
-    return py::reinterpret_steal<py::object>(value);
-  }
-
   [[noreturn]] void fail() { throw RaisedInPython(owner_->keepRaised()); }
 
   [[noreturn]] void wrongType(const std::string& policy, const char* method,
@@ -335,15 +335,7 @@ void PythonPolicies::install(lab::PlannedRun& run) {
 }
 
 std::string PythonPolicies::keepRaised() {
-  PyObject* type = nullptr;
-  PyObject* value = nullptr;
-  PyObject* trace = nullptr;
-  PyErr_Fetch(&type, &value, &trace);
-  PyErr_NormalizeException(&type, &value, &trace);
-  if (trace != nullptr && value != nullptr) PyException_SetTraceback(value, trace);
-  Py_XDECREF(type);
-  Py_XDECREF(trace);
-  pending_ = py::reinterpret_steal<py::object>(value);
+  pending_ = fetchRaised();
   if (!pending_) return "an exception";
   std::string text = typeName(pending_);
   const py::object said = py::reinterpret_steal<py::object>(PyObject_Str(pending_.ptr()));
