@@ -125,8 +125,9 @@ class EventLoop {
   std::int64_t nextEventOf(std::size_t i) {
     CallTimes& times = times_[i];
     const calls::CallList& calls = run_.source(i).calls;
+    const bool readsAhead = run_.readsAhead(i);
     // A source whose calls have all ended finds its list empty at its next step.
-    if (!run_.exhausted(i) || !run_.holdsCalls(i)) {
+    if ((!run_.exhausted(i) && !readsAhead) || !run_.holdsCalls(i)) {
       times.nextStartAt = times.nextEndAt = times.nextCallAt = tick_ + 1;
       return tick_ + 1;
     }
@@ -147,7 +148,9 @@ class EventLoop {
     times.nextStartAt = tickOf(starts, start);
     times.nextEndAt = tickOf(ends, end);
     times.nextCallAt = std::min(times.nextStartAt, times.nextEndAt);
-    return times.nextCallAt;
+    if (!readsAhead) return times.nextCallAt;
+    const std::int64_t through = std::min(times.nextCallAt - 1, run_.readAheadHorizon(tick_));
+    return (through > tick_ ? run_.readAhead(i, tick_, through) : tick_) + 1;
   }
 
   // The pair's next step.

@@ -4,13 +4,6 @@
 
 namespace run {
 
-namespace {
-
-// Clocks this far from wrapping leave held lines no chance to meet a wrapped one.
-constexpr std::int32_t kLatestHeldClock = std::int32_t{1} << 30;
-
-}  // namespace
-
 bool LineBacklog::fits(std::int32_t start, std::int32_t duration, std::int32_t now) const {
   if (now < 0 || start <= now || start > kLatestHeldClock) return false;
   if (duration < 0 || std::int64_t{start} + duration > std::numeric_limits<std::int32_t>::max())

@@ -13,6 +13,9 @@ namespace run {
 
 class LineBacklog {
  public:
+  // Clocks this far from wrapping leave held lines no chance to meet a wrapped one.
+  static constexpr std::int32_t kLatestHeldClock = std::int32_t{1} << 30;
+
   // `again` reads the source's lines from the position of the next line the source reads;
   // none when they can be read once only, and then nothing is ever held.
   explicit LineBacklog(std::unique_ptr<calls::CallLines> again = nullptr)

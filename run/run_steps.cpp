@@ -25,7 +25,9 @@ bool RunSteps::prepare() {
     for (calls::CallSource& source : net_.callSources) {
       std::unique_ptr<calls::CallLines> again =
           source.lines != nullptr ? source.lines->copy() : nullptr;
-      sources_.push_back(SourceRun{&source, false, LineBacklog(std::move(again))});
+      SourceRun& run = sources_.emplace_back();
+      run.source = &source;
+      run.backlog = LineBacklog(std::move(again));
     }
     views_.prepare(net_.callSources, res_.views, res_.policies != nullptr);
     if (res_.policies != nullptr) {
@@ -91,10 +93,17 @@ void RunSteps::stepViewOnly(std::size_t i, std::int64_t tick) {
 
 void RunSteps::readLine(SourceRun& run, std::int64_t tick) {
   if (run.exhausted) return;
-  if (!calls::readCallLine(*run.source, line_)) {
+  if (run.pending) {
+    run.pending = false;
+    line_ = run.pendingLine;
+  } else if (!calls::readCallLine(*run.source, line_)) {
     run.exhausted = true;
     return;
   }
+  takeLine(run, tick);
+}
+
+void RunSteps::takeLine(SourceRun& run, std::int64_t tick) {
   trace_.lineRead(clockOf(tick));
   calls::CallList& calls = run.source->calls;
   // Gaps count from the newest call read by any source; a held line is newer than every
@@ -105,6 +114,7 @@ void RunSteps::readLine(SourceRun& run, std::int64_t tick) {
     lastStart_ = newest->start();
   }
   const std::int32_t start = wrappingAdd(lastStart_, line_.first);
+  run.latestStart = std::max<std::int64_t>(run.latestStart, start);
   if (run.backlog.canHold(start, line_.second, clockOf(tick))) {
     run.backlog.hold(start, line_.second);
     ++summary_.callsRead;
@@ -117,6 +127,43 @@ void RunSteps::readLine(SourceRun& run, std::int64_t tick) {
   if (calls::pushCall(calls, start, line_.second, res_.reporter) == nullptr) return;
   ++summary_.callsRead;
   trace_.callRead(line_.second, start);
+}
+
+std::int64_t RunSteps::readAheadHorizon(std::int64_t tick) {
+  // Looked for again at most once a tick, and only when it comes close.
+  constexpr std::int64_t kCloseAhead = 64;
+  if (horizonFoundAt_ == tick || horizon_ >= tick + kCloseAhead) return horizon_;
+  horizonFoundAt_ = tick;
+  // A source runs out of calls, or reads holding nothing, only after its calls have all
+  // ended, so after the latest start it read; latest starts never go back.
+  std::int64_t horizon = std::numeric_limits<std::int64_t>::max();
+  for (const SourceRun& run : sources_) horizon = std::min(horizon, run.latestStart);
+  horizon_ = horizon == kNoStart ? kNoStart : horizon - 1;
+  return horizon_;
+}
+
+std::int64_t RunSteps::readAhead(std::size_t i, std::int64_t tick, std::int64_t through) {
+  SourceRun& run = sources_[i];
+  // Clocks stay clear of wrapping, so that they are the ticks themselves.
+  through = std::min<std::int64_t>(through, LineBacklog::kLatestHeldClock - 1);
+  std::int64_t at = tick + 1;
+  for (; at <= through; ++at) {
+    if (!calls::readCallLine(*run.source, line_)) {
+      run.exhausted = true;
+      break;
+    }
+    const std::int32_t start = wrappingAdd(run.backlog.newestStart(), line_.first);
+    if (!run.backlog.canHold(start, line_.second, clockOf(at))) {
+      run.pending = true;
+      run.pendingLine = line_;
+      break;
+    }
+    lastStart_ = run.backlog.newestStart();
+    run.latestStart = std::max<std::int64_t>(run.latestStart, start);
+    run.backlog.hold(start, line_.second);
+    ++summary_.callsRead;
+  }
+  return at - 1;
 }
 
 void RunSteps::makeHeldCalls(SourceRun& run, std::int32_t now, bool all) {

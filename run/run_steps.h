@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -74,6 +75,24 @@ class RunSteps {
   // its view's refresh checks.
   void stepViewOnly(std::size_t i, std::int64_t tick);
 
+  // Reading ahead. While a source holds lines read, its steps before its next call is due
+  // only read a line and hold it; they may be left out, their lines read at once by
+  // readAhead. Whether source i's coming steps may be left out so.
+  bool readsAhead(std::size_t i) const {
+    const SourceRun& run = sources_[i];
+    return !run.exhausted && !run.backlog.empty() && !run.pending && !trace_.on();
+  }
+  // The last tick through which lines may be read ahead as of `tick`: until then no source
+  // can run out of calls nor read a line holding nothing (which would make the run depend
+  // on the order of reads of other sources). Below `tick` when none may be.
+  std::int64_t readAheadHorizon(std::int64_t tick);
+  // Reads, at source i's step of `tick` (readsAhead true), the lines its steps of ticks
+  // tick + 1 to `through` would read, as long as each would be held and the file lasts.
+  // `through` must be before any tick at which a call of the source is due, and within
+  // readAheadHorizon(tick). Returns the last tick whose line was read (`tick` for none);
+  // the source's next step must come right after it.
+  std::int64_t readAhead(std::size_t i, std::int64_t tick, std::int64_t through);
+
   // Prints the report, waits for a key (when there is someone to ask), then releases the
   // sources, views and route entries and gives the live network its loaded state back.
   // `ticks` is the number of ticks simulated.
@@ -83,10 +102,18 @@ class RunSteps {
   struct SourceRun {
     calls::CallSource* source = nullptr;
     bool exhausted = false;
+    // A line read ahead that its own step must take instead of reading one.
+    bool pending = false;
+    calls::CallLine pendingLine;
+    // The latest start of the lines read; none before the first.
+    std::int64_t latestStart = kNoStart;
     LineBacklog backlog;
   };
+  static constexpr std::int64_t kNoStart = std::numeric_limits<std::int64_t>::min();
 
   void readLine(SourceRun& run, std::int64_t tick);
+  // Makes a call, or a held line, of the line just read into line_ at `tick`.
+  void takeLine(SourceRun& run, std::int64_t tick);
   // Makes calls of the held lines that start at or before `now`; of all of them when `all`.
   // False when memory ran out (310 reported): the lines are lost, as a read whose call
   // could not be made.
@@ -107,6 +134,9 @@ class RunSteps {
   HopLedger ledger_;
   std::vector<SourceRun> sources_;
   std::int32_t lastStart_ = 0;
+  // The last readAheadHorizon found, and the tick it was found at.
+  std::int64_t horizon_ = kNoStart;
+  std::int64_t horizonFoundAt_ = -1;
   calls::CallLine line_;
   calls::AssignmentWorkspace workspace_;
   HopStorage spareHops_;

@@ -19,6 +19,9 @@ class RunTrace {
   // The output must outlive the trace.
   explicit RunTrace(base::Output& out) : out_(out), on_(!out.discards()) {}
 
+  // Whether anything is written.
+  bool on() const { return on_; }
+
   // A source read a line at this clock: "\nTIME=<clock> ".
   void lineRead(std::int32_t clock) {
     if (!on_) return;
