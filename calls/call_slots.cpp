@@ -28,23 +28,11 @@ Call* CallSlots::find(std::uint64_t order) {
   return const_cast<Call*>(static_cast<const CallSlots&>(*this).find(order));
 }
 
-void CallSlots::remove(Call& call) {
-  const std::uint64_t order = call.order_;
-  call.removed_ = true;
-  call.skipBack_ = 1;
-  freeHops(call.hops);
-  HopList().swap(call.hops);
-  --live_;
-  // The oldest calls, once removed, give their room back.
-  while (!slots_.empty() && slots_.front().removed_) {
-    slots_.pop_front();
-    ++firstOrder_;
-  }
-  if (live_ == 0 || order != newestOrder_) return;
+void CallSlots::findNewest(std::uint64_t removed) {
   // The oldest slot holds a call, so the hops end on one. A long-lived old call can keep
   // many removed slots behind the newest: each slot passed is pointed straight at the call
   // found, so no later hop passes it again.
-  const std::size_t top = order - firstOrder_;
+  const std::size_t top = removed - firstOrder_;
   std::size_t live = top;
   while (slots_[live].removed_) live -= slots_[live].skipBack_;
   for (std::size_t at = top; at != live;) {

@@ -1,6 +1,7 @@
 // The calls of one list, held in reading order at addresses that stay put until removal.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -57,15 +58,47 @@ class CallSlots {
   Call* find(std::uint64_t order);
   // The most recently pushed call not removed, or none; in constant time.
   const Call* newest() const { return live_ == 0 ? nullptr : find(newestOrder_); }
+  // Calls pushed since the oldest one not removed: what a walk over the calls passes.
+  std::size_t slotCount() const { return slots_.size(); }
+  // The newest call read before `before` that `pick` accepts, or none; in time linear in
+  // the slots passed.
+  template <typename Pick>
+  Call* newestBefore(std::uint64_t before, Pick pick) {
+    if (before <= firstOrder_) return nullptr;
+    for (std::size_t k = std::min<std::uint64_t>(before - firstOrder_, slots_.size()); k-- > 0;) {
+      Call& call = slots_[k];
+      if (!call.removed_ && pick(call)) return &call;
+    }
+    return nullptr;
+  }
 
   // Marks the call, which must be here, started. Never allocates.
   void markStarted(Call& call) { call.active_ = true; }
   // Frees the call, which must be here, with its hops; its order names no call from then
   // on. Never allocates.
-  void remove(Call& call);
+  void remove(Call& call) {
+    const std::uint64_t order = call.order_;
+    call.removed_ = true;
+    call.skipBack_ = 1;
+    freeHops(call.hops);
+    HopList().swap(call.hops);
+    --live_;
+    // The oldest calls, once removed, give their room back.
+    while (!slots_.empty() && slots_.front().removed_) {
+      slots_.pop_front();
+      ++firstOrder_;
+    }
+    if (live_ != 0 && order == newestOrder_) findNewest(order);
+  }
   // Removes every call. Never allocates.
   void clear();
 
+  template <typename Visit>
+  void forEachOldestFirst(Visit visit) const {
+    for (const Call& call : slots_) {
+      if (!call.removed_) visit(call);
+    }
+  }
   template <typename Visit>
   void forEachNewestFirst(Visit visit) const {
     for (auto it = slots_.rbegin(); it != slots_.rend(); ++it) {
@@ -74,6 +107,9 @@ class CallSlots {
   }
 
  private:
+  // After the newest call, read in `removed`, is removed: finds the one now newest.
+  void findNewest(std::uint64_t removed);
+
   // Slot k holds the call read in order firstOrder_ + k. A removed call keeps its slot
   // until every older one is gone too, so the oldest slot always holds a call.
   std::pmr::deque<Call> slots_;

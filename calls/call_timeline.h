@@ -28,7 +28,10 @@ class CallList {
  public:
   // Calls and indexes take their memory from `memory`.
   explicit CallList(std::pmr::memory_resource* memory = callMemory())
-      : calls_(memory), byStart_(memory, DueTick::kStart), byEnd_(memory, DueTick::kEnd) {}
+      : memory_(memory),
+        calls_(memory),
+        byStart_(memory, DueTick::kStart),
+        byEnd_(memory, DueTick::kEnd) {}
   CallList(const CallList&) = delete;
   CallList& operator=(const CallList&) = delete;
   CallList(CallList&&) = default;
@@ -43,16 +46,21 @@ class CallList {
   // than the tick of the last start search (all of them before the first). Every call not
   // started is among them if that search ran to its end, each call it found was marked
   // started, and no call pushed since starts at or before that tick.
-  bool earliestWaitingStart(std::int32_t& tick) const { return byStart_.earliestWaiting(tick); }
+  bool earliestWaitingStart(std::int32_t& tick) const {
+    return indexed_ ? byStart_.earliestWaiting(tick) : earliestUnindexed(DueTick::kStart, tick);
+  }
   // The earliest end, when there is one, among the calls an end search can find that end
   // later than the tick of the last end search (all of them before the first). Every such
   // call is among them if that search ran to its end, each call it found was removed, and
   // no call started or pushed since ends at or before that tick.
-  bool earliestEnd(std::int32_t& tick) const { return byEnd_.earliestWaiting(tick); }
+  bool earliestEnd(std::int32_t& tick) const {
+    return indexed_ ? byEnd_.earliestWaiting(tick) : earliestUnindexed(DueTick::kEnd, tick);
+  }
 
   // Asks the processor to fetch what the next searches read first, ahead of them: the
   // list is read at intervals, long enough for it to leave the caches in between.
   void prefetch() const {
+    if (!indexed_) return;
     byStart_.prefetch(calls_);
     byEnd_.prefetch(calls_);
   }
@@ -69,9 +77,17 @@ class CallList {
   friend void freeCalls(CallList&);
   friend void markStarted(CallList&, Call&);
 
+  // Puts every call in the indexes. May throw std::bad_alloc, leaving the list as it was.
+  void index();
+  bool earliestUnindexed(DueTick by, std::int32_t& tick) const;
+
+  std::pmr::memory_resource* memory_;
   CallSlots calls_;
   // A call's start entry goes in when it is pushed; its end entry when it starts, or when
   // pushed if it ends no later than it starts. Room for both is made at the push.
+  // A short list is cheaper walked than indexed: until it grows, the indexes hold no
+  // entries, only the ticks of the last searches.
+  bool indexed_ = false;
   DueIndex byStart_;
   DueIndex byEnd_;
 };

@@ -189,12 +189,16 @@ void DueIndex::prefetch(const CallSlots& calls) const {
 }
 
 void DueIndex::clear() {
+  dropEntries();
+  hasDueTick_ = false;
+}
+
+void DueIndex::dropEntries() {
   inOrder_.clear();
   entries_ = UnfilledRoom<Entry>(entries_.memory());
   heapSize_ = 0;
   dueFrom_ = 0;
   promised_ = 0;
-  hasDueTick_ = false;
 }
 
 }  // namespace calls

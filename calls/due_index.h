@@ -48,11 +48,20 @@ class DueIndex {
   // The earliest tick above the due tick among the calls held (among all of them before
   // the first advanceTo); false when none.
   bool earliestWaiting(std::int32_t& tick) const;
+  // Whether a call of this tick would be due.
+  bool due(std::int32_t tick) const { return isDue(tick); }
+  // Takes the other index's due tick; for an index that holds no call.
+  void copyDueTick(const DueIndex& other) {
+    hasDueTick_ = other.hasDueTick_;
+    dueTick_ = other.dueTick_;
+  }
 
   // Asks the processor for what the next search reads first.
   void prefetch(const CallSlots& calls) const;
   // Empties the index, promises included, and gives its memory back.
   void clear();
+  // The same, keeping the due tick.
+  void dropEntries();
 
  private:
   struct Entry {

@@ -308,27 +308,40 @@ TEST_F(TimelineTest, EarliestTicksAreThoseOfTheCallsAhead) {
   EXPECT_FALSE(list.earliestWaitingStart(tick));
 }
 
-// A push that cannot make room for the call's index entries reports 310 and leaves the
-// list as it was; once memory is back, the list goes on.
+// A push that cannot have its memory, for the call or for indexing the list, reports 310
+// and leaves the list as it was, whatever its length; once memory is back, the list goes on.
 TEST(TimelineOutOfMemory, PushLeavesTheListAsItWas) {
-  TestConsole keys(std::string(10, '\n'));
-  base::ErrorReporter reporter(keys);
-  FailingMemory memory;
-  CallList list(&memory);
-  memory.allow(0);
-  EXPECT_EQ(pushCall(list, 3, 4, reporter), nullptr);
-  EXPECT_NE(keys.output().find("err:310"), std::string::npos);
-  EXPECT_TRUE(list.empty());
-  EXPECT_EQ(list.newest(), nullptr);
-  std::int32_t tick = 0;
-  EXPECT_FALSE(list.earliestWaitingStart(tick));
-  EXPECT_FALSE(list.earliestEnd(tick));
-  memory.allow(1000);
-  Call* call = pushCall(list, 3, 4, reporter);
-  ASSERT_NE(call, nullptr);
-  CallCursor cursor;
-  ASSERT_TRUE(findNextCall(list, cursor, 3, CallSearch::kStarting));
-  EXPECT_EQ(cursor.call, call);
+  int refused = 0;
+  for (std::int32_t length = 0; length < 40; ++length) {
+    SCOPED_TRACE(length);
+    TestConsole keys(std::string(10, '\n'));
+    base::ErrorReporter reporter(keys);
+    FailingMemory memory;
+    CallList list(&memory);
+    for (std::int32_t i = 0; i < length; ++i)
+      ASSERT_NE(pushCall(list, 10 + i, 4, reporter), nullptr);
+    const Call* newest = list.newest();
+    memory.allow(0);
+    if (pushCall(list, 3, 4, reporter) != nullptr) continue;
+    ++refused;
+    EXPECT_NE(keys.output().find("err:310"), std::string::npos);
+    EXPECT_EQ(list.size(), static_cast<std::size_t>(length));
+    EXPECT_EQ(list.newest(), newest);
+    std::int32_t tick = 0;
+    EXPECT_EQ(list.earliestWaitingStart(tick), length > 0);
+    if (length > 0) {
+      EXPECT_EQ(tick, 10);
+    }
+    EXPECT_EQ(list.earliestEnd(tick), false);
+    memory.allow(1000);
+    Call* call = pushCall(list, 3, 4, reporter);
+    ASSERT_NE(call, nullptr);
+    CallCursor cursor;
+    ASSERT_TRUE(findNextCall(list, cursor, 3, CallSearch::kStarting));
+    EXPECT_EQ(cursor.call, call);
+  }
+  // Among them the push that first indexes the list.
+  EXPECT_GE(refused, 3);
 }
 
 }  // namespace
