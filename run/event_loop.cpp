@@ -125,8 +125,8 @@ class EventLoop {
   std::int64_t nextEventOf(std::size_t i) {
     CallTimes& times = times_[i];
     const calls::CallList& calls = run_.source(i).calls;
-    const bool readsAhead = run_.readsAhead(i);
     // A source whose calls have all ended finds its list empty at its next step.
+    const bool readsAhead = !run_.exhausted(i) && run_.readsAhead(i);
     if ((!run_.exhausted(i) && !readsAhead) || !run_.holdsCalls(i)) {
       times.nextStartAt = times.nextEndAt = times.nextCallAt = tick_ + 1;
       return tick_ + 1;

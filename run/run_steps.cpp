@@ -27,8 +27,10 @@ bool RunSteps::prepare() {
           source.lines != nullptr ? source.lines->copy() : nullptr;
       SourceRun& run = sources_.emplace_back();
       run.source = &source;
+      canReadAhead_ = canReadAhead_ || again != nullptr;
       run.backlog = LineBacklog(std::move(again));
     }
+    canReadAhead_ = canReadAhead_ && !trace_.on();
     views_.prepare(net_.callSources, res_.views, res_.policies != nullptr);
     if (res_.policies != nullptr) {
       const wrnsim::Settings told{net_.liveTable.lambdaCount(), net_.liveTable.fiberCount(),

@@ -79,8 +79,9 @@ class RunSteps {
   // only read a line and hold it; they may be left out, their lines read at once by
   // readAhead. Whether source i's coming steps may be left out so.
   bool readsAhead(std::size_t i) const {
+    if (!canReadAhead_) return false;
     const SourceRun& run = sources_[i];
-    return !run.exhausted && !run.backlog.empty() && !run.pending && !trace_.on();
+    return !run.exhausted && !run.backlog.empty() && !run.pending;
   }
   // The last tick through which lines may be read ahead as of `tick`: until then no source
   // can run out of calls nor read a line holding nothing (which would make the run depend
@@ -134,6 +135,8 @@ class RunSteps {
   HopLedger ledger_;
   std::vector<SourceRun> sources_;
   std::int32_t lastStart_ = 0;
+  // Some source's lines can be read again, and no trace shows when lines are read.
+  bool canReadAhead_ = false;
   // The last readAheadHorizon found, and the tick it was found at.
   std::int64_t horizon_ = kNoStart;
   std::int64_t horizonFoundAt_ = -1;
