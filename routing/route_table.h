@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <span>
 #include <unordered_map>
 #include <vector>
 
@@ -67,8 +68,13 @@ void freeRouteTable(RouteTable& table);
 
 // The sum of the free-fibre counters of the link (a, b); -1 when there is no such link.
 std::int32_t linkFreeChannels(const network::LinkTable& table, NodeId a, NodeId b);
+// The sum of the free-fibre counters of a link of the table.
+std::int32_t linkFreeChannels(const network::LinkTable& table, const network::Link& link);
 // The least free-channel sum along the path, at most lambdaCount x fiberCount; -1 for an
 // empty path.
 std::int32_t pathFreeCapacity(const Path& path, const network::LinkTable& table);
+// pathFreeCapacity of a path of one node or more whose hops are the links at these
+// positions of the table, -1 standing for a hop without a link.
+std::int32_t hopsFreeCapacity(std::span<const std::int32_t> hops, const network::LinkTable& table);
 
 }  // namespace routing

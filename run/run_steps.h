@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "calls/call_source.h"
+#include "calls/path_selection.h"
 #include "calls/wavelength_assignment.h"
 #include "run/hop_ledger.h"
 #include "run/hop_storage.h"
@@ -84,8 +85,13 @@ class RunSteps {
     calls::CallSource* source = nullptr;
     bool exhausted = false;
     LineBacklog backlog;
+    // The pair's route entries, for the policies that read them.
+    calls::PairRoutes routes;
   };
 
+  // Each source's pair entries with their hops in its view, so that a call finds neither.
+  void prepareRoutes();
+  calls::RouteHops routeHops(const routing::RouteEntry& entry) const;
   void readLine(SourceRun& run, std::int64_t tick);
   // Makes calls of the held lines that start at or before `now`; of all of them when `all`.
   // False when memory ran out (310 reported): the lines are lost, as a read whose call
@@ -106,6 +112,7 @@ class RunSteps {
   PolicyDoor door_;
   HopLedger ledger_;
   std::vector<SourceRun> sources_;
+  std::vector<calls::RouteHops> routeHops_;
   std::int32_t lastStart_ = 0;
   calls::CallLine line_;
   calls::AssignmentWorkspace workspace_;

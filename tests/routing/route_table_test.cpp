@@ -117,6 +117,19 @@ TEST_F(LoadTest, PathFreeCapacityIsTheLeastLinkOrMinusOne) {
   EXPECT_EQ(pathFreeCapacity({}, links), -1);
 }
 
+// The hops of {0, 1, 2} and of {0, 1, 2, 3} by their positions; -1 for the missing (2, 3).
+TEST_F(LoadTest, HopsFreeCapacityAgreesWithThePathsNodes) {
+  const std::vector<std::int32_t> hops{static_cast<std::int32_t>(links.positionOf(0, 1)),
+                                       static_cast<std::int32_t>(links.positionOf(1, 2)), -1};
+  EXPECT_EQ(hopsFreeCapacity(std::span(hops).first(2), links), 13);
+  EXPECT_EQ(hopsFreeCapacity(std::span(hops).first(1), links), 40);
+  EXPECT_EQ(hopsFreeCapacity(hops, links), -1);
+  EXPECT_EQ(hopsFreeCapacity({}, links), 40);
+  links.freeFibers(*network::findLink(links, 0, 1))[0] = -45;
+  EXPECT_EQ(hopsFreeCapacity(std::span(hops).first(2), links), -7);
+  EXPECT_EQ(hopsFreeCapacity(hops, links), -7);
+}
+
 TEST_F(LoadTest, NegativeCountersLowerTheCapacity) {
   links.freeFibers(*network::findLink(links, 0, 1))[0] = -45;
   EXPECT_EQ(linkFreeChannels(links, 0, 1), -7);
