@@ -74,7 +74,10 @@ std::int32_t linkFreeChannels(const network::LinkTable& table, const network::Li
 // empty path.
 std::int32_t pathFreeCapacity(const Path& path, const network::LinkTable& table);
 // pathFreeCapacity of a path of one node or more whose hops are the links at these
-// positions of the table, -1 standing for a hop without a link.
-std::int32_t hopsFreeCapacity(std::span<const std::int32_t> hops, const network::LinkTable& table);
+// positions of the table, -1 standing for a hop without a link, with the link at position p
+// summing to freeChannels[p].
+std::int32_t hopsFreeCapacity(std::span<const std::int32_t> hops,
+                              std::span<const std::int32_t> freeChannels,
+                              const network::LinkTable& table);
 
 }  // namespace routing

@@ -180,7 +180,9 @@ TEST_F(LeastLoadedTest, KnownHopsGiveTheCapacitiesFoundByNodes) {
   const std::vector<std::int32_t> expected = capacities();
   EXPECT_EQ(expected, (std::vector<std::int32_t>{20, -1, 7, 6, 20, 13}));
   for (routing::RouteEntry& entry : table) entry.freeCapacity = -9;
-  refreshPairCapacity(PairRoutes{byNodes.entries, known}, links);
+  const std::vector<std::int32_t> used{0, 1, 2, 3, 4, 5, 6, 7};
+  std::vector<std::int32_t> freeChannels(links.size(), -9);
+  refreshPairCapacity(PairRoutes{byNodes.entries, known, used, freeChannels}, links);
   EXPECT_EQ(capacities(), expected);
 }
 

@@ -121,13 +121,19 @@ TEST_F(LoadTest, PathFreeCapacityIsTheLeastLinkOrMinusOne) {
 TEST_F(LoadTest, HopsFreeCapacityAgreesWithThePathsNodes) {
   const std::vector<std::int32_t> hops{static_cast<std::int32_t>(links.positionOf(0, 1)),
                                        static_cast<std::int32_t>(links.positionOf(1, 2)), -1};
-  EXPECT_EQ(hopsFreeCapacity(std::span(hops).first(2), links), 13);
-  EXPECT_EQ(hopsFreeCapacity(std::span(hops).first(1), links), 40);
-  EXPECT_EQ(hopsFreeCapacity(hops, links), -1);
-  EXPECT_EQ(hopsFreeCapacity({}, links), 40);
+  std::vector<std::int32_t> sums(links.size());
+  const auto sumAll = [&] {
+    for (std::size_t p = 0; p < links.size(); ++p) sums[p] = linkFreeChannels(links, links[p]);
+  };
+  sumAll();
+  EXPECT_EQ(hopsFreeCapacity(std::span(hops).first(2), sums, links), 13);
+  EXPECT_EQ(hopsFreeCapacity(std::span(hops).first(1), sums, links), 40);
+  EXPECT_EQ(hopsFreeCapacity(hops, sums, links), -1);
+  EXPECT_EQ(hopsFreeCapacity({}, sums, links), 40);
   links.freeFibers(*network::findLink(links, 0, 1))[0] = -45;
-  EXPECT_EQ(hopsFreeCapacity(std::span(hops).first(2), links), -7);
-  EXPECT_EQ(hopsFreeCapacity(hops, links), -7);
+  sumAll();
+  EXPECT_EQ(hopsFreeCapacity(std::span(hops).first(2), sums, links), -7);
+  EXPECT_EQ(hopsFreeCapacity(hops, sums, links), -7);
 }
 
 TEST_F(LoadTest, NegativeCountersLowerTheCapacity) {
