@@ -27,22 +27,18 @@ const routing::Path* rotatingPath(routing::PathSet& paths, std::int32_t pathCoun
 PairRoutes routesByNodes(const routing::RouteTable& table, network::NodeId origin,
                          network::NodeId destination) {
   const std::vector<routing::RouteEntry*>* pair = table.entriesOf(origin, destination);
-  return pair == nullptr ? PairRoutes{} : PairRoutes{*pair, {}, {}, {}};
+  return pair == nullptr ? PairRoutes{} : PairRoutes{*pair, {}, nullptr};
 }
 
 void refreshPairCapacity(const PairRoutes& pair, const network::LinkTable& links) {
-  for (const std::int32_t position : pair.links) {
-    const auto at = static_cast<std::size_t>(position);
-    pair.freeChannels[at] = routing::linkFreeChannels(links, links[at]);
-  }
+  if (pair.sums != nullptr) pair.sums->nextRound();
   for (std::size_t i = 0; i < pair.entries.size(); ++i) {
     routing::RouteEntry& entry = *pair.entries[i];
     if (entry.path == nullptr) continue;
     if (pair.hops.empty() || pair.hops[i].byNodes) {
       entry.freeCapacity = routing::pathFreeCapacity(*entry.path, links);
     } else {
-      entry.freeCapacity =
-          routing::hopsFreeCapacity(pair.hops[i].positions, pair.freeChannels, links);
+      entry.freeCapacity = routing::hopsFreeCapacity(pair.hops[i].positions, *pair.sums, links);
     }
   }
 }

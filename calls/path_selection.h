@@ -32,14 +32,12 @@ struct RouteHops {
 };
 
 // A pair's route entries, oldest first (table order read backwards), with their hops: one
-// item per entry, or none to find every entry's hops by its path's nodes. `links` names
-// every position the hops name, once: paths of a pair share many links, often all of them,
-// so each link's channels are summed once per refresh, into `freeChannels` at its position.
+// item per entry, or none to find every entry's hops by its path's nodes. `sums` holds room
+// for every position the hops name.
 struct PairRoutes {
   std::span<routing::RouteEntry* const> entries;
   std::span<const RouteHops> hops;
-  std::span<const std::int32_t> links;
-  std::span<std::int32_t> freeChannels;
+  routing::LinkChannelSums* sums = nullptr;
 };
 
 // The pair's entries as RouteTable::entriesOf lists them, each found by its path's nodes;

@@ -92,13 +92,12 @@ std::int32_t pathFreeCapacity(const Path& path, const network::LinkTable& table)
   return least;
 }
 
-std::int32_t hopsFreeCapacity(std::span<const std::int32_t> hops,
-                              std::span<const std::int32_t> freeChannels,
+std::int32_t hopsFreeCapacity(std::span<const std::int32_t> hops, LinkChannelSums& sums,
                               const network::LinkTable& table) {
   std::int32_t least =
       saturate(std::int64_t{table.lambdaCount()} * std::int64_t{table.fiberCount()});
   for (const std::int32_t position : hops) {
-    least = std::min(least, position < 0 ? -1 : freeChannels[static_cast<std::size_t>(position)]);
+    least = std::min(least, position < 0 ? -1 : sums.of(table, static_cast<std::size_t>(position)));
   }
   return least;
 }

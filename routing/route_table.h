@@ -2,6 +2,7 @@
 // the load metrics of links and paths.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -73,11 +74,40 @@ std::int32_t linkFreeChannels(const network::LinkTable& table, const network::Li
 // The least free-channel sum along the path, at most lambdaCount x fiberCount; -1 for an
 // empty path.
 std::int32_t pathFreeCapacity(const Path& path, const network::LinkTable& table);
+// The free-channel sums of a table's links by position, each summed at most once per round:
+// candidate paths of a pair share links, often all of them.
+class LinkChannelSums {
+ public:
+  // Room for positions below `positions`. Throws std::bad_alloc when there is none.
+  void reserve(std::size_t positions) {
+    sums_.resize(positions);
+    rounds_.resize(positions);
+  }
+  // Sums from here on may differ from those before.
+  void nextRound() {
+    if (++round_ == 0) {
+      std::fill(rounds_.begin(), rounds_.end(), 0);
+      round_ = 1;
+    }
+  }
+  // linkFreeChannels of the link at `position`, below the reserved room.
+  std::int32_t of(const network::LinkTable& table, std::size_t position) {
+    if (rounds_[position] != round_) {
+      sums_[position] = linkFreeChannels(table, table[position]);
+      rounds_[position] = round_;
+    }
+    return sums_[position];
+  }
+
+ private:
+  std::vector<std::int32_t> sums_;
+  std::vector<std::uint32_t> rounds_;
+  std::uint32_t round_ = 1;
+};
+
 // pathFreeCapacity of a path of one node or more whose hops are the links at these
-// positions of the table, -1 standing for a hop without a link, with the link at position p
-// summing to freeChannels[p].
-std::int32_t hopsFreeCapacity(std::span<const std::int32_t> hops,
-                              std::span<const std::int32_t> freeChannels,
+// positions of the table, -1 standing for a hop without a link.
+std::int32_t hopsFreeCapacity(std::span<const std::int32_t> hops, LinkChannelSums& sums,
                               const network::LinkTable& table);
 
 }  // namespace routing

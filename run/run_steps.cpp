@@ -57,38 +57,22 @@ void RunSteps::prepareRoutes() {
     const auto* pair = res_.routeTable.entriesOf(run.source->origin, run.source->destination);
     if (pair != nullptr) count += pair->size();
   }
-  // Spans into the lists are taken once they are complete.
+  // Spans into the list must not move as it grows.
   routeHops_.reserve(count);
-  std::vector<std::size_t> firstLink;
-  firstLink.reserve(sources_.size() + 1);
   std::int32_t farthest = -1;
   for (SourceRun& run : sources_) {
-    firstLink.push_back(routeLinks_.size());
     const auto* pair = res_.routeTable.entriesOf(run.source->origin, run.source->destination);
     if (pair == nullptr) continue;
     const std::size_t first = routeHops_.size();
     for (const routing::RouteEntry* entry : *pair) {
       const calls::RouteHops hops = routeHops(*entry);
       routeHops_.push_back(hops);
-      if (hops.byNodes) continue;
-      for (const std::int32_t position : hops.positions) {
-        if (position >= 0) routeLinks_.push_back(position);
-      }
+      for (const std::int32_t position : hops.positions) farthest = std::max(farthest, position);
     }
-    const auto links = routeLinks_.begin() + static_cast<std::ptrdiff_t>(firstLink.back());
-    std::sort(links, routeLinks_.end());
-    routeLinks_.erase(std::unique(links, routeLinks_.end()), routeLinks_.end());
-    if (routeLinks_.size() > firstLink.back()) farthest = std::max(farthest, routeLinks_.back());
-    run.routes.entries = *pair;
-    run.routes.hops = std::span(routeHops_).subspan(first, pair->size());
+    run.routes =
+        calls::PairRoutes{*pair, std::span(routeHops_).subspan(first, pair->size()), &linkSums_};
   }
-  firstLink.push_back(routeLinks_.size());
-  freeChannels_.assign(static_cast<std::size_t>(farthest + 1), 0);
-  for (std::size_t i = 0; i < sources_.size(); ++i) {
-    sources_[i].routes.links =
-        std::span(routeLinks_).subspan(firstLink[i], firstLink[i + 1] - firstLink[i]);
-    sources_[i].routes.freeChannels = freeChannels_;
-  }
+  linkSums_.reserve(static_cast<std::size_t>(farthest + 1));
 }
 
 // A path the view does not know, or one naming no node (which a search by nodes reads as

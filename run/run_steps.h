@@ -113,8 +113,7 @@ class RunSteps {
   HopLedger ledger_;
   std::vector<SourceRun> sources_;
   std::vector<calls::RouteHops> routeHops_;
-  std::vector<std::int32_t> routeLinks_;
-  std::vector<std::int32_t> freeChannels_;
+  routing::LinkChannelSums linkSums_;
   std::int32_t lastStart_ = 0;
   calls::CallLine line_;
   calls::AssignmentWorkspace workspace_;

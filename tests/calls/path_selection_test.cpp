@@ -180,10 +180,15 @@ TEST_F(LeastLoadedTest, KnownHopsGiveTheCapacitiesFoundByNodes) {
   const std::vector<std::int32_t> expected = capacities();
   EXPECT_EQ(expected, (std::vector<std::int32_t>{20, -1, 7, 6, 20, 13}));
   for (routing::RouteEntry& entry : table) entry.freeCapacity = -9;
-  const std::vector<std::int32_t> used{0, 1, 2, 3, 4, 5, 6, 7};
-  std::vector<std::int32_t> freeChannels(links.size(), -9);
-  refreshPairCapacity(PairRoutes{byNodes.entries, known, used, freeChannels}, links);
+  routing::LinkChannelSums sums;
+  sums.reserve(links.size());
+  const PairRoutes byHops{byNodes.entries, known, &sums};
+  refreshPairCapacity(byHops, links);
   EXPECT_EQ(capacities(), expected);
+  // A refresh sums the links again.
+  setCounters({2, 20, 6, 7});
+  refreshPairCapacity(byHops, links);
+  EXPECT_EQ(capacities(), (std::vector<std::int32_t>{20, -1, 7, 6, 20, 2}));
 }
 
 TEST_F(LeastLoadedTest, EarliestOfTheMostFreeWins) {

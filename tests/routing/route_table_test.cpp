@@ -118,20 +118,19 @@ TEST_F(LoadTest, PathFreeCapacityIsTheLeastLinkOrMinusOne) {
 }
 
 // The hops of {0, 1, 2} and of {0, 1, 2, 3} by their positions; -1 for the missing (2, 3).
-TEST_F(LoadTest, HopsFreeCapacityAgreesWithThePathsNodes) {
+TEST_F(LoadTest, HopsFreeCapacityAgreesWithThePathsNodesWithinARound) {
   const std::vector<std::int32_t> hops{static_cast<std::int32_t>(links.positionOf(0, 1)),
                                        static_cast<std::int32_t>(links.positionOf(1, 2)), -1};
-  std::vector<std::int32_t> sums(links.size());
-  const auto sumAll = [&] {
-    for (std::size_t p = 0; p < links.size(); ++p) sums[p] = linkFreeChannels(links, links[p]);
-  };
-  sumAll();
+  LinkChannelSums sums;
+  sums.reserve(links.size());
+  sums.nextRound();
   EXPECT_EQ(hopsFreeCapacity(std::span(hops).first(2), sums, links), 13);
   EXPECT_EQ(hopsFreeCapacity(std::span(hops).first(1), sums, links), 40);
   EXPECT_EQ(hopsFreeCapacity(hops, sums, links), -1);
   EXPECT_EQ(hopsFreeCapacity({}, sums, links), 40);
   links.freeFibers(*network::findLink(links, 0, 1))[0] = -45;
-  sumAll();
+  EXPECT_EQ(hopsFreeCapacity(std::span(hops).first(2), sums, links), 13);
+  sums.nextRound();
   EXPECT_EQ(hopsFreeCapacity(std::span(hops).first(2), sums, links), -7);
   EXPECT_EQ(hopsFreeCapacity(hops, sums, links), -7);
 }
