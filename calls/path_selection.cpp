@@ -1,7 +1,6 @@
 // The four policies that choose the path of a starting call.
 #include "calls/path_selection.h"
 
-#include <new>
 #include <vector>
 
 namespace calls {
@@ -25,24 +24,30 @@ const routing::Path* rotatingPath(routing::PathSet& paths, std::int32_t pathCoun
   return &paths[position == paths.size() ? 0 : position].path;
 }
 
-void refreshPairCapacity(routing::RouteTable& table, network::NodeId origin,
-                         network::NodeId destination, const network::LinkTable& links) {
+PairRoutes routesByNodes(const routing::RouteTable& table, network::NodeId origin,
+                         network::NodeId destination) {
   const std::vector<routing::RouteEntry*>* pair = table.entriesOf(origin, destination);
-  if (pair == nullptr) return;
-  for (routing::RouteEntry* entry : *pair) {
-    if (entry->path != nullptr)
-      entry->freeCapacity = routing::pathFreeCapacity(*entry->path, links);
+  return pair == nullptr ? PairRoutes{} : PairRoutes{*pair, {}, nullptr};
+}
+
+void refreshPairCapacity(const PairRoutes& pair, const network::LinkTable& links) {
+  if (pair.sums != nullptr) pair.sums->nextRound();
+  for (std::size_t i = 0; i < pair.entries.size(); ++i) {
+    routing::RouteEntry& entry = *pair.entries[i];
+    if (entry.path == nullptr) continue;
+    if (pair.hops.empty() || pair.hops[i].byNodes) {
+      entry.freeCapacity = routing::pathFreeCapacity(*entry.path, links);
+    } else {
+      entry.freeCapacity = routing::hopsFreeCapacity(pair.hops[i].positions, *pair.sums, links);
+    }
   }
 }
 
-routing::RouteEntry* leastLoadedRoute(const routing::RouteTable& table, network::NodeId origin,
-                                      network::NodeId destination) {
-  const std::vector<routing::RouteEntry*>* pair = table.entriesOf(origin, destination);
-  if (pair == nullptr) return nullptr;
+routing::RouteEntry* leastLoadedRoute(std::span<routing::RouteEntry* const> pair) {
   std::int32_t best = 0;
   routing::RouteEntry* chosen = nullptr;
   // Table order is the pair's list read backwards.
-  for (auto it = pair->rbegin(); it != pair->rend(); ++it) {
+  for (auto it = pair.rbegin(); it != pair.rend(); ++it) {
     if ((*it)->freeCapacity >= best) {
       best = (*it)->freeCapacity;
       chosen = *it;
@@ -51,40 +56,35 @@ routing::RouteEntry* leastLoadedRoute(const routing::RouteTable& table, network:
   return chosen;
 }
 
-routing::RouteEntry* leastLoadedRouteBalanced(routing::RouteTable& table, network::NodeId origin,
-                                              network::NodeId destination,
-                                              base::ErrorReporter& reporter) {
-  const std::vector<routing::RouteEntry*>* pair = table.entriesOf(origin, destination);
-  if (pair == nullptr) return nullptr;
-  routing::RouteEntry& anchor = *pair->back();
+routing::RouteEntry* leastLoadedRouteBalanced(std::span<routing::RouteEntry* const> pair) {
+  if (pair.empty()) return nullptr;
+  routing::RouteEntry& anchor = *pair.back();
   std::int32_t most = 0;
-  for (const routing::RouteEntry* entry : *pair) {
+  for (const routing::RouteEntry* entry : pair) {
     if (entry->freeCapacity >= most) most = entry->freeCapacity;
   }
   // Candidates in reverse table order, which is the pair's list order.
-  std::vector<routing::RouteEntry*> candidates;
-  for (routing::RouteEntry* entry : *pair) {
+  routing::RouteEntry* first = nullptr;
+  routing::RouteEntry* chosen = nullptr;
+  bool afterLast = false;
+  for (routing::RouteEntry* entry : pair) {
     if (entry->freeCapacity != most) continue;
-    try {
-      candidates.push_back(entry);
-    } catch (const std::bad_alloc&) {
-      reporter.reportError(3400);
+    if (first == nullptr) first = entry;
+    if (afterLast) {
+      chosen = entry;
+      break;
     }
+    afterLast = entry->id == anchor.lastChosenId;
   }
-  if (candidates.empty()) return nullptr;
-  routing::RouteEntry* chosen = candidates.front();
-  for (std::size_t i = 0; i < candidates.size(); ++i) {
-    if (candidates[i]->id != anchor.lastChosenId) continue;
-    if (i + 1 < candidates.size()) chosen = candidates[i + 1];
-    break;
-  }
+  if (first == nullptr) return nullptr;
+  if (chosen == nullptr) chosen = first;
   anchor.lastChosenId = chosen->id;
   return chosen;
 }
 
 const routing::Path* choosePath(std::int32_t pathPolicy, std::int32_t pathCount, CallSource& source,
-                                routing::RouteTable& table, const network::LinkTable& view,
-                                RandomGenerator& random, base::ErrorReporter& reporter) {
+                                const PairRoutes& routes, const network::LinkTable& view,
+                                RandomGenerator& random) {
   const routing::RouteEntry* entry = nullptr;
   switch (pathPolicy) {
     case 1:
@@ -92,12 +92,12 @@ const routing::Path* choosePath(std::int32_t pathPolicy, std::int32_t pathCount,
     case 2:
       return rotatingPath(source.paths, pathCount);
     case 3:
-      refreshPairCapacity(table, source.origin, source.destination, view);
-      entry = leastLoadedRouteBalanced(table, source.origin, source.destination, reporter);
+      refreshPairCapacity(routes, view);
+      entry = leastLoadedRouteBalanced(routes.entries);
       break;
     case 4:
-      refreshPairCapacity(table, source.origin, source.destination, view);
-      entry = leastLoadedRoute(table, source.origin, source.destination);
+      refreshPairCapacity(routes, view);
+      entry = leastLoadedRoute(routes.entries);
       break;
     default:
       return nullptr;

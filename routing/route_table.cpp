@@ -72,8 +72,11 @@ void freeRouteTable(RouteTable& table) {
 
 std::int32_t linkFreeChannels(const network::LinkTable& table, NodeId a, NodeId b) {
   const network::Link* link = network::findLink(table, a, b);
-  if (link == nullptr) return -1;
-  const std::int32_t* counters = table.freeFibers(*link);
+  return link == nullptr ? -1 : linkFreeChannels(table, *link);
+}
+
+std::int32_t linkFreeChannels(const network::LinkTable& table, const network::Link& link) {
+  const std::int32_t* counters = table.freeFibers(link);
   std::int64_t sum = 0;
   for (std::int32_t w = 0; w < table.lambdaCount(); ++w) sum += counters[w];
   return saturate(sum);
@@ -85,6 +88,16 @@ std::int32_t pathFreeCapacity(const Path& path, const network::LinkTable& table)
       saturate(std::int64_t{table.lambdaCount()} * std::int64_t{table.fiberCount()});
   for (std::size_t i = 1; i < path.size(); ++i) {
     least = std::min(least, linkFreeChannels(table, path[i - 1], path[i]));
+  }
+  return least;
+}
+
+std::int32_t hopsFreeCapacity(std::span<const std::int32_t> hops, LinkChannelSums& sums,
+                              const network::LinkTable& table) {
+  std::int32_t least =
+      saturate(std::int64_t{table.lambdaCount()} * std::int64_t{table.fiberCount()});
+  for (const std::int32_t position : hops) {
+    least = std::min(least, position < 0 ? -1 : sums.of(table, static_cast<std::size_t>(position)));
   }
   return least;
 }

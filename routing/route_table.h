@@ -2,9 +2,11 @@
 // the load metrics of links and paths.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <span>
 #include <unordered_map>
 #include <vector>
 
@@ -67,8 +69,45 @@ void freeRouteTable(RouteTable& table);
 
 // The sum of the free-fibre counters of the link (a, b); -1 when there is no such link.
 std::int32_t linkFreeChannels(const network::LinkTable& table, NodeId a, NodeId b);
+// The sum of the free-fibre counters of a link of the table.
+std::int32_t linkFreeChannels(const network::LinkTable& table, const network::Link& link);
 // The least free-channel sum along the path, at most lambdaCount x fiberCount; -1 for an
 // empty path.
 std::int32_t pathFreeCapacity(const Path& path, const network::LinkTable& table);
+// The free-channel sums of a table's links by position, each summed at most once per round:
+// candidate paths of a pair share links, often all of them.
+class LinkChannelSums {
+ public:
+  // Room for positions below `positions`. Throws std::bad_alloc when there is none.
+  void reserve(std::size_t positions) {
+    sums_.resize(positions);
+    rounds_.resize(positions);
+  }
+  // Sums from here on may differ from those before.
+  void nextRound() {
+    if (++round_ == 0) {
+      std::fill(rounds_.begin(), rounds_.end(), 0);
+      round_ = 1;
+    }
+  }
+  // linkFreeChannels of the link at `position`, below the reserved room.
+  std::int32_t of(const network::LinkTable& table, std::size_t position) {
+    if (rounds_[position] != round_) {
+      sums_[position] = linkFreeChannels(table, table[position]);
+      rounds_[position] = round_;
+    }
+    return sums_[position];
+  }
+
+ private:
+  std::vector<std::int32_t> sums_;
+  std::vector<std::uint32_t> rounds_;
+  std::uint32_t round_ = 1;
+};
+
+// pathFreeCapacity of a path of one node or more whose hops are the links at these
+// positions of the table, -1 standing for a hop without a link.
+std::int32_t hopsFreeCapacity(std::span<const std::int32_t> hops, LinkChannelSums& sums,
+                              const network::LinkTable& table);
 
 }  // namespace routing

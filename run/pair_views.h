@@ -52,6 +52,8 @@ class PairViews {
     assert(known && "the path belongs to a prepared source");
     return *known;
   }
+  // The same for any path; none for a path of no prepared source.
+  std::optional<PathHops> findHops(const routing::Path& path) const { return hops_.find(&path); }
 
   // The refresh checks of the ticks since the view's last check, then the one of `tick`
   // (ticks count from the run's start and never go back). A refresh that falls due is

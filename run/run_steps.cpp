@@ -4,8 +4,6 @@
 #include <new>
 #include <span>
 
-#include "calls/path_selection.h"
-
 namespace run {
 
 RunSteps::RunSteps(NetworkState& network, RunResources& resources, const RunSettings& settings)
@@ -38,6 +36,9 @@ bool RunSteps::prepare() {
                                   settings_.updateInterval};
       door_.prepare(*res_.policies, told, res_.random, net_.callSources, views_);
     }
+    if (!door_.choosesPaths() && (settings_.pathPolicy == 3 || settings_.pathPolicy == 4)) {
+      prepareRoutes();
+    }
   } catch (const std::bad_alloc&) {
     // Without its bookkeeping the run cannot start; the sources are consumed as usual.
     sources_.clear();
@@ -50,6 +51,44 @@ bool RunSteps::prepare() {
     return false;
   }
   return true;
+}
+
+// The table gains entries only when sources are added, between runs, so the pairs' lists
+// stay where they are for the whole run.
+void RunSteps::prepareRoutes() {
+  std::size_t count = 0;
+  for (const SourceRun& run : sources_) {
+    const auto* pair = res_.routeTable.entriesOf(run.source->origin, run.source->destination);
+    if (pair != nullptr) count += pair->size();
+  }
+  // Spans into the list must not move as it grows.
+  routeHops_.reserve(count);
+  std::int32_t farthest = -1;
+  for (SourceRun& run : sources_) {
+    const auto* pair = res_.routeTable.entriesOf(run.source->origin, run.source->destination);
+    if (pair == nullptr) continue;
+    const std::size_t first = routeHops_.size();
+    for (const routing::RouteEntry* entry : *pair) {
+      const calls::RouteHops hops = routeHops(*entry);
+      routeHops_.push_back(hops);
+      for (const std::int32_t position : hops.positions) farthest = std::max(farthest, position);
+    }
+    run.routes =
+        calls::PairRoutes{*pair, std::span(routeHops_).subspan(first, pair->size()), &linkSums_};
+  }
+  linkSums_.reserve(static_cast<std::size_t>(farthest + 1));
+}
+
+// A path the view does not know, or one naming no node (which a search by nodes reads as
+// a wildcard), keeps being found by its nodes.
+calls::RouteHops RunSteps::routeHops(const routing::RouteEntry& entry) const {
+  if (entry.path == nullptr || entry.path->empty()) return {};
+  if (std::find(entry.path->begin(), entry.path->end(), network::kNoNode) != entry.path->end()) {
+    return {};
+  }
+  const std::optional<PathHops> hops = views_.findHops(*entry.path);
+  if (!hops || hops->inView.size() + 1 != entry.path->size()) return {};
+  return calls::RouteHops{hops->inView, false};
 }
 
 bool RunSteps::step(std::size_t i, std::int64_t tick, const CallTimes* known) {
@@ -191,7 +230,7 @@ void RunSteps::startCall(std::size_t i, ViewSync& sync, calls::Call& call, std::
         door_.choosePath(sync, source, call.path) == PolicyDoor::Answer::kPolicyError;
   } else {
     call.path = calls::choosePath(settings_.pathPolicy, settings_.pathCount, source,
-                                  res_.routeTable, view, res_.random, res_.reporter);
+                                  sources_[i].routes, view, res_.random);
   }
   trace_.callStarts(call);
   outcome.hasPath = call.path != nullptr;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "calls/call_source.h"
+#include "calls/path_selection.h"
 #include "calls/wavelength_assignment.h"
 #include "run/hop_ledger.h"
 #include "run/hop_storage.h"
@@ -109,9 +110,14 @@ class RunSteps {
     // The latest start of the lines read; none before the first.
     std::int64_t latestStart = kNoStart;
     LineBacklog backlog;
+    // The pair's route entries, for the policies that read them.
+    calls::PairRoutes routes;
   };
   static constexpr std::int64_t kNoStart = std::numeric_limits<std::int64_t>::min();
 
+  // Each source's pair entries with their hops in its view, so that a call finds neither.
+  void prepareRoutes();
+  calls::RouteHops routeHops(const routing::RouteEntry& entry) const;
   void readLine(SourceRun& run, std::int64_t tick);
   // Makes a call, or a held line, of the line just read into line_ at `tick`.
   void takeLine(SourceRun& run, std::int64_t tick);
@@ -134,6 +140,8 @@ class RunSteps {
   PolicyDoor door_;
   HopLedger ledger_;
   std::vector<SourceRun> sources_;
+  std::vector<calls::RouteHops> routeHops_;
+  routing::LinkChannelSums linkSums_;
   std::int32_t lastStart_ = 0;
   // Some source's lines can be read again, and no trace shows when lines are read.
   bool canReadAhead_ = false;

@@ -122,11 +122,11 @@ class LeastLoadedTest : public ::testing::Test {
     return all;
   }
   std::ptrdiff_t balanced() {
-    const routing::RouteEntry* entry = leastLoadedRouteBalanced(table, 0, 9, reporter);
+    const routing::RouteEntry* entry = leastLoadedRouteBalanced(routesByNodes(table, 0, 9).entries);
     return entry == nullptr ? -1 : positions(paths, {entry->path})[0];
   }
   std::ptrdiff_t earliest() {
-    const routing::RouteEntry* entry = leastLoadedRoute(table, 0, 9);
+    const routing::RouteEntry* entry = leastLoadedRoute(routesByNodes(table, 0, 9).entries);
     return entry == nullptr ? -1 : positions(paths, {entry->path})[0];
   }
 
@@ -149,12 +149,46 @@ TEST_F(LeastLoadedTest, PairRefreshRecomputesThatPairOnly) {
   EXPECT_EQ(capacities(), (std::vector<std::int32_t>{40, 7, 20, 20, 13}));
   links.freeFibers(*network::findLink(links, 0, 1))[0] = 0;
   setCounters({1, 2, 3, 4});
-  refreshPairCapacity(table, 0, 9, links);
+  refreshPairCapacity(routesByNodes(table, 0, 9), links);
   EXPECT_EQ(capacities(), (std::vector<std::int32_t>{40, 4, 3, 2, 1}));
-  refreshPairCapacity(table, 0, 1, links);
+  refreshPairCapacity(routesByNodes(table, 0, 1), links);
   EXPECT_EQ(capacities().front(), 38);
-  refreshPairCapacity(table, 9, 0, links);
+  refreshPairCapacity(routesByNodes(table, 9, 0), links);
   EXPECT_EQ(capacities(), (std::vector<std::int32_t>{38, 4, 3, 2, 1}));
+}
+
+// A run gives the entries their hops' positions; without a link the capacity is -1, and an
+// entry left to its nodes is found as before.
+TEST_F(LeastLoadedTest, KnownHopsGiveTheCapacitiesFoundByNodes) {
+  PathSet far{{-1, {0, 7, 9}}, {-1, {0, 2, 9}}};
+  routing::addPairRoutes(table, far, 0, 9, reporter);
+  const PairRoutes byNodes = routesByNodes(table, 0, 9);
+  std::vector<std::vector<std::int32_t>> positions;
+  for (const routing::RouteEntry* entry : byNodes.entries) {
+    std::vector<std::int32_t>& hops = positions.emplace_back();
+    for (std::size_t k = 1; k < entry->path->size(); ++k) {
+      hops.push_back(
+          static_cast<std::int32_t>(links.positionOf((*entry->path)[k - 1], (*entry->path)[k])));
+    }
+  }
+  std::vector<RouteHops> known;
+  for (const auto& hops : positions) known.push_back({hops, false});
+  known.back().positions = {};
+  known.back().byNodes = true;
+  setCounters({13, 20, 6, 7});
+  refreshPairCapacity(byNodes, links);
+  const std::vector<std::int32_t> expected = capacities();
+  EXPECT_EQ(expected, (std::vector<std::int32_t>{20, -1, 7, 6, 20, 13}));
+  for (routing::RouteEntry& entry : table) entry.freeCapacity = -9;
+  routing::LinkChannelSums sums;
+  sums.reserve(links.size());
+  const PairRoutes byHops{byNodes.entries, known, &sums};
+  refreshPairCapacity(byHops, links);
+  EXPECT_EQ(capacities(), expected);
+  // A refresh sums the links again.
+  setCounters({2, 20, 6, 7});
+  refreshPairCapacity(byHops, links);
+  EXPECT_EQ(capacities(), (std::vector<std::int32_t>{20, -1, 7, 6, 20, 2}));
 }
 
 TEST_F(LeastLoadedTest, EarliestOfTheMostFreeWins) {
@@ -165,7 +199,7 @@ TEST_F(LeastLoadedTest, EarliestOfTheMostFreeWins) {
   EXPECT_EQ(earliest(), 0);
   setCapacities({-5, -1, -2, -3});
   EXPECT_EQ(earliest(), -1);
-  EXPECT_EQ(leastLoadedRoute(table, 9, 0), nullptr);
+  EXPECT_EQ(leastLoadedRoute(routesByNodes(table, 9, 0).entries), nullptr);
 }
 
 TEST_F(LeastLoadedTest, BalancedAlternatesAndRestartsWhenTheChosenDrops) {
@@ -191,7 +225,7 @@ TEST_F(LeastLoadedTest, BalancedRotatesOverAllZeroStartingAfterIdZero) {
   setCapacities({-1, -1, -1, -1});
   EXPECT_EQ(balanced(), -1);
   EXPECT_EQ(table.begin()->lastChosenId, 0);
-  EXPECT_EQ(leastLoadedRouteBalanced(table, 9, 0, reporter), nullptr);
+  EXPECT_EQ(leastLoadedRouteBalanced(routesByNodes(table, 9, 0).entries), nullptr);
   EXPECT_EQ(console.output(), "");
 }
 
@@ -200,9 +234,9 @@ TEST_F(LeastLoadedTest, OneNodePathIsAlwaysAmongTheMostFree) {
   routing::addPairRoutes(table, loop, 5, 5, reporter);
   setCapacities({40, 40, 40, 40});
   EXPECT_EQ(table.begin()->freeCapacity, 40);
-  EXPECT_EQ(leastLoadedRoute(table, 5, 5)->path, &loop[0].path);
-  EXPECT_EQ(leastLoadedRouteBalanced(table, 5, 5, reporter)->path, &loop[0].path);
-  EXPECT_EQ(leastLoadedRouteBalanced(table, 5, 5, reporter)->path, &loop[0].path);
+  EXPECT_EQ(leastLoadedRoute(routesByNodes(table, 5, 5).entries)->path, &loop[0].path);
+  EXPECT_EQ(leastLoadedRouteBalanced(routesByNodes(table, 5, 5).entries)->path, &loop[0].path);
+  EXPECT_EQ(leastLoadedRouteBalanced(routesByNodes(table, 5, 5).entries)->path, &loop[0].path);
 }
 
 TEST_F(LeastLoadedTest, ChoosePathDispatchesByPolicy) {
@@ -212,12 +246,13 @@ TEST_F(LeastLoadedTest, ChoosePathDispatchesByPolicy) {
   source.paths = setOfSize(3);
   RandomGenerator random;
   setCapacities({13, 20, 20, 7});
-  EXPECT_EQ(choosePath(1, 4, source, table, links, random, reporter), &source.paths[2].path);
-  EXPECT_EQ(choosePath(2, 4, source, table, links, random, reporter), &source.paths[0].path);
-  EXPECT_EQ(choosePath(3, 4, source, table, links, random, reporter), &paths[1].path);
-  EXPECT_EQ(choosePath(4, 4, source, table, links, random, reporter), &paths[1].path);
-  EXPECT_EQ(choosePath(5, 4, source, table, links, random, reporter), nullptr);
-  EXPECT_EQ(choosePath(0, 4, source, table, links, random, reporter), nullptr);
+  const PairRoutes routes = routesByNodes(table, 0, 9);
+  EXPECT_EQ(choosePath(1, 4, source, routes, links, random), &source.paths[2].path);
+  EXPECT_EQ(choosePath(2, 4, source, routes, links, random), &source.paths[0].path);
+  EXPECT_EQ(choosePath(3, 4, source, routes, links, random), &paths[1].path);
+  EXPECT_EQ(choosePath(4, 4, source, routes, links, random), &paths[1].path);
+  EXPECT_EQ(choosePath(5, 4, source, routes, links, random), nullptr);
+  EXPECT_EQ(choosePath(0, 4, source, routes, links, random), nullptr);
 }
 
 }  // namespace

@@ -117,6 +117,24 @@ TEST_F(LoadTest, PathFreeCapacityIsTheLeastLinkOrMinusOne) {
   EXPECT_EQ(pathFreeCapacity({}, links), -1);
 }
 
+// The hops of {0, 1, 2} and of {0, 1, 2, 3} by their positions; -1 for the missing (2, 3).
+TEST_F(LoadTest, HopsFreeCapacityAgreesWithThePathsNodesWithinARound) {
+  const std::vector<std::int32_t> hops{static_cast<std::int32_t>(links.positionOf(0, 1)),
+                                       static_cast<std::int32_t>(links.positionOf(1, 2)), -1};
+  LinkChannelSums sums;
+  sums.reserve(links.size());
+  sums.nextRound();
+  EXPECT_EQ(hopsFreeCapacity(std::span(hops).first(2), sums, links), 13);
+  EXPECT_EQ(hopsFreeCapacity(std::span(hops).first(1), sums, links), 40);
+  EXPECT_EQ(hopsFreeCapacity(hops, sums, links), -1);
+  EXPECT_EQ(hopsFreeCapacity({}, sums, links), 40);
+  links.freeFibers(*network::findLink(links, 0, 1))[0] = -45;
+  EXPECT_EQ(hopsFreeCapacity(std::span(hops).first(2), sums, links), 13);
+  sums.nextRound();
+  EXPECT_EQ(hopsFreeCapacity(std::span(hops).first(2), sums, links), -7);
+  EXPECT_EQ(hopsFreeCapacity(hops, sums, links), -7);
+}
+
 TEST_F(LoadTest, NegativeCountersLowerTheCapacity) {
   links.freeFibers(*network::findLink(links, 0, 1))[0] = -45;
   EXPECT_EQ(linkFreeChannels(links, 0, 1), -7);
