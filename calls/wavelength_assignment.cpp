@@ -87,8 +87,8 @@ void PathLinks::resolve(const network::LinkTable& table, const routing::Path& pa
   }
 }
 
-bool AssignmentWorkspace::reserve(std::size_t hopCount, std::size_t wavelengthCount,
-                                  base::ErrorReporter& reporter) {
+bool AssignmentWorkspace::grow(std::size_t hopCount, std::size_t wavelengthCount,
+                               base::ErrorReporter& reporter) {
   try {
     links.reserve(hopCount);
     hops.reserve(hopCount);
@@ -149,8 +149,13 @@ namespace {
 std::int32_t bestFreeWavelength(const PathLinks& links, std::size_t n,
                                 std::vector<std::int64_t>& totals,
                                 std::vector<unsigned char>& freeEverywhere) {
-  totals.assign(n, 0);
-  freeEverywhere.assign(n, links.hopCount() > 0 ? 1 : 0);
+  // Resized within the room reserved: both only ever grow to n, then are filled in place.
+  if (totals.size() != n) {
+    totals.resize(n);
+    freeEverywhere.resize(n);
+  }
+  std::fill_n(totals.begin(), n, 0);
+  std::fill_n(freeEverywhere.begin(), n, links.hopCount() > 0 ? 1 : 0);
   const auto counted = std::min(n, static_cast<std::size_t>(std::max(links.lambdaCount(), 0)));
   std::fill(freeEverywhere.begin() + static_cast<std::ptrdiff_t>(counted), freeEverywhere.end(), 0);
   for (std::size_t k = 0; k < links.hopCount(); ++k) {

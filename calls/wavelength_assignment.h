@@ -58,6 +58,7 @@ class PathLinks {
                std::span<const std::int32_t> positions = {});
   // Room for paths of up to `hopCount` hops; throws std::bad_alloc when it cannot be had.
   void reserve(std::size_t hopCount) { hops_.reserve(hopCount); }
+  std::size_t room() const { return hops_.capacity(); }
 
   std::size_t hopCount() const { return hops_.size(); }
   // Hop k < hopCount() of the path last resolved.
@@ -84,7 +85,14 @@ struct AssignmentWorkspace {
   // wavelengths to try: once given, such an assignment allocates nothing but what
   // recording a blocking cause takes, as long as `hops` is only emptied, never swapped or
   // moved away. Room only grows. False, after reporting 1050, when it cannot be had.
-  bool reserve(std::size_t hopCount, std::size_t wavelengthCount, base::ErrorReporter& reporter);
+  bool reserve(std::size_t hopCount, std::size_t wavelengthCount, base::ErrorReporter& reporter) {
+    // Mostly asked again for room already given.
+    if (links.room() >= hopCount && hops.capacity() >= hopCount &&
+        totals.capacity() >= wavelengthCount && freeEverywhere.capacity() >= wavelengthCount) {
+      return true;
+    }
+    return grow(hopCount, wavelengthCount, reporter);
+  }
 
   PathLinks links;
   std::vector<std::int64_t> totals;
@@ -93,6 +101,9 @@ struct AssignmentWorkspace {
   HopList hops;
   // For a blocked call, the cause recorded; cleared at every assignment.
   BlockedAt blocked;
+
+ private:
+  bool grow(std::size_t hopCount, std::size_t wavelengthCount, base::ErrorReporter& reporter);
 };
 
 // True when the wavelength is free (counter > 0) on every hop and the path has a hop. The
