@@ -19,7 +19,7 @@ Call& CallSlots::push(std::int32_t start, std::int32_t duration) {
 }
 
 const Call* CallSlots::find(std::uint64_t order) const {
-  if (order < firstOrder_ || order - firstOrder_ >= slots_.size()) return nullptr;
+  if (order < firstOrder_ || order >= nextOrder_) return nullptr;
   const Call& call = slots_[order - firstOrder_];
   return call.removed_ ? nullptr : &call;
 }
@@ -46,6 +46,7 @@ void CallSlots::findNewest(std::uint64_t removed) {
 
 void CallSlots::clear() {
   slots_.clear();
+  firstOrder_ = nextOrder_;
   live_ = 0;
 }
 

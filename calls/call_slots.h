@@ -59,14 +59,16 @@ class CallSlots {
   // The most recently pushed call not removed, or none; in constant time.
   const Call* newest() const { return live_ == 0 ? nullptr : find(newestOrder_); }
   // Calls pushed since the oldest one not removed: what a walk over the calls passes.
-  std::size_t slotCount() const { return slots_.size(); }
+  std::size_t slotCount() const { return static_cast<std::size_t>(nextOrder_ - firstOrder_); }
   // The newest call read before `before` that `pick` accepts, or none; in time linear in
   // the slots passed.
   template <typename Pick>
   Call* newestBefore(std::uint64_t before, Pick pick) {
     if (before <= firstOrder_) return nullptr;
-    for (std::size_t k = std::min<std::uint64_t>(before - firstOrder_, slots_.size()); k-- > 0;) {
-      Call& call = slots_[k];
+    const auto first = slots_.begin();
+    for (auto at = first + static_cast<std::ptrdiff_t>(std::min(before, nextOrder_) - firstOrder_);
+         at != first;) {
+      Call& call = *--at;
       if (!call.removed_ && pick(call)) return &call;
     }
     return nullptr;
