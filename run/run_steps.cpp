@@ -193,16 +193,14 @@ std::int64_t RunSteps::readAhead(std::size_t i, std::int64_t tick, std::int64_t 
       run.exhausted = true;
       break;
     }
+    // A line held is taken as its own step would take it; any other waits for that step.
     const std::int32_t start = wrappingAdd(run.backlog.newestStart(), line_.first);
     if (!run.backlog.canHold(start, line_.second, clockOf(at))) {
       run.pending = true;
       run.pendingLine = line_;
       break;
     }
-    lastStart_ = run.backlog.newestStart();
-    run.latestStart = std::max<std::int64_t>(run.latestStart, start);
-    run.backlog.hold(start, line_.second);
-    ++summary_.callsRead;
+    takeLine(run, at);
   }
   return at - 1;
 }
