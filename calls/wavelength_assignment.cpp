@@ -2,6 +2,7 @@
 #include "calls/wavelength_assignment.h"
 
 #include <algorithm>
+#include <limits>
 #include <new>
 
 namespace calls {
@@ -87,13 +88,10 @@ void PathLinks::resolve(const network::LinkTable& table, const routing::Path& pa
   }
 }
 
-bool AssignmentWorkspace::grow(std::size_t hopCount, std::size_t wavelengthCount,
-                               base::ErrorReporter& reporter) {
+bool AssignmentWorkspace::grow(std::size_t hopCount, base::ErrorReporter& reporter) {
   try {
     links.reserve(hopCount);
     hops.reserve(hopCount);
-    totals.reserve(wavelengthCount);
-    freeEverywhere.reserve(wavelengthCount);
   } catch (const std::bad_alloc&) {
     reporter.reportError(1050);
     return false;
@@ -143,37 +141,29 @@ int assignWithConversion(const PathLinks& links, HopList& hops, BlockingTypes& b
 
 namespace {
 
-// The wavelength free on every hop with the greatest total of free counters, the lowest
-// among equals; -1 when none is free end to end. Allocates nothing where the buffers have
-// room for n entries.
-std::int32_t bestFreeWavelength(const PathLinks& links, std::size_t n,
-                                std::vector<std::int64_t>& totals,
-                                std::vector<unsigned char>& freeEverywhere) {
-  // Resized within the room reserved: both only ever grow to n, then are filled in place.
-  if (totals.size() != n) {
-    totals.resize(n);
-    freeEverywhere.resize(n);
+// The wavelength below n free on every hop with the greatest total of free counters, the
+// lowest among equals; -1 when none is free end to end.
+std::int32_t bestFreeWavelength(const PathLinks& links, std::size_t n) {
+  const std::size_t hopCount = links.hopCount();
+  if (hopCount == 0) return -1;
+  for (std::size_t k = 0; k < hopCount; ++k) {
+    if (links.hop(k).freeFibers == nullptr) return -1;
   }
-  std::fill_n(totals.begin(), n, 0);
-  std::fill_n(freeEverywhere.begin(), n, links.hopCount() > 0 ? 1 : 0);
   const auto counted = std::min(n, static_cast<std::size_t>(std::max(links.lambdaCount(), 0)));
-  std::fill(freeEverywhere.begin() + static_cast<std::ptrdiff_t>(counted), freeEverywhere.end(), 0);
-  for (std::size_t k = 0; k < links.hopCount(); ++k) {
-    const PathLinks::Hop& hop = links.hop(k);
-    if (hop.freeFibers == nullptr) {
-      std::fill(freeEverywhere.begin(), freeEverywhere.end(), 0);
-      continue;
-    }
-    for (std::size_t w = 0; w < counted; ++w) {
-      totals[w] += hop.freeFibers[w];
-      freeEverywhere[w] &= static_cast<unsigned char>(hop.freeFibers[w] > 0);
-    }
-  }
   std::int32_t best = -1;
+  // A wavelength free everywhere totals at least one counter a hop, more than 0.
+  std::int64_t bestTotal = 0;
   for (std::size_t w = 0; w < counted; ++w) {
-    if (freeEverywhere[w] != 0 &&
-        (best < 0 || totals[w] > totals[static_cast<std::size_t>(best)])) {
+    std::int64_t total = 0;
+    std::int32_t least = std::numeric_limits<std::int32_t>::max();
+    for (std::size_t k = 0; k < hopCount; ++k) {
+      const std::int32_t counter = links.hop(k).freeFibers[w];
+      total += counter;
+      least = std::min(least, counter);
+    }
+    if (total > bestTotal && least > 0) {
       best = static_cast<std::int32_t>(w);
+      bestTotal = total;
     }
   }
   return best;
@@ -191,11 +181,10 @@ bool assignWavelengths(AssignmentWorkspace& workspace, const network::LinkTable&
   if (order.empty()) return true;
   // Room first, so that nothing below can fail half way.
   const std::size_t hopCount = path.empty() ? 0 : path.size() - 1;
-  if (!workspace.reserve(hopCount, order.size(), reporter)) return false;
+  if (!workspace.reserve(hopCount, reporter)) return false;
   PathLinks& links = workspace.links;
   links.resolve(view, path, viewPositions);
-  const std::int32_t best =
-      bestFreeWavelength(links, order.size(), workspace.totals, workspace.freeEverywhere);
+  const std::int32_t best = bestFreeWavelength(links, order.size());
   if (best >= 0 && tryWavelength(best, links, hops, reporter)) return true;
   freeHops(hops);
   if (assignWithConversion(links, hops, blockingTypes, reporter, &workspace.blocked) == 1) {

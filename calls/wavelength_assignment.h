@@ -81,29 +81,24 @@ struct BlockedAt {
 // Working storage reused from call to call; only `hops` and `blocked` are meant to be read,
 // as `assignWavelengths` leaves them.
 struct AssignmentWorkspace {
-  // Room for assigning paths of up to `hopCount` hops with up to `wavelengthCount`
-  // wavelengths to try: once given, such an assignment allocates nothing but what
-  // recording a blocking cause takes, as long as `hops` is only emptied, never swapped or
-  // moved away. Room only grows. False, after reporting 1050, when it cannot be had.
-  bool reserve(std::size_t hopCount, std::size_t wavelengthCount, base::ErrorReporter& reporter) {
+  // Room for assigning paths of up to `hopCount` hops, with any number of wavelengths:
+  // once given, such an assignment allocates nothing but what recording a blocking cause
+  // takes, as long as `hops` is only emptied, never swapped or moved away. Room only
+  // grows. False, after reporting 1050, when it cannot be had.
+  bool reserve(std::size_t hopCount, base::ErrorReporter& reporter) {
     // Mostly asked again for room already given.
-    if (links.room() >= hopCount && hops.capacity() >= hopCount &&
-        totals.capacity() >= wavelengthCount && freeEverywhere.capacity() >= wavelengthCount) {
-      return true;
-    }
-    return grow(hopCount, wavelengthCount, reporter);
+    if (links.room() >= hopCount && hops.capacity() >= hopCount) return true;
+    return grow(hopCount, reporter);
   }
 
   PathLinks links;
-  std::vector<std::int64_t> totals;
-  std::vector<unsigned char> freeEverywhere;
   // The hop list of the call being assigned.
   HopList hops;
   // For a blocked call, the cause recorded; cleared at every assignment.
   BlockedAt blocked;
 
  private:
-  bool grow(std::size_t hopCount, std::size_t wavelengthCount, base::ErrorReporter& reporter);
+  bool grow(std::size_t hopCount, base::ErrorReporter& reporter);
 };
 
 // True when the wavelength is free (counter > 0) on every hop and the path has a hop. The

@@ -46,7 +46,7 @@ bool RunSteps::prepare() {
     return false;
   }
   // With the room taken now, no assignment of the run has to allocate (1050 reported).
-  if (!workspace_.reserve(views_.longestPath(), net_.wavelengthOrder.size(), res_.reporter)) {
+  if (!workspace_.reserve(views_.longestPath(), res_.reporter)) {
     sources_.clear();
     return false;
   }

@@ -52,7 +52,7 @@ class AssignmentRoom : public ::testing::Test {
 
 TEST_F(AssignmentRoom, ReservedWorkspaceAssignsWithoutAllocating) {
   AssignmentWorkspace workspace;
-  ASSERT_TRUE(workspace.reserve(3, order.size(), reporter));
+  ASSERT_TRUE(workspace.reserve(3, reporter));
   alloc_test::arm(0);
   const bool directCarried = assignWavelengths(workspace, links, direct, order, types, reporter);
   alloc_test::disarm();
@@ -95,14 +95,14 @@ TEST_F(AssignmentRoom, EveryFailureWhileMakingRoomBlocksWithCode1050Alone) {
 TEST_F(AssignmentRoom, ReserveReportsWhatItCannotHave) {
   AssignmentWorkspace workspace;
   alloc_test::arm(1);
-  const bool reserved = workspace.reserve(3, order.size(), reporter);
+  const bool reserved = workspace.reserve(3, reporter);
   alloc_test::disarm();
   EXPECT_FALSE(reserved);
   EXPECT_EQ(console.output(), "\n***ERROR***\nerr:1050 pulsar tecla");
   // Room already given is kept, and asking for less costs nothing.
-  ASSERT_TRUE(workspace.reserve(3, order.size(), reporter));
+  ASSERT_TRUE(workspace.reserve(3, reporter));
   alloc_test::arm(0);
-  EXPECT_TRUE(workspace.reserve(2, 1, reporter));
+  EXPECT_TRUE(workspace.reserve(2, reporter));
   alloc_test::disarm();
   EXPECT_EQ(alloc_test::allocationsSinceArm(), 0);
 }
