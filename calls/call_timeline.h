@@ -57,6 +57,13 @@ class CallList {
     return indexed_ ? byEnd_.earliestWaiting(tick) : earliestUnindexed(DueTick::kEnd, tick);
   }
 
+  // Asks the processor to fetch the list's own fields, without reading them: ahead of
+  // `prefetch`, which reads them to find what to fetch.
+  void prefetchHead() const {
+    const char* head = reinterpret_cast<const char*>(this);
+    for (std::size_t at = 0; at < sizeof(CallList); at += 64) __builtin_prefetch(head + at);
+  }
+
   // Asks the processor to fetch what the next searches read first, ahead of them: the
   // list is read at intervals, long enough for it to leave the caches in between.
   void prefetch() const {

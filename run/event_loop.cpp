@@ -70,6 +70,7 @@ class EventLoop {
       for (std::size_t k = 0; k < due_.size(); ++k) {
         const std::size_t entry = due_[k];
         const std::size_t i = entry / 2;
+        if (k + 2 < due_.size()) run_.source(due_[k + 2] / 2).calls.prefetchHead();
         if (k + 1 < due_.size()) run_.source(due_[k + 1] / 2).calls.prefetch();
         if (entry == viewEntry(i)) {
           wakeView(i);
