@@ -26,6 +26,13 @@ class CallLines {
   // the lines can be read only once. Lines that can be read again must hold gaps and
   // durations of 0 or more.
   virtual std::unique_ptr<CallLines> copy() const { return nullptr; }
+  // Makes this reader, a copy of the same lines as `leader` (made by copy() from it or
+  // from another copy), read from `leader`'s position on, without allocating. False,
+  // changing nothing, when the lines cannot be followed so.
+  virtual bool follow(const CallLines& leader) {
+    (void)leader;
+    return false;
+  }
 };
 
 // The lines of a call file as the console reads them: at most 99 characters a read (a

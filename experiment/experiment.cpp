@@ -228,6 +228,7 @@ ExperimentResult runPlan(const ExperimentPlan& plan, std::ostream* trace, RunPro
   run.session.setRouting(plan.routing.kind);
   run.session.setSharedPaths(plan.routing.paths.get());
   run.session.setViewsFollowLive(true);
+  run.session.setKeptLines(plan.keptLines);
   loadNetwork(run, plan);
   run.progress = progress;
   run.sourcesPlanned = sourcesPlanned(plan, run.session.nodeCount());

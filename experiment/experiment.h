@@ -58,6 +58,9 @@ struct ExperimentPlan {
   // The policies the run decides with besides the built-in ones (config.pathPolicy and the
   // built-in wavelength rule stand where a maker is empty).
   run::PolicyMakers policies;
+  // Lines read ahead that the run keeps as read, all sources together; past it they are
+  // drawn again when due, which gives the same run in less memory and more time.
+  std::size_t keptLines = run::kKeptLines;
 };
 
 struct ExperimentResult {

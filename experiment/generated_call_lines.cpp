@@ -48,4 +48,14 @@ std::unique_ptr<calls::CallLines> GeneratedCallLines::copy() const {
   return again;
 }
 
+bool GeneratedCallLines::follow(const calls::CallLines& leader) {
+  const auto* other = dynamic_cast<const GeneratedCallLines*>(&leader);
+  if (other == nullptr || (other->generator_ == nullptr) != (generator_ == nullptr)) return false;
+  // Both share the lines made whole, or copy the generator's state in place.
+  made_ = other->made_;
+  nextMade_ = other->nextMade_;
+  if (generator_ != nullptr) *generator_ = *other->generator_;
+  return true;
+}
+
 }  // namespace experiment

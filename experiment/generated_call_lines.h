@@ -31,6 +31,7 @@ class GeneratedCallLines final : public calls::CallLines {
 
   bool next(calls::CallLine& line) override;
   std::unique_ptr<calls::CallLines> copy() const override;
+  bool follow(const calls::CallLines& leader) override;
 
  private:
   GeneratedCallLines() = default;

@@ -24,6 +24,7 @@ constexpr double kCounterBytes = 4.0;
 constexpr double kCallBytes = 320.0;
 constexpr double kCallHopBytes = 16.0;
 constexpr double kRecordPairBytes = 1600.0;
+constexpr double kKeptLineBytes = 8.0;
 
 // The mean hop count of the shortest routes between the network's connected pairs, by a
 // breadth-first search from every node; 1 when no pair is connected.
@@ -144,6 +145,10 @@ RunDemand estimateDemand(const ExperimentPlan& plan, const PlannedRoutes& networ
           : sources * (kSourceBytes + pathHops * kPathHopBytes +
                        viewLinks * kCounterBytes * static_cast<double>(plan.config.lambdaCount));
   demand.callBytes = demand.callsInProgress * (kCallBytes + kCallHopBytes * demand.hopsPerPath);
+  // Lines read ahead of their calls, kept up to the plan's limit.
+  demand.callBytes += static_cast<double>(std::min<std::int64_t>(
+                          demand.plannedCalls, static_cast<std::int64_t>(plan.keptLines))) *
+                      kKeptLineBytes;
   demand.recordBytes = record ? sources * kRecordPairBytes : 0.0;
   return demand;
 }

@@ -36,7 +36,8 @@ struct RunDemand {
   std::int64_t pathsPerSource = 0;
   double hopsPerPath = 0.0;
   double callsInProgress = 0.0;
-  // Bytes for the paths and views, the calls in progress and the record.
+  // Bytes for the paths and views, the calls in progress (with the lines read ahead that
+  // are kept) and the record.
   double pathBytes = 0.0;
   double callBytes = 0.0;
   double recordBytes = 0.0;

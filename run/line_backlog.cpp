@@ -1,6 +1,8 @@
 #include "run/line_backlog.h"
 
+#include <algorithm>
 #include <limits>
+#include <new>
 
 namespace run {
 
@@ -8,38 +10,61 @@ bool LineBacklog::fits(std::int32_t start, std::int32_t duration, std::int32_t n
   if (now < 0 || start <= now || start > kLatestHeldClock) return false;
   if (duration < 0 || std::int64_t{start} + duration > std::numeric_limits<std::int32_t>::max())
     return false;
-  return held_ == 0 || start >= newestStart_;
+  return empty() || start >= newestStart_;
 }
 
 void LineBacklog::hold(std::int32_t start, std::int32_t duration) {
-  if (held_ == 0) {
-    // The second reading is at this line: it passes it, its fields being known.
-    calls::CallLine line;
-    again_->next(line);
-    oldestStart_ = start;
-    oldestDuration_ = duration;
-  }
   newestStart_ = start;
-  ++held_;
+  if (counted_ == 0 && roomToKeep()) {
+    std::size_t at = first_ + kept_;
+    if (at >= ring_.size()) at -= ring_.size();
+    ring_[at] = Held{start, duration};
+    ++kept_;
+    return;
+  }
+  if (counted_ == 0) {
+    // The second reading starts after this line, whose fields are known.
+    again_->follow(*lines_);
+    oldestCounted_ = Held{start, duration};
+  }
+  ++counted_;
 }
 
-void LineBacklog::passAgain() {
-  calls::CallLine line;
-  again_->next(line);
+bool LineBacklog::roomToKeep() {
+  if (kept_ < ring_.size()) return true;
+  if (ring_.size() >= room_) return false;
+  // Grown by doubling, oldest first; a ring that cannot grow leaves the rest to be read
+  // again, which gives the same lines.
+  try {
+    std::vector<Held> grown(std::min(room_, std::max<std::size_t>(16, 2 * ring_.size())));
+    for (std::size_t k = 0; k < kept_; ++k) grown[k] = ring_[(first_ + k) % ring_.size()];
+    ring_ = std::move(grown);
+  } catch (const std::bad_alloc&) {
+    room_ = ring_.size();
+    return false;
+  }
+  first_ = 0;
+  return true;
 }
 
 void LineBacklog::take(std::int32_t& start, std::int32_t& duration) {
-  start = oldestStart_;
-  duration = oldestDuration_;
-  if (--held_ > 0) readOldest(start);
+  if (kept_ > 0) {
+    start = ring_[first_].start;
+    duration = ring_[first_].duration;
+    if (++first_ == ring_.size()) first_ = 0;
+    --kept_;
+    return;
+  }
+  start = oldestCounted_.start;
+  duration = oldestCounted_.duration;
+  if (--counted_ > 0) readOldestCounted(start);
 }
 
-void LineBacklog::readOldest(std::int32_t start) {
+void LineBacklog::readOldestCounted(std::int32_t start) {
   calls::CallLine line;
   again_->next(line);
   // Held lines start no earlier than the one before, and no clock wraps among them.
-  oldestStart_ = start + line.first;
-  oldestDuration_ = line.second;
+  oldestCounted_ = Held{start + line.first, line.second};
 }
 
 }  // namespace run

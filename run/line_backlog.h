@@ -1,11 +1,13 @@
 // Lines a source has read that are not calls yet. A source reads a line every tick, far
 // ahead of the calls' starts; holding every line read as a call would make a run's memory
-// grow with its length. Lines that can be read a second time are held as a count instead,
-// and read again when their calls are due.
+// grow with its length. Lines held are kept up to a fixed room; past it, lines that can be
+// read a second time are held as a count instead, and read again when their calls are due.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "calls/call_lines.h"
 
@@ -16,12 +18,15 @@ class LineBacklog {
   // Clocks this far from wrapping leave held lines no chance to meet a wrapped one.
   static constexpr std::int32_t kLatestHeldClock = std::int32_t{1} << 30;
 
-  // `again` reads the source's lines from the position of the next line the source reads;
-  // none when they can be read once only, and then nothing is ever held.
-  explicit LineBacklog(std::unique_ptr<calls::CallLines> again = nullptr)
-      : again_(std::move(again)) {}
+  LineBacklog() = default;
+  // `lines` is the reader the source reads from, and must outlive the backlog; `again` a
+  // copy of it that can follow it (CallLines::follow). Up to `room` lines are kept; the
+  // rest are read again through `again`. Without `again` nothing is ever held.
+  LineBacklog(const calls::CallLines& lines, std::unique_ptr<calls::CallLines> again,
+              std::size_t room)
+      : lines_(&lines), again_(std::move(again)), room_(room) {}
 
-  bool empty() const { return held_ == 0; }
+  bool empty() const { return kept_ == 0 && counted_ == 0; }
   // Whether a line just read, of this start and duration, may be held at clock `now`: its
   // call starts later, starts no earlier than the newest held and ends no earlier than it
   // starts, with no clock value wrapping in between. A line not held must be preceded by
@@ -29,31 +34,40 @@ class LineBacklog {
   bool canHold(std::int32_t start, std::int32_t duration, std::int32_t now) const {
     return again_ != nullptr && fits(start, duration, now);
   }
-  // Holds the line just read (canHold must allow it).
+  // Holds the line just read from the source's reader (canHold must allow it).
   void hold(std::int32_t start, std::int32_t duration);
-  // The line just read was made a call at once: the second reading passes it. The backlog
-  // must be empty.
-  void pass() {
-    if (again_ != nullptr) passAgain();
-  }
 
   // The start of the newest line held, and of the oldest. The backlog must not be empty.
   std::int32_t newestStart() const { return newestStart_; }
-  std::int32_t oldestStart() const { return oldestStart_; }
+  std::int32_t oldestStart() const {
+    return kept_ > 0 ? ring_[first_].start : oldestCounted_.start;
+  }
   // Takes the oldest line held, giving its start and duration. The backlog must not be
   // empty.
   void take(std::int32_t& start, std::int32_t& duration);
 
  private:
-  bool fits(std::int32_t start, std::int32_t duration, std::int32_t now) const;
-  void passAgain();
-  // Reads the next held line into the oldest's place.
-  void readOldest(std::int32_t start);
+  struct Held {
+    std::int32_t start = 0;
+    std::int32_t duration = 0;
+  };
 
+  bool fits(std::int32_t start, std::int32_t duration, std::int32_t now) const;
+  // Room for one more kept line; false when the ring is at its room or cannot grow.
+  bool roomToKeep();
+  // Reads the next counted line into the oldest counted's place.
+  void readOldestCounted(std::int32_t start);
+
+  const calls::CallLines* lines_ = nullptr;
   std::unique_ptr<calls::CallLines> again_;
-  std::int64_t held_ = 0;
-  std::int32_t oldestStart_ = 0;
-  std::int32_t oldestDuration_ = 0;
+  std::size_t room_ = 0;
+  // Kept lines, oldest first from first_, in a ring that grows up to room_.
+  std::vector<Held> ring_;
+  std::size_t first_ = 0;
+  std::size_t kept_ = 0;
+  // Lines past the kept ones, read again through again_ from the one after the oldest.
+  std::int64_t counted_ = 0;
+  Held oldestCounted_;
   std::int32_t newestStart_ = 0;
 };
 

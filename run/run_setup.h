@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -52,6 +53,11 @@ struct RunResources {
   const PolicyMakers* policies = nullptr;
 };
 
+// Lines read by a run's sources and held until their calls are due that are kept as read,
+// all sources together (8 bytes each): 16 MB at most, whatever the run's length. Past it,
+// lines that can be read again are, when due.
+inline constexpr std::size_t kKeptLines = std::size_t{2} << 20;
+
 struct RunSettings {
   std::int32_t pathPolicy = 2;
   std::int32_t updateInterval = 0;
@@ -62,6 +68,8 @@ struct RunSettings {
   // every read, and no view is copied or kept. The console's views differ from that only
   // past its clock's wrap (2^32 ticks), where they stop being refreshed.
   bool viewsFollowLive = false;
+  // See kKeptLines; fewer makes the same run in less memory and more time.
+  std::size_t keptLines = kKeptLines;
 };
 
 // What a run did, counted before the clean-up empties the statistics.

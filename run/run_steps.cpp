@@ -20,13 +20,16 @@ RunSteps::RunSteps(NetworkState& network, RunResources& resources, const RunSett
 bool RunSteps::prepare() {
   try {
     sources_.reserve(net_.callSources.size());
+    const std::size_t room =
+        settings_.keptLines / std::max<std::size_t>(net_.callSources.size(), 1);
     for (calls::CallSource& source : net_.callSources) {
       std::unique_ptr<calls::CallLines> again =
           source.lines != nullptr ? source.lines->copy() : nullptr;
+      if (again != nullptr && !again->follow(*source.lines)) again.reset();
       SourceRun& run = sources_.emplace_back();
       run.source = &source;
       canReadAhead_ = canReadAhead_ || again != nullptr;
-      run.backlog = LineBacklog(std::move(again));
+      if (again != nullptr) run.backlog = LineBacklog(*source.lines, std::move(again), room);
     }
     canReadAhead_ = canReadAhead_ && !trace_.on();
     views_.prepare(net_.callSources, res_.views, res_.policies != nullptr);
@@ -164,7 +167,6 @@ void RunSteps::takeLine(SourceRun& run, std::int64_t tick) {
   }
   // Calls keep the order of their lines.
   if (!run.backlog.empty()) makeHeldCalls(run, 0, true);
-  run.backlog.pass();
   if (calls::pushCall(calls, start, line_.second, res_.reporter) == nullptr) return;
   ++summary_.callsRead;
   trace_.callRead(line_.second, start);

@@ -182,8 +182,9 @@ run::RunResources Session::runResources() {
 
 run::RunSummary Session::run() {
   run::RunResources resources = runResources();
-  const run::RunSettings settings{config_.pathPolicy, config_.updateInterval, config_.pathCount,
-                                  config_.maxCoincidences, viewsFollowLive_};
+  const run::RunSettings settings{config_.pathPolicy, config_.updateInterval,
+                                  config_.pathCount,  config_.maxCoincidences,
+                                  viewsFollowLive_,   keptLines_};
   return run::runSimulation(*network_, resources, settings, runDriver_);
 }
 

@@ -113,6 +113,8 @@ class Session {
   // Whether the runs from now on let pairs read the live network at a refresh interval of
   // 0 rather than keep copies (run::RunSettings::viewsFollowLive); the console keeps them.
   void setViewsFollowLive(bool follow) { viewsFollowLive_ = follow; }
+  // How many lines read ahead the runs from now on keep as read (run::RunSettings::keptLines).
+  void setKeptLines(std::size_t lines) { keptLines_ = lines; }
 
   // The loop that steps the runs: the program's own when none is given. Tests give the
   // plain tick-by-tick loop to check the program's against.
@@ -153,6 +155,7 @@ class Session {
   Routing routing_ = Routing::kConsole;
   const routing::PathCatalogue* sharedPaths_ = nullptr;
   bool viewsFollowLive_ = false;
+  std::size_t keptLines_ = run::kKeptLines;
   // The k-shortest searches of the open network, made at its first; they keep what they
   // learnt of a destination for the next source.
   std::unique_ptr<routing::KShortestSearch> kShortest_;

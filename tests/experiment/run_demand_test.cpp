@@ -49,7 +49,12 @@ TEST(RunDemand, FollowsItsStatedRule) {
   // The line has 6 directed links: a view holds at most those.
   EXPECT_DOUBLE_EQ(demand.pathBytes,
                    12.0 * (2200.0 + 2 * h * 170.0 + std::min(2 * h, 6.0) * 4 * 8));
-  EXPECT_DOUBLE_EQ(demand.callBytes, demand.callsInProgress * (320.0 + 16.0 * h));
+  // Every line read ahead can be kept: 8 B a call planned, up to the plan's limit.
+  EXPECT_DOUBLE_EQ(demand.callBytes, demand.callsInProgress * (320.0 + 16.0 * h) + 12'000 * 8.0);
+  plan.keptLines = 100;
+  EXPECT_DOUBLE_EQ(estimateDemand(plan, networkOf(kLine), false).callBytes,
+                   demand.callsInProgress * (320.0 + 16.0 * h) + 100 * 8.0);
+  plan.keptLines = run::kKeptLines;
   EXPECT_EQ(demand.recordBytes, 0.0);
   EXPECT_DOUBLE_EQ(estimateDemand(plan, networkOf(kLine), true).recordBytes, 12.0 * 1600.0);
   EXPECT_DOUBLE_EQ(demand.lastTick, (1000.0 + 6.0 * std::sqrt(1000.0)) * 10.5 + 20.0 * 20.0);

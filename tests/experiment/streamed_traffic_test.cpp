@@ -42,9 +42,12 @@ TEST(GeneratedCallLines, ReadAsTheCallFileAndAgainFromAnyPoint) {
     const std::vector<calls::CallLine> expected = fileLines(model);
     LoadTally tally;
     GeneratedCallLines lines(model, &tally);
+    std::unique_ptr<calls::CallLines> follower = lines.copy();
     const std::size_t half = expected.size() / 2;
     std::vector<calls::CallLine> read = readAll(lines, half);
     std::unique_ptr<calls::CallLines> again = lines.copy();
+    // A copy made earlier moves on to where the lines are.
+    ASSERT_TRUE(follower->follow(lines));
     EXPECT_FALSE(tally.complete);
     const std::vector<calls::CallLine> rest = readAll(lines);
     read.insert(read.end(), rest.begin(), rest.end());
@@ -54,6 +57,7 @@ TEST(GeneratedCallLines, ReadAsTheCallFileAndAgainFromAnyPoint) {
     // adds nothing to the tally.
     const double tallied = tally.holding;
     EXPECT_EQ(readAll(*again), rest) << count;
+    EXPECT_EQ(readAll(*follower), rest) << count;
     EXPECT_EQ(tally.holding, tallied);
     EXPECT_EQ(tally.load(), offeredLoad(generateCalls(model))) << count;
   }
@@ -134,6 +138,16 @@ void expectSameCounts(const ExperimentResult& a, const ExperimentResult& b) {
   }
 }
 
+// Lines read ahead are kept up to a room shared by the sources, and drawn again past it:
+// none kept, a line or two a source, and (the plan's own) all of them.
+void expectSameCountsKeepingAny(ExperimentPlan streamed, const ExperimentResult& stored) {
+  for (std::size_t kept : {std::size_t{0}, std::size_t{300}, streamed.keptLines}) {
+    SCOPED_TRACE(kept);
+    streamed.keptLines = kept;
+    expectSameCounts(runExperiment(streamed), stored);
+  }
+}
+
 // Without a trace, streamed sources read their lines ahead of their steps; the counts
 // must not tell.
 void expectSameRun(const ExperimentPlan& streamed, const ExperimentPlan& stored) {
@@ -143,7 +157,7 @@ void expectSameRun(const ExperimentPlan& streamed, const ExperimentPlan& stored)
   const ExperimentResult b = runExperiment(stored, &storedTrace);
   EXPECT_EQ(streamedTrace.str(), storedTrace.str());
   expectSameCounts(a, b);
-  expectSameCounts(runExperiment(streamed), b);
+  expectSameCountsKeepingAny(streamed, b);
 }
 
 TEST(StreamedTraffic, AllPairsRunAsTheirCallFilesStoredWhole) {
@@ -188,7 +202,7 @@ TEST(StreamedTraffic, RandomPlansCountAsStoredWhole) {
     SCOPED_TRACE(k);
     const ExperimentPlan stored = storedWhole(streamed, 14);
     std::ostringstream storedTrace;
-    expectSameCounts(runExperiment(streamed), runExperiment(stored, &storedTrace));
+    expectSameCountsKeepingAny(streamed, runExperiment(stored, &storedTrace));
   }
 }
 
