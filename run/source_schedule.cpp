@@ -6,10 +6,37 @@
 
 namespace run {
 
-SourceSchedule::SourceSchedule(std::size_t sources) : next_(sources, kNone) {
-  head_.fill(kNone);
-  tail_.fill(kNone);
+SourceSchedule::SourceSchedule(std::size_t sources) {
+  std::size_t bits = std::max<std::size_t>(sources, 1);
+  std::size_t total = 0;
+  do {
+    const std::size_t words = (bits + 63) / 64;
+    words_[levels_] = words;
+    offset_[levels_] = total;
+    total += kBuckets * words;
+    ++levels_;
+    bits = words;
+  } while (bits > 1);
+  bits_.assign(total, 0);
   far_.reserve(sources);
+}
+
+void SourceSchedule::mark(std::size_t bucket, std::size_t source) {
+  std::uint64_t& leaf = word(0, bucket, source / 64);
+  const std::uint64_t before = leaf;
+  leaf = before | std::uint64_t{1} << (source % 64);
+  // The levels above already know of a word that was not empty.
+  if (before == 0) markAbove(bucket, source / 64);
+}
+
+void SourceSchedule::markAbove(std::size_t bucket, std::size_t index) {
+  for (std::size_t level = 1; level < levels_; ++level) {
+    std::uint64_t& at = word(level, bucket, index / 64);
+    const std::uint64_t before = at;
+    at = before | std::uint64_t{1} << (index % 64);
+    if (before != 0) return;
+    index /= 64;
+  }
 }
 
 void SourceSchedule::schedule(std::int64_t tick, std::size_t source) {
@@ -19,14 +46,8 @@ void SourceSchedule::schedule(std::int64_t tick, std::size_t source) {
     return;
   }
   const std::size_t bucket = static_cast<std::size_t>(tick) % kBuckets;
-  next_[source] = kNone;
-  if (head_[bucket] == kNone) {
-    head_[bucket] = source;
-    occupied_ |= std::uint64_t{1} << bucket;
-  } else {
-    next_[tail_[bucket]] = source;
-  }
-  tail_[bucket] = source;
+  mark(bucket, source);
+  occupied_ |= std::uint64_t{1} << bucket;
 }
 
 bool SourceSchedule::earliestBucket(std::int64_t& tick) const {
@@ -38,28 +59,39 @@ bool SourceSchedule::earliestBucket(std::int64_t& tick) const {
   return true;
 }
 
+// Words are taken depth first, so sources come out ascending, and cleared as they are
+// visited, which leaves the bucket empty.
+void SourceSchedule::takeLeaf(std::size_t bucket, std::size_t index,
+                              std::vector<std::size_t>& sources) {
+  std::uint64_t& at = word(0, bucket, index);
+  for (std::uint64_t bits = at; bits != 0; bits &= bits - 1) {
+    sources.push_back(index * 64 + static_cast<std::size_t>(std::countr_zero(bits)));
+  }
+  at = 0;
+}
+
+void SourceSchedule::takeLevel(std::size_t bucket, std::size_t level, std::size_t index,
+                               std::vector<std::size_t>& sources) {
+  std::uint64_t& at = word(level, bucket, index);
+  for (std::uint64_t bits = at; bits != 0; bits &= bits - 1) {
+    const std::size_t below = index * 64 + static_cast<std::size_t>(std::countr_zero(bits));
+    if (level == 1) {
+      takeLeaf(bucket, below, sources);
+    } else {
+      takeLevel(bucket, level - 1, below, sources);
+    }
+  }
+  at = 0;
+}
+
 void SourceSchedule::takeBucket(std::size_t bucket, std::vector<std::size_t>& sources) {
-  for (std::size_t s = head_[bucket]; s != kNone; s = next_[s]) sources.push_back(s);
-  head_[bucket] = kNone;
-  tail_[bucket] = kNone;
+  if (levels_ == 1) {
+    takeLeaf(bucket, 0, sources);
+  } else {
+    takeLevel(bucket, levels_ - 1, 0, sources);
+  }
   occupied_ &= ~(std::uint64_t{1} << bucket);
 }
-
-namespace {
-
-// A bucket fills in stepping order, so it is nearly sorted: insertion sort suits it while
-// it is short.
-void sortSmall(std::vector<std::size_t>& sources) {
-  if (sources.size() > 32) {
-    std::sort(sources.begin(), sources.end());
-    return;
-  }
-  for (auto it = sources.begin() + 1; it < sources.end(); ++it) {
-    std::rotate(std::upper_bound(sources.begin(), it, *it), it, it + 1);
-  }
-}
-
-}  // namespace
 
 bool SourceSchedule::takeNextTick(std::int64_t& tick, std::vector<std::size_t>& sources) {
   sources.clear();
@@ -69,14 +101,15 @@ bool SourceSchedule::takeNextTick(std::int64_t& tick, std::vector<std::size_t>& 
   tick = hasNear ? near : far_.front().first;
   if (!far_.empty()) tick = std::min(tick, far_.front().first);
   base_ = tick;
-  if (hasNear && near == tick) takeBucket(static_cast<std::size_t>(tick) % kBuckets, sources);
-  const bool merged = !far_.empty() && far_.front().first == tick && !sources.empty();
+  const std::size_t bucket = static_cast<std::size_t>(tick) % kBuckets;
+  // With base_ at the tick, its bucket holds that tick alone, so the heap's sources for it
+  // can join the bucket's bitmap and come out in order with them.
   while (!far_.empty() && far_.front().first == tick) {
     std::pop_heap(far_.begin(), far_.end(), std::greater<>{});
-    sources.push_back(far_.back().second);
+    mark(bucket, far_.back().second);
     far_.pop_back();
   }
-  if (merged || !std::is_sorted(sources.begin(), sources.end())) sortSmall(sources);
+  takeBucket(bucket, sources);
   return true;
 }
 
