@@ -22,27 +22,22 @@ SourceSchedule::SourceSchedule(std::size_t sources) {
 }
 
 void SourceSchedule::mark(std::size_t bucket, std::size_t source) {
-  std::uint64_t& leaf = word(0, bucket, source / 64);
-  const std::uint64_t before = leaf;
-  leaf = before | std::uint64_t{1} << (source % 64);
-  // The levels above already know of a word that was not empty.
-  if (before == 0) markAbove(bucket, source / 64);
+  // Setting a summary bit already set costs less than the branch that would skip it.
+  for (std::size_t level = 0; level < levels_; ++level) {
+    word(level, bucket, source / 64) |= std::uint64_t{1} << (source % 64);
+    source /= 64;
+  }
 }
 
-void SourceSchedule::markAbove(std::size_t bucket, std::size_t index) {
-  for (std::size_t level = 1; level < levels_; ++level) {
-    std::uint64_t& at = word(level, bucket, index / 64);
-    const std::uint64_t before = at;
-    at = before | std::uint64_t{1} << (index % 64);
-    if (before != 0) return;
-    index /= 64;
-  }
+// Out of line, so that the near case, by far the commoner, needs no registers saved.
+[[gnu::noinline]] void SourceSchedule::scheduleFar(std::int64_t tick, std::size_t source) {
+  far_.emplace_back(tick, source);
+  std::push_heap(far_.begin(), far_.end(), std::greater<>{});
 }
 
 void SourceSchedule::schedule(std::int64_t tick, std::size_t source) {
   if (tick - base_ >= static_cast<std::int64_t>(kBuckets)) {
-    far_.emplace_back(tick, source);
-    std::push_heap(far_.begin(), far_.end(), std::greater<>{});
+    scheduleFar(tick, source);
     return;
   }
   const std::size_t bucket = static_cast<std::size_t>(tick) % kBuckets;

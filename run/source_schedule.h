@@ -33,8 +33,8 @@ class SourceSchedule {
   static constexpr std::size_t kMaxLevels = 11;
 
   bool earliestBucket(std::int64_t& tick) const;
+  void scheduleFar(std::int64_t tick, std::size_t source);
   void mark(std::size_t bucket, std::size_t source);
-  void markAbove(std::size_t bucket, std::size_t word);
   void takeBucket(std::size_t bucket, std::vector<std::size_t>& sources);
   void takeLevel(std::size_t bucket, std::size_t level, std::size_t word,
                  std::vector<std::size_t>& sources);
