@@ -27,6 +27,7 @@ void SourceSchedule::mark(std::size_t bucket, std::size_t source) {
     word(level, bucket, source / 64) |= std::uint64_t{1} << (source % 64);
     source /= 64;
   }
+  ++count_[bucket];
 }
 
 // Out of line, so that the near case, by far the commoner, needs no registers saved.
@@ -56,35 +57,52 @@ bool SourceSchedule::earliestBucket(std::int64_t& tick) const {
 
 // Words are taken depth first, so sources come out ascending, and cleared as they are
 // visited, which leaves the bucket empty.
-void SourceSchedule::takeLeaf(std::size_t bucket, std::size_t index,
-                              std::vector<std::size_t>& sources) {
+std::size_t* SourceSchedule::takeLeaf(std::size_t bucket, std::size_t index, std::size_t* out) {
   std::uint64_t& at = word(0, bucket, index);
   for (std::uint64_t bits = at; bits != 0; bits &= bits - 1) {
-    sources.push_back(index * 64 + static_cast<std::size_t>(std::countr_zero(bits)));
+    *out++ = index * 64 + static_cast<std::size_t>(std::countr_zero(bits));
   }
   at = 0;
+  return out;
 }
 
-void SourceSchedule::takeLevel(std::size_t bucket, std::size_t level, std::size_t index,
-                               std::vector<std::size_t>& sources) {
+std::size_t* SourceSchedule::takeAboveLeaves(std::size_t bucket, std::size_t index,
+                                             std::size_t* out) {
+  std::uint64_t& at = word(1, bucket, index);
+  for (std::uint64_t bits = at; bits != 0; bits &= bits - 1) {
+    out = takeLeaf(bucket, index * 64 + static_cast<std::size_t>(std::countr_zero(bits)), out);
+  }
+  at = 0;
+  return out;
+}
+
+std::size_t* SourceSchedule::takeLevel(std::size_t bucket, std::size_t level, std::size_t index,
+                                       std::size_t* out) {
   std::uint64_t& at = word(level, bucket, index);
   for (std::uint64_t bits = at; bits != 0; bits &= bits - 1) {
     const std::size_t below = index * 64 + static_cast<std::size_t>(std::countr_zero(bits));
-    if (level == 1) {
-      takeLeaf(bucket, below, sources);
-    } else {
-      takeLevel(bucket, level - 1, below, sources);
-    }
+    out =
+        level == 2 ? takeAboveLeaves(bucket, below, out) : takeLevel(bucket, level - 1, below, out);
   }
   at = 0;
+  return out;
 }
 
 void SourceSchedule::takeBucket(std::size_t bucket, std::vector<std::size_t>& sources) {
+  // The count can only be too high, were a source scheduled twice for the tick, so writing
+  // through the buffer stays within it.
+  sources.resize(count_[bucket]);
+  std::size_t* const first = sources.data();
+  std::size_t* last = nullptr;
   if (levels_ == 1) {
-    takeLeaf(bucket, 0, sources);
+    last = takeLeaf(bucket, 0, first);
+  } else if (levels_ == 2) {
+    last = takeAboveLeaves(bucket, 0, first);
   } else {
-    takeLevel(bucket, levels_ - 1, 0, sources);
+    last = takeLevel(bucket, levels_ - 1, 0, first);
   }
+  sources.resize(static_cast<std::size_t>(last - first));
+  count_[bucket] = 0;
   occupied_ &= ~(std::uint64_t{1} << bucket);
 }
 

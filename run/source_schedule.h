@@ -36,9 +36,10 @@ class SourceSchedule {
   void scheduleFar(std::int64_t tick, std::size_t source);
   void mark(std::size_t bucket, std::size_t source);
   void takeBucket(std::size_t bucket, std::vector<std::size_t>& sources);
-  void takeLevel(std::size_t bucket, std::size_t level, std::size_t word,
-                 std::vector<std::size_t>& sources);
-  void takeLeaf(std::size_t bucket, std::size_t word, std::vector<std::size_t>& sources);
+  std::size_t* takeLevel(std::size_t bucket, std::size_t level, std::size_t index,
+                         std::size_t* out);
+  std::size_t* takeAboveLeaves(std::size_t bucket, std::size_t index, std::size_t* out);
+  std::size_t* takeLeaf(std::size_t bucket, std::size_t index, std::size_t* out);
 
   std::uint64_t& word(std::size_t level, std::size_t bucket, std::size_t index) {
     return bits_[offset_[level] + bucket * words_[level] + index];
@@ -51,6 +52,8 @@ class SourceSchedule {
   std::array<std::size_t, kMaxLevels> words_{};
   std::array<std::size_t, kMaxLevels> offset_{};
   std::vector<std::uint64_t> bits_;
+  // How many sources each bucket holds.
+  std::array<std::size_t, kBuckets> count_{};
   std::uint64_t occupied_ = 0;
   std::int64_t base_ = 0;
   // (tick, source), earliest on top.
