@@ -16,7 +16,7 @@ SourceSchedule::SourceSchedule(std::size_t sources) {
     total += kBuckets * words;
     ++levels_;
     bits = words;
-  } while (bits > 1);
+  } while (bits > 64);
   bits_.assign(total, 0);
   far_.reserve(sources);
 }
@@ -27,6 +27,7 @@ void SourceSchedule::mark(std::size_t bucket, std::size_t source) {
     word(level, bucket, source / 64) |= std::uint64_t{1} << (source % 64);
     source /= 64;
   }
+  top_[bucket] |= std::uint64_t{1} << source;
   ++count_[bucket];
 }
 
@@ -66,23 +67,12 @@ std::size_t* SourceSchedule::takeLeaf(std::size_t bucket, std::size_t index, std
   return out;
 }
 
-std::size_t* SourceSchedule::takeAboveLeaves(std::size_t bucket, std::size_t index,
-                                             std::size_t* out) {
-  std::uint64_t& at = word(1, bucket, index);
-  for (std::uint64_t bits = at; bits != 0; bits &= bits - 1) {
-    out = takeLeaf(bucket, index * 64 + static_cast<std::size_t>(std::countr_zero(bits)), out);
-  }
-  at = 0;
-  return out;
-}
-
 std::size_t* SourceSchedule::takeLevel(std::size_t bucket, std::size_t level, std::size_t index,
                                        std::size_t* out) {
   std::uint64_t& at = word(level, bucket, index);
   for (std::uint64_t bits = at; bits != 0; bits &= bits - 1) {
     const std::size_t below = index * 64 + static_cast<std::size_t>(std::countr_zero(bits));
-    out =
-        level == 2 ? takeAboveLeaves(bucket, below, out) : takeLevel(bucket, level - 1, below, out);
+    out = level == 1 ? takeLeaf(bucket, below, out) : takeLevel(bucket, level - 1, below, out);
   }
   at = 0;
   return out;
@@ -93,15 +83,13 @@ void SourceSchedule::takeBucket(std::size_t bucket, std::vector<std::size_t>& so
   // through the buffer stays within it.
   sources.resize(count_[bucket]);
   std::size_t* const first = sources.data();
-  std::size_t* last = nullptr;
-  if (levels_ == 1) {
-    last = takeLeaf(bucket, 0, first);
-  } else if (levels_ == 2) {
-    last = takeAboveLeaves(bucket, 0, first);
-  } else {
-    last = takeLevel(bucket, levels_ - 1, 0, first);
+  std::size_t* out = first;
+  for (std::uint64_t bits = top_[bucket]; bits != 0; bits &= bits - 1) {
+    const auto index = static_cast<std::size_t>(std::countr_zero(bits));
+    out = levels_ == 1 ? takeLeaf(bucket, index, out) : takeLevel(bucket, levels_ - 1, index, out);
   }
-  sources.resize(static_cast<std::size_t>(last - first));
+  sources.resize(static_cast<std::size_t>(out - first));
+  top_[bucket] = 0;
   count_[bucket] = 0;
   occupied_ &= ~(std::uint64_t{1} << bucket);
 }

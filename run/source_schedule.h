@@ -38,7 +38,6 @@ class SourceSchedule {
   void takeBucket(std::size_t bucket, std::vector<std::size_t>& sources);
   std::size_t* takeLevel(std::size_t bucket, std::size_t level, std::size_t index,
                          std::size_t* out);
-  std::size_t* takeAboveLeaves(std::size_t bucket, std::size_t index, std::size_t* out);
   std::size_t* takeLeaf(std::size_t bucket, std::size_t index, std::size_t* out);
 
   std::uint64_t& word(std::size_t level, std::size_t bucket, std::size_t index) {
@@ -46,12 +45,13 @@ class SourceSchedule {
   }
 
   // Buckets hold the ticks base_ .. base_ + kBuckets - 1. Level 0 has a bit per source,
-  // each level above a bit per word of the one below, up to a single word; a bucket's words
-  // of a level lie together.
+  // each level above a bit per word of the one below, and top_ a bit per word of the last
+  // of them; a bucket's words of a level lie together.
   std::size_t levels_ = 0;
   std::array<std::size_t, kMaxLevels> words_{};
   std::array<std::size_t, kMaxLevels> offset_{};
   std::vector<std::uint64_t> bits_;
+  std::array<std::uint64_t, kBuckets> top_{};
   // How many sources each bucket holds.
   std::array<std::size_t, kBuckets> count_{};
   std::uint64_t occupied_ = 0;
