@@ -22,12 +22,14 @@ SourceSchedule::SourceSchedule(std::size_t sources) {
 }
 
 void SourceSchedule::mark(std::size_t bucket, std::size_t source) {
+  std::size_t index = source / 64;
+  bits_[bucket * words_[0] + index] |= std::uint64_t{1} << (source % 64);
   // Setting a summary bit already set costs less than the branch that would skip it.
-  for (std::size_t level = 0; level < levels_; ++level) {
-    word(level, bucket, source / 64) |= std::uint64_t{1} << (source % 64);
-    source /= 64;
+  for (std::size_t level = 1; level < levels_; ++level) {
+    word(level, bucket, index / 64) |= std::uint64_t{1} << (index % 64);
+    index /= 64;
   }
-  top_[bucket] |= std::uint64_t{1} << source;
+  top_[bucket] |= std::uint64_t{1} << index;
   ++count_[bucket];
 }
 
