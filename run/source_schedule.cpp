@@ -6,27 +6,47 @@
 
 namespace run {
 
-SourceSchedule::SourceSchedule(std::size_t sources) : next_(sources, kNone) {
-  head_.fill(kNone);
-  tail_.fill(kNone);
+SourceSchedule::SourceSchedule(std::size_t sources) {
+  std::size_t bits = std::max<std::size_t>(sources, 1);
+  std::size_t total = 0;
+  do {
+    const std::size_t words = (bits + 63) / 64;
+    words_[levels_] = words;
+    offset_[levels_] = total;
+    total += kBuckets * words;
+    ++levels_;
+    bits = words;
+  } while (bits > 64);
+  bits_.assign(total, 0);
   far_.reserve(sources);
+}
+
+void SourceSchedule::mark(std::size_t bucket, std::size_t source) {
+  std::size_t index = source / 64;
+  bits_[bucket * words_[0] + index] |= std::uint64_t{1} << (source % 64);
+  // Setting a summary bit already set costs less than the branch that would skip it.
+  for (std::size_t level = 1; level < levels_; ++level) {
+    word(level, bucket, index / 64) |= std::uint64_t{1} << (index % 64);
+    index /= 64;
+  }
+  top_[bucket] |= std::uint64_t{1} << index;
+  ++count_[bucket];
+}
+
+// Out of line, so that the near case, by far the commoner, needs no registers saved.
+[[gnu::noinline]] void SourceSchedule::scheduleFar(std::int64_t tick, std::size_t source) {
+  far_.emplace_back(tick, source);
+  std::push_heap(far_.begin(), far_.end(), std::greater<>{});
 }
 
 void SourceSchedule::schedule(std::int64_t tick, std::size_t source) {
   if (tick - base_ >= static_cast<std::int64_t>(kBuckets)) {
-    far_.emplace_back(tick, source);
-    std::push_heap(far_.begin(), far_.end(), std::greater<>{});
+    scheduleFar(tick, source);
     return;
   }
   const std::size_t bucket = static_cast<std::size_t>(tick) % kBuckets;
-  next_[source] = kNone;
-  if (head_[bucket] == kNone) {
-    head_[bucket] = source;
-    occupied_ |= std::uint64_t{1} << bucket;
-  } else {
-    next_[tail_[bucket]] = source;
-  }
-  tail_[bucket] = source;
+  mark(bucket, source);
+  occupied_ |= std::uint64_t{1} << bucket;
 }
 
 bool SourceSchedule::earliestBucket(std::int64_t& tick) const {
@@ -38,28 +58,43 @@ bool SourceSchedule::earliestBucket(std::int64_t& tick) const {
   return true;
 }
 
+// Words are taken depth first, so sources come out ascending, and cleared as they are
+// visited, which leaves the bucket empty.
+std::size_t* SourceSchedule::takeLeaf(std::size_t bucket, std::size_t index, std::size_t* out) {
+  std::uint64_t& at = word(0, bucket, index);
+  for (std::uint64_t bits = at; bits != 0; bits &= bits - 1) {
+    *out++ = index * 64 + static_cast<std::size_t>(std::countr_zero(bits));
+  }
+  at = 0;
+  return out;
+}
+
+std::size_t* SourceSchedule::takeLevel(std::size_t bucket, std::size_t level, std::size_t index,
+                                       std::size_t* out) {
+  std::uint64_t& at = word(level, bucket, index);
+  for (std::uint64_t bits = at; bits != 0; bits &= bits - 1) {
+    const std::size_t below = index * 64 + static_cast<std::size_t>(std::countr_zero(bits));
+    out = level == 1 ? takeLeaf(bucket, below, out) : takeLevel(bucket, level - 1, below, out);
+  }
+  at = 0;
+  return out;
+}
+
 void SourceSchedule::takeBucket(std::size_t bucket, std::vector<std::size_t>& sources) {
-  for (std::size_t s = head_[bucket]; s != kNone; s = next_[s]) sources.push_back(s);
-  head_[bucket] = kNone;
-  tail_[bucket] = kNone;
+  // The count can only be too high, were a source scheduled twice for the tick, so writing
+  // through the buffer stays within it.
+  sources.resize(count_[bucket]);
+  std::size_t* const first = sources.data();
+  std::size_t* out = first;
+  for (std::uint64_t bits = top_[bucket]; bits != 0; bits &= bits - 1) {
+    const auto index = static_cast<std::size_t>(std::countr_zero(bits));
+    out = levels_ == 1 ? takeLeaf(bucket, index, out) : takeLevel(bucket, levels_ - 1, index, out);
+  }
+  sources.resize(static_cast<std::size_t>(out - first));
+  top_[bucket] = 0;
+  count_[bucket] = 0;
   occupied_ &= ~(std::uint64_t{1} << bucket);
 }
-
-namespace {
-
-// A bucket fills in stepping order, so it is nearly sorted: insertion sort suits it while
-// it is short.
-void sortSmall(std::vector<std::size_t>& sources) {
-  if (sources.size() > 32) {
-    std::sort(sources.begin(), sources.end());
-    return;
-  }
-  for (auto it = sources.begin() + 1; it < sources.end(); ++it) {
-    std::rotate(std::upper_bound(sources.begin(), it, *it), it, it + 1);
-  }
-}
-
-}  // namespace
 
 bool SourceSchedule::takeNextTick(std::int64_t& tick, std::vector<std::size_t>& sources) {
   sources.clear();
@@ -69,14 +104,15 @@ bool SourceSchedule::takeNextTick(std::int64_t& tick, std::vector<std::size_t>& 
   tick = hasNear ? near : far_.front().first;
   if (!far_.empty()) tick = std::min(tick, far_.front().first);
   base_ = tick;
-  if (hasNear && near == tick) takeBucket(static_cast<std::size_t>(tick) % kBuckets, sources);
-  const bool merged = !far_.empty() && far_.front().first == tick && !sources.empty();
+  const std::size_t bucket = static_cast<std::size_t>(tick) % kBuckets;
+  // With base_ at the tick, its bucket holds that tick alone, so the heap's sources for it
+  // can join the bucket's bitmap and come out in order with them.
   while (!far_.empty() && far_.front().first == tick) {
     std::pop_heap(far_.begin(), far_.end(), std::greater<>{});
-    sources.push_back(far_.back().second);
+    mark(bucket, far_.back().second);
     far_.pop_back();
   }
-  if (merged || !std::is_sorted(sources.begin(), sources.end())) sortSmall(sources);
+  takeBucket(bucket, sources);
   return true;
 }
 
