@@ -20,8 +20,10 @@ RunSteps::RunSteps(NetworkState& network, RunResources& resources, const RunSett
 bool RunSteps::prepare() {
   try {
     sources_.reserve(net_.callSources.size());
-    const std::size_t room =
-        settings_.keptLines / std::max<std::size_t>(net_.callSources.size(), 1);
+    std::size_t room = settings_.keptLines / std::max<std::size_t>(net_.callSources.size(), 1);
+    // A few lines a source would save little, and cost an allocation each on networks of
+    // hundreds of thousands of pairs.
+    if (room < kLeastRoom) room = 0;
     for (calls::CallSource& source : net_.callSources) {
       std::unique_ptr<calls::CallLines> again =
           source.lines != nullptr ? source.lines->copy() : nullptr;

@@ -114,6 +114,8 @@ class RunSteps {
     calls::PairRoutes routes;
   };
   static constexpr std::int64_t kNoStart = std::numeric_limits<std::int64_t>::min();
+  // The fewest lines read ahead a source keeps as read; with less room it keeps none.
+  static constexpr std::size_t kLeastRoom = 16;
 
   // Each source's pair entries with their hops in its view, so that a call finds neither.
   void prepareRoutes();
