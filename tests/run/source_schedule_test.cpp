@@ -42,51 +42,61 @@ TEST(SourceSchedule, TickSourcesComeOutAscendingFromBucketsAndHeapAlike) {
   EXPECT_FALSE(schedule.takeNextTick(tick, sources));
 }
 
-// Against an ordered set of (tick, source), with ticks spread near and far, including
-// ticks that land on a bucket the ring has just passed.
+// Drives a schedule of `count` sources against an ordered set of (tick, source), for up to
+// `steps` ticks: every source waits from the start, and each one taken waits again, `ahead()`
+// ticks after the next, unless it leaves (one in `leaveOneIn`); one in `sameTickOneIn` (0
+// for none) waits for the tick just taken again, as a view's wake-up may.
+template <typename Ahead>
+void expectOrderOfASet(std::mt19937_64& random, std::size_t count, int steps, Ahead ahead,
+                       unsigned leaveOneIn, unsigned sameTickOneIn) {
+  SourceSchedule schedule(count);
+  std::set<std::pair<std::int64_t, std::size_t>> model;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::int64_t tick = ahead();
+    schedule.schedule(tick, i);
+    model.emplace(tick, i);
+  }
+  std::vector<std::size_t> sources;
+  for (int step = 0; step < steps && !model.empty(); ++step) {
+    std::int64_t tick = -1;
+    ASSERT_TRUE(schedule.takeNextTick(tick, sources));
+    const std::int64_t now = model.begin()->first;
+    ASSERT_EQ(tick, now);
+    std::vector<std::size_t> expected;
+    while (!model.empty() && model.begin()->first == now) {
+      expected.push_back(model.begin()->second);
+      model.erase(model.begin());
+    }
+    ASSERT_EQ(sources, expected);
+    for (const std::size_t i : sources) {
+      if (random() % leaveOneIn == 0) continue;
+      const bool again = sameTickOneIn != 0 && random() % sameTickOneIn == 0;
+      const std::int64_t next = again ? now : now + 1 + ahead();
+      schedule.schedule(next, i);
+      model.emplace(next, i);
+    }
+  }
+}
+
+// Ticks spread near and far, including ticks that land on a bucket the ring has just
+// passed.
 TEST(SourceSchedule, MatchesAnOrderedSet) {
   std::mt19937_64 random(11);
+  auto ahead = [&random]() -> std::int64_t {
+    switch (random() % 4) {
+      case 0:
+        return 0;
+      case 1:
+        return static_cast<std::int64_t>(random() % 3);
+      case 2:
+        return static_cast<std::int64_t>(random() % 130);
+      default:
+        return static_cast<std::int64_t>(random() % 5000000000ULL);
+    }
+  };
   for (int round = 0; round < 200; ++round) {
-    const std::size_t count = 1 + random() % 40;
-    SourceSchedule schedule(count);
-    std::set<std::pair<std::int64_t, std::size_t>> model;
-    std::int64_t now = 0;
-    auto ahead = [&random]() -> std::int64_t {
-      switch (random() % 4) {
-        case 0:
-          return 0;
-        case 1:
-          return static_cast<std::int64_t>(random() % 3);
-        case 2:
-          return static_cast<std::int64_t>(random() % 130);
-        default:
-          return static_cast<std::int64_t>(random() % 5000000000ULL);
-      }
-    };
-    for (std::size_t i = 0; i < count; ++i) {
-      const std::int64_t tick = ahead();
-      schedule.schedule(tick, i);
-      model.emplace(tick, i);
-    }
-    std::vector<std::size_t> sources;
-    for (int step = 0; step < 300 && !model.empty(); ++step) {
-      std::int64_t tick = -1;
-      ASSERT_TRUE(schedule.takeNextTick(tick, sources));
-      now = model.begin()->first;
-      ASSERT_EQ(tick, now);
-      std::vector<std::size_t> expected;
-      while (!model.empty() && model.begin()->first == now) {
-        expected.push_back(model.begin()->second);
-        model.erase(model.begin());
-      }
-      ASSERT_EQ(sources, expected);
-      for (const std::size_t i : sources) {
-        if (random() % 10 == 0) continue;  // this source leaves
-        const std::int64_t tick2 = now + 1 + ahead();
-        schedule.schedule(tick2, i);
-        model.emplace(tick2, i);
-      }
-    }
+    SCOPED_TRACE(round);
+    expectOrderOfASet(random, 1 + random() % 40, 300, ahead, 10, 0);
   }
 }
 
@@ -94,48 +104,23 @@ TEST(SourceSchedule, MatchesAnOrderedSet) {
 // back in the tick just taken, and far ticks join sources already in the ring.
 TEST(SourceSchedule, MatchesAnOrderedSetWithManySources) {
   std::mt19937_64 random(23);
+  auto ahead = [&random]() -> std::int64_t {
+    switch (random() % 5) {
+      case 0:
+        return 0;
+      case 1:
+        return static_cast<std::int64_t>(random() % 3);
+      case 2:
+        return static_cast<std::int64_t>(random() % 70);
+      case 3:
+        return 64;
+      default:
+        return static_cast<std::int64_t>(random() % 300);
+    }
+  };
   for (const std::size_t count : {std::size_t{65}, std::size_t{700}, std::size_t{5000}}) {
-    SourceSchedule schedule(count);
-    std::set<std::pair<std::int64_t, std::size_t>> model;
-    auto ahead = [&random]() -> std::int64_t {
-      switch (random() % 5) {
-        case 0:
-          return 0;
-        case 1:
-          return static_cast<std::int64_t>(random() % 3);
-        case 2:
-          return static_cast<std::int64_t>(random() % 70);
-        case 3:
-          return 64;
-        default:
-          return static_cast<std::int64_t>(random() % 300);
-      }
-    };
-    for (std::size_t i = 0; i < count; ++i) {
-      const std::int64_t tick = ahead();
-      schedule.schedule(tick, i);
-      model.emplace(tick, i);
-    }
-    std::vector<std::size_t> sources;
-    for (int step = 0; step < 2000 && !model.empty(); ++step) {
-      std::int64_t tick = -1;
-      ASSERT_TRUE(schedule.takeNextTick(tick, sources));
-      const std::int64_t now = model.begin()->first;
-      ASSERT_EQ(tick, now);
-      std::vector<std::size_t> expected;
-      while (!model.empty() && model.begin()->first == now) {
-        expected.push_back(model.begin()->second);
-        model.erase(model.begin());
-      }
-      ASSERT_EQ(sources, expected);
-      for (const std::size_t i : sources) {
-        if (random() % 50 == 0) continue;  // this source leaves
-        // Now and then the same tick again, as a view's wake-up may be.
-        const std::int64_t tick2 = random() % 20 == 0 ? now : now + 1 + ahead();
-        schedule.schedule(tick2, i);
-        model.emplace(tick2, i);
-      }
-    }
+    SCOPED_TRACE(count);
+    expectOrderOfASet(random, count, 2000, ahead, 50, 20);
   }
 }
 
