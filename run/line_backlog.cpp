@@ -13,28 +13,31 @@ bool LineBacklog::fits(std::int32_t start, std::int32_t duration, std::int32_t n
   return empty() || start >= newestStart_;
 }
 
-void LineBacklog::hold(std::int32_t start, std::int32_t duration) {
-  newestStart_ = start;
+bool LineBacklog::hold(std::int32_t start, std::int32_t duration) {
   if (counted_ == 0 && roomToKeep()) {
     std::size_t at = first_ + kept_;
     if (at >= ring_.size()) at -= ring_.size();
     ring_[at] = Held{start, duration};
     ++kept_;
-    return;
+    newestStart_ = start;
+    return true;
   }
+  if (again_ == nullptr) return false;
+  newestStart_ = start;
   if (counted_ == 0) {
     // The second reading starts after this line, whose fields are known.
     again_->follow(*lines_);
     oldestCounted_ = Held{start, duration};
   }
   ++counted_;
+  return true;
 }
 
 bool LineBacklog::roomToKeep() {
   if (kept_ < ring_.size()) return true;
   if (ring_.size() >= room_) return false;
   // Grown by doubling, oldest first; a ring that cannot grow leaves the rest to be read
-  // again, which gives the same lines.
+  // again, or made calls at once, which gives the same calls.
   try {
     std::vector<Held> grown(std::min(room_, std::max<std::size_t>(16, 2 * ring_.size())));
     for (std::size_t k = 0; k < kept_; ++k) grown[k] = ring_[(first_ + k) % ring_.size()];

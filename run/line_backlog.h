@@ -1,7 +1,8 @@
 // Lines a source has read that are not calls yet. A source reads a line every tick, far
 // ahead of the calls' starts; holding every line read as a call would make a run's memory
-// grow with its length. Lines held are kept up to a fixed room; past it, lines that can be
-// read a second time are held as a count instead, and read again when their calls are due.
+// grow with its length, and its call list long. Lines held are kept up to a fixed room;
+// past it, lines that can be read a second time are held as a count instead, and read
+// again when their calls are due. Lines that can be read once only are all kept.
 #pragma once
 
 #include <cstddef>
@@ -18,7 +19,15 @@ class LineBacklog {
   // Clocks this far from wrapping leave held lines no chance to meet a wrapped one.
   static constexpr std::int32_t kLatestHeldClock = std::int32_t{1} << 30;
 
+  // Holds nothing.
   LineBacklog() = default;
+  // Keeps every line held, as lines that can be read once only must be.
+  static LineBacklog keepingAll() {
+    LineBacklog backlog;
+    backlog.room_ = SIZE_MAX;
+    backlog.keepsAll_ = true;
+    return backlog;
+  }
   // `lines` is the reader the source reads from, and must outlive the backlog; `again` a
   // copy of it that can follow it (CallLines::follow). Up to `room` lines are kept; the
   // rest are read again through `again`. Without `again` nothing is ever held.
@@ -32,10 +41,13 @@ class LineBacklog {
   // starts, with no clock value wrapping in between. A line not held must be preceded by
   // every held one as a call.
   bool canHold(std::int32_t start, std::int32_t duration, std::int32_t now) const {
-    return again_ != nullptr && fits(start, duration, now);
+    return (again_ != nullptr || keepsAll_) && fits(start, duration, now);
   }
-  // Holds the line just read from the source's reader (canHold must allow it).
-  void hold(std::int32_t start, std::int32_t duration);
+  // Holds the line just read from the source's reader (canHold must allow it). False,
+  // holding nothing, when a line that cannot be read again finds no room to be kept.
+  bool hold(std::int32_t start, std::int32_t duration);
+  // Whether the lines held past the room are read again.
+  bool readsAgain() const { return again_ != nullptr; }
 
   // The start of the newest line held, and of the oldest. The backlog must not be empty.
   std::int32_t newestStart() const { return newestStart_; }
@@ -61,6 +73,7 @@ class LineBacklog {
   const calls::CallLines* lines_ = nullptr;
   std::unique_ptr<calls::CallLines> again_;
   std::size_t room_ = 0;
+  bool keepsAll_ = false;
   // Kept lines, oldest first from first_, in a ring that grows up to room_.
   std::vector<Held> ring_;
   std::size_t first_ = 0;

@@ -31,7 +31,13 @@ bool RunSteps::prepare() {
       SourceRun& run = sources_.emplace_back();
       run.source = &source;
       canReadAhead_ = canReadAhead_ || again != nullptr;
-      if (again != nullptr) run.backlog = LineBacklog(*source.lines, std::move(again), room);
+      if (again != nullptr) {
+        run.backlog = LineBacklog(*source.lines, std::move(again), room);
+      } else {
+        // A call file's lines wait as lines, not calls, so that the list holds only the
+        // calls due or in progress.
+        run.backlog = LineBacklog::keepingAll();
+      }
     }
     canReadAhead_ = canReadAhead_ && !trace_.on();
     views_.prepare(net_.callSources, res_.views, res_.policies != nullptr);
@@ -161,8 +167,8 @@ void RunSteps::takeLine(SourceRun& run, std::int64_t tick) {
   }
   const std::int32_t start = wrappingAdd(lastStart_, line_.first);
   run.latestStart = std::max<std::int64_t>(run.latestStart, start);
-  if (run.backlog.canHold(start, line_.second, clockOf(tick))) {
-    run.backlog.hold(start, line_.second);
+  if (run.backlog.canHold(start, line_.second, clockOf(tick)) &&
+      run.backlog.hold(start, line_.second)) {
     ++summary_.callsRead;
     trace_.callRead(line_.second, start);
     return;

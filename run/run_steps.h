@@ -82,7 +82,7 @@ class RunSteps {
   bool readsAhead(std::size_t i) const {
     if (!canReadAhead_) return false;
     const SourceRun& run = sources_[i];
-    return !run.exhausted && !run.backlog.empty() && !run.pending;
+    return !run.exhausted && !run.backlog.empty() && !run.pending && run.backlog.readsAgain();
   }
   // The last tick through which lines may be read ahead as of `tick`: until then no source
   // can run out of calls nor read a line holding nothing (which would make the run depend

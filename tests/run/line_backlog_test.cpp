@@ -84,6 +84,22 @@ TEST(LineBacklog, GivesBackTheLinesHeldInOrderWhateverItsRoom) {
   }
 }
 
+// Lines that cannot be read again are all kept, however many.
+TEST(LineBacklog, KeepsAllLinesReadOnce) {
+  LineBacklog backlog = LineBacklog::keepingAll();
+  EXPECT_FALSE(backlog.readsAgain());
+  for (std::int32_t k = 1; k <= 3000; ++k) {
+    ASSERT_TRUE(backlog.canHold(k, k % 7, 0));
+    ASSERT_TRUE(backlog.hold(k, k % 7));
+  }
+  for (std::int32_t k = 1; k <= 3000; ++k) {
+    Held taken{0, 0};
+    backlog.take(taken.start, taken.duration);
+    ASSERT_EQ(taken, (Held{k, k % 7}));
+  }
+  EXPECT_TRUE(backlog.empty());
+}
+
 TEST(LineBacklog, HoldsOnlyLinesThatStartLaterInOrderWithoutWrapping) {
   auto lines = std::make_shared<std::vector<calls::CallLine>>();
   ListedLines reader(lines);
