@@ -19,17 +19,17 @@ bool LineBacklog::hold(std::int32_t start, std::int32_t duration) {
     if (at >= ring_.size()) at -= ring_.size();
     ring_[at] = Held{start, duration};
     ++kept_;
-    newestStart_ = start;
-    return true;
+  } else if (again_ == nullptr) {
+    return false;
+  } else {
+    if (counted_ == 0) {
+      // The second reading starts after this line, whose fields are known.
+      again_->follow(*lines_);
+      oldestCounted_ = Held{start, duration};
+    }
+    ++counted_;
   }
-  if (again_ == nullptr) return false;
   newestStart_ = start;
-  if (counted_ == 0) {
-    // The second reading starts after this line, whose fields are known.
-    again_->follow(*lines_);
-    oldestCounted_ = Held{start, duration};
-  }
-  ++counted_;
   return true;
 }
 

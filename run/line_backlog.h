@@ -25,7 +25,6 @@ class LineBacklog {
   static LineBacklog keepingAll() {
     LineBacklog backlog;
     backlog.room_ = SIZE_MAX;
-    backlog.keepsAll_ = true;
     return backlog;
   }
   // `lines` is the reader the source reads from, and must outlive the backlog; `again` a
@@ -41,7 +40,7 @@ class LineBacklog {
   // starts, with no clock value wrapping in between. A line not held must be preceded by
   // every held one as a call.
   bool canHold(std::int32_t start, std::int32_t duration, std::int32_t now) const {
-    return (again_ != nullptr || keepsAll_) && fits(start, duration, now);
+    return (again_ != nullptr || room_ > 0) && fits(start, duration, now);
   }
   // Holds the line just read from the source's reader (canHold must allow it). False,
   // holding nothing, when a line that cannot be read again finds no room to be kept.
@@ -73,7 +72,6 @@ class LineBacklog {
   const calls::CallLines* lines_ = nullptr;
   std::unique_ptr<calls::CallLines> again_;
   std::size_t room_ = 0;
-  bool keepsAll_ = false;
   // Kept lines, oldest first from first_, in a ring that grows up to room_.
   std::vector<Held> ring_;
   std::size_t first_ = 0;
