@@ -141,6 +141,87 @@ int assignWithConversion(const PathLinks& links, HopList& hops, BlockingTypes& b
 
 namespace {
 
+// The wavelengths in [first, last) free on every hop with the greatest total of free
+// counters, against the best found so far; the lowest among equals.
+struct BestWavelength {
+  std::int32_t wavelength = -1;
+  // A wavelength free everywhere totals at least one counter a hop, more than 0.
+  std::int64_t total = 0;
+};
+
+void weighOneByOne(const PathLinks& links, std::size_t first, std::size_t last,
+                   BestWavelength& best) {
+  for (std::size_t w = first; w < last; ++w) {
+    std::int64_t total = 0;
+    std::int32_t least = std::numeric_limits<std::int32_t>::max();
+    for (std::size_t k = 0; k < links.hopCount(); ++k) {
+      const std::int32_t counter = links.hop(k).freeFibers[w];
+      total += counter;
+      least = std::min(least, counter);
+    }
+    if (total > best.total && least > 0) {
+      best.wavelength = static_cast<std::int32_t>(w);
+      best.total = total;
+    }
+  }
+}
+
+// Sixteen wavelengths at a time, four to a vector register: most calls weigh every
+// wavelength of the network, and one by one that was a fifth of a run's work.
+using Lanes = std::int32_t __attribute__((vector_size(16)));
+using UnsignedLanes = std::uint32_t __attribute__((vector_size(16)));
+constexpr std::size_t kLanes = 4;
+constexpr std::size_t kVectors = 4;
+constexpr std::size_t kBlock = kLanes * kVectors;
+
+Lanes loadLanes(const std::int32_t* at) {
+  Lanes lanes;
+  std::memcpy(&lanes, at, sizeof lanes);
+  return lanes;
+}
+
+// False, deciding nothing, when a counter is negative or so large that a total might
+// not fit 32 bits.
+bool weighBlock(const PathLinks& links, std::size_t first, BestWavelength& best) {
+  UnsignedLanes total[kVectors];
+  Lanes least[kVectors];
+  Lanes bits[kVectors];
+  for (std::size_t v = 0; v < kVectors; ++v) {
+    least[v] = bits[v] = loadLanes(links.hop(0).freeFibers + first + v * kLanes);
+    total[v] = reinterpret_cast<UnsignedLanes>(least[v]);
+  }
+  for (std::size_t k = 1; k < links.hopCount(); ++k) {
+    const std::int32_t* counters = links.hop(k).freeFibers + first;
+    for (std::size_t v = 0; v < kVectors; ++v) {
+      const Lanes counter = loadLanes(counters + v * kLanes);
+      total[v] += reinterpret_cast<UnsignedLanes>(counter);
+      const Lanes lower = counter < least[v];
+      least[v] = (counter & lower) | (least[v] & ~lower);
+      bits[v] |= counter;
+    }
+  }
+  // Every counter is at most `any`, so totals of 0 <= counters <= any stay exact.
+  const Lanes merged = bits[0] | bits[1] | bits[2] | bits[3];
+  std::uint64_t any = 0;
+  for (std::size_t l = 0; l < kLanes; ++l) any |= static_cast<std::uint32_t>(merged[l]);
+  if (any * links.hopCount() >
+      static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
+    return false;
+  }
+  for (std::size_t v = 0; v < kVectors; ++v) {
+    // A wavelength not free everywhere counts as a total of 0, never better.
+    const Lanes open = least[v] > 0;
+    const Lanes counted = reinterpret_cast<Lanes>(total[v]) & open;
+    for (std::size_t l = 0; l < kLanes; ++l) {
+      const bool better = counted[l] > best.total;
+      best.wavelength =
+          better ? static_cast<std::int32_t>(first + v * kLanes + l) : best.wavelength;
+      best.total = better ? counted[l] : best.total;
+    }
+  }
+  return true;
+}
+
 // The wavelength below n free on every hop with the greatest total of free counters, the
 // lowest among equals; -1 when none is free end to end.
 std::int32_t bestFreeWavelength(const PathLinks& links, std::size_t n) {
@@ -150,23 +231,13 @@ std::int32_t bestFreeWavelength(const PathLinks& links, std::size_t n) {
     if (links.hop(k).freeFibers == nullptr) return -1;
   }
   const auto counted = std::min(n, static_cast<std::size_t>(std::max(links.lambdaCount(), 0)));
-  std::int32_t best = -1;
-  // A wavelength free everywhere totals at least one counter a hop, more than 0.
-  std::int64_t bestTotal = 0;
-  for (std::size_t w = 0; w < counted; ++w) {
-    std::int64_t total = 0;
-    std::int32_t least = std::numeric_limits<std::int32_t>::max();
-    for (std::size_t k = 0; k < hopCount; ++k) {
-      const std::int32_t counter = links.hop(k).freeFibers[w];
-      total += counter;
-      least = std::min(least, counter);
-    }
-    if (total > bestTotal && least > 0) {
-      best = static_cast<std::int32_t>(w);
-      bestTotal = total;
-    }
+  BestWavelength best;
+  std::size_t first = 0;
+  for (; first + kBlock <= counted; first += kBlock) {
+    if (!weighBlock(links, first, best)) weighOneByOne(links, first, first + kBlock, best);
   }
-  return best;
+  weighOneByOne(links, first, counted, best);
+  return best.wavelength;
 }
 
 }  // namespace

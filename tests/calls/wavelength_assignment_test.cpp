@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -174,14 +175,21 @@ TEST(WavelengthChoice, MatchesTryingEveryRankedWavelength) {
   // Kept from round to round, so that earlier, longer assignments leave their contents.
   AssignmentWorkspace byPosition;
   for (int round = 0; round < 3000; ++round) {
-    const std::int32_t lambdas = 1 + static_cast<std::int32_t>(random() % 6);
+    // Every third round has enough wavelengths to weigh them in blocks, and a remainder.
+    const std::int32_t lambdas =
+        1 + static_cast<std::int32_t>(random() % (round % 3 == 0 ? 40 : 6));
+    // Now and then counters so large that totals pass 32 bits.
+    const bool huge = round % 7 == 0;
     network::LinkTable links(lambdas, 2);
     for (int a = 0; a < 4; ++a) {
       // Now and then a hop's link is missing.
       if (random() % 8 == 0) continue;
       network::Link* link = network::createLink(links, a, a + 1, reporter);
       for (std::int32_t w = 0; w < lambdas; ++w) {
-        links.freeFibers(*link)[w] = static_cast<std::int32_t>(random() % 4) - 1;
+        links.freeFibers(*link)[w] =
+            huge && random() % 2 == 0
+                ? std::numeric_limits<std::int32_t>::max() - static_cast<std::int32_t>(random() % 3)
+                : static_cast<std::int32_t>(random() % 4) - 1;
       }
       link->regenerators = static_cast<std::int32_t>(random() % 3) - 1;
     }
