@@ -180,8 +180,23 @@ Lanes loadLanes(const std::int32_t* at) {
   return lanes;
 }
 
-// False, deciding nothing, when a counter is negative or so large that a total might
-// not fit 32 bits.
+// Lane by lane; no instruction before SSE4.1 does either.
+Lanes smallerOf(Lanes a, Lanes b) {
+  const Lanes smaller = a < b;
+  return (a & smaller) | (b & ~smaller);
+}
+Lanes largerOf(Lanes a, Lanes b) {
+  const Lanes larger = a > b;
+  return (a & larger) | (b & ~larger);
+}
+
+// Each wavelength's total with its place in the block below it, lower places ranking
+// higher, so that the largest key names the best wavelength of the block.
+constexpr int kPlaceBits = 4;
+static_assert(kBlock == 1 << kPlaceBits);
+
+// False, deciding nothing, when a counter is negative or so large that a key might not
+// fit 32 bits.
 bool weighBlock(const PathLinks& links, std::size_t first, BestWavelength& best) {
   UnsignedLanes total[kVectors];
   Lanes least[kVectors];
@@ -195,8 +210,7 @@ bool weighBlock(const PathLinks& links, std::size_t first, BestWavelength& best)
     for (std::size_t v = 0; v < kVectors; ++v) {
       const Lanes counter = loadLanes(counters + v * kLanes);
       total[v] += reinterpret_cast<UnsignedLanes>(counter);
-      const Lanes lower = counter < least[v];
-      least[v] = (counter & lower) | (least[v] & ~lower);
+      least[v] = smallerOf(counter, least[v]);
       bits[v] |= counter;
     }
   }
@@ -205,19 +219,22 @@ bool weighBlock(const PathLinks& links, std::size_t first, BestWavelength& best)
   std::uint64_t any = 0;
   for (std::size_t l = 0; l < kLanes; ++l) any |= static_cast<std::uint32_t>(merged[l]);
   if (any * links.hopCount() >
-      static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
+      static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max() >> kPlaceBits)) {
     return false;
   }
+  Lanes key = {0, 0, 0, 0};
   for (std::size_t v = 0; v < kVectors; ++v) {
-    // A wavelength not free everywhere counts as a total of 0, never better.
+    const auto place = static_cast<std::int32_t>(kBlock - 1 - v * kLanes);
+    const Lanes rank = {place, place - 1, place - 2, place - 3};
+    // A wavelength not free everywhere has no key, never the best.
     const Lanes open = least[v] > 0;
-    const Lanes counted = reinterpret_cast<Lanes>(total[v]) & open;
-    for (std::size_t l = 0; l < kLanes; ++l) {
-      const bool better = counted[l] > best.total;
-      best.wavelength =
-          better ? static_cast<std::int32_t>(first + v * kLanes + l) : best.wavelength;
-      best.total = better ? counted[l] : best.total;
-    }
+    key = largerOf(key, ((reinterpret_cast<Lanes>(total[v]) << kPlaceBits) | rank) & open);
+  }
+  std::int32_t top = 0;
+  for (std::size_t l = 0; l < kLanes; ++l) top = std::max(top, key[l]);
+  if ((top >> kPlaceBits) > best.total) {
+    best.total = top >> kPlaceBits;
+    best.wavelength = static_cast<std::int32_t>(first + kBlock - 1) - (top & (kBlock - 1));
   }
   return true;
 }

@@ -178,18 +178,19 @@ TEST(WavelengthChoice, MatchesTryingEveryRankedWavelength) {
     // Every third round has enough wavelengths to weigh them in blocks, and a remainder.
     const std::int32_t lambdas =
         1 + static_cast<std::int32_t>(random() % (round % 3 == 0 ? 40 : 6));
-    // Now and then counters so large that totals pass 32 bits.
+    // Now and then counters of 2^16 to 2^31, whose totals may not fit 32 bits.
     const bool huge = round % 7 == 0;
+    const auto highBit = 16 + random() % 15;
     network::LinkTable links(lambdas, 2);
     for (int a = 0; a < 4; ++a) {
       // Now and then a hop's link is missing.
       if (random() % 8 == 0) continue;
       network::Link* link = network::createLink(links, a, a + 1, reporter);
       for (std::int32_t w = 0; w < lambdas; ++w) {
-        links.freeFibers(*link)[w] =
-            huge && random() % 2 == 0
-                ? std::numeric_limits<std::int32_t>::max() - static_cast<std::int32_t>(random() % 3)
-                : static_cast<std::int32_t>(random() % 4) - 1;
+        // Negative counters, stale views' own, only where they are not large.
+        const auto small = static_cast<std::int32_t>(random() % 4) - (huge ? 0 : 1);
+        const auto high = static_cast<std::int32_t>(random() % 2 + 1) << highBit;
+        links.freeFibers(*link)[w] = huge && random() % 2 == 0 ? high - small : small;
       }
       link->regenerators = static_cast<std::int32_t>(random() % 3) - 1;
     }
