@@ -121,7 +121,7 @@ void DueIndex::dropFronts(CallSlots& calls) {
   if (!inOrder_.empty() && held(inOrder_.front(), calls) == nullptr) popQueue(calls);
 }
 
-void DueIndex::advanceTo(std::int32_t t, CallSlots& calls) {
+void DueIndex::moveDueTick(std::int32_t t, CallSlots& calls) {
   if (!hasDueTick_ || t >= dueTick_) {
     bool popped = false;
     for (;;) {

@@ -36,7 +36,15 @@ class DueIndex {
   void insert(const Call& call);
 
   // Sets the due tick to `t`. Never allocates.
-  void advanceTo(std::int32_t t, CallSlots& calls);
+  void advanceTo(std::int32_t t, CallSlots& calls) {
+    // Every search of an unindexed list comes here, with nothing to move.
+    if (heapEmpty() && inOrder_.empty() && dueBegin() == entries_.end()) {
+      hasDueTick_ = true;
+      dueTick_ = t;
+      return;
+    }
+    moveDueTick(t, calls);
+  }
   // Of the due calls held, the one with the greatest reading order below `before`, or
   // none. Never allocates.
   Call* latestDueBefore(std::uint64_t before, CallSlots& calls);
@@ -72,6 +80,7 @@ class DueIndex {
   std::int32_t tickOf(const Call& call) const {
     return by_ == DueTick::kStart ? call.start() : call.end();
   }
+  void moveDueTick(std::int32_t t, CallSlots& calls);
   const Call* held(std::uint64_t order, const CallSlots& calls) const;
   Call* held(std::uint64_t order, CallSlots& calls) const;
   bool isDue(std::int32_t tick) const { return hasDueTick_ && tick <= dueTick_; }
