@@ -6,6 +6,25 @@
 
 namespace run {
 
+// Moves one fibre of the hop's wavelength (and a regenerator when the hop converts) out
+// of (-1) or back into (+1) the view and the live network.
+inline void HopLedger::take(network::LinkTable& view, network::Link& viewLink,
+                            network::Link& liveLink, const calls::HopAssignment& hop, int delta,
+                            std::int64_t tick) {
+  const auto position = static_cast<std::size_t>(&liveLink - &live_[0]);
+  // A pair whose view follows the live network has the live link for its view's.
+  const bool copy = &viewLink != &liveLink;
+  if (hop.regenerate) {
+    if (copy) viewLink.regenerators += delta;
+    liveLink.regenerators += delta;
+    changes_.regeneratorsChanged(position);
+  }
+  if (copy) view.freeFibers(viewLink)[hop.wavelength] += delta;
+  live_.freeFibers(liveLink)[hop.wavelength] += delta;
+  changes_.countersChanged(liveLink);
+  if (observer_ != nullptr) observer_->fibresChanged(position, -delta, tick);
+}
+
 std::int32_t HopLedger::reserve(calls::Call& call, const PathHops& hops, network::LinkTable& view,
                                 std::int64_t tick) {
   trace_.hopsBegin();
@@ -52,24 +71,6 @@ void HopLedger::release(const calls::Call& call, const PathHops& hops, network::
     }
     trace_.hop(hop.wavelength);
   }
-}
-
-// Moves one fibre of the hop's wavelength (and a regenerator when the hop converts) out
-// of (-1) or back into (+1) the view and the live network.
-void HopLedger::take(network::LinkTable& view, network::Link& viewLink, network::Link& liveLink,
-                     const calls::HopAssignment& hop, int delta, std::int64_t tick) {
-  const auto position = static_cast<std::size_t>(&liveLink - &live_[0]);
-  // A pair whose view follows the live network has the live link for its view's.
-  const bool copy = &viewLink != &liveLink;
-  if (hop.regenerate) {
-    if (copy) viewLink.regenerators += delta;
-    liveLink.regenerators += delta;
-    changes_.regeneratorsChanged(position);
-  }
-  if (copy) view.freeFibers(viewLink)[hop.wavelength] += delta;
-  live_.freeFibers(liveLink)[hop.wavelength] += delta;
-  changes_.countersChanged(liveLink);
-  if (observer_ != nullptr) observer_->fibresChanged(position, -delta, tick);
 }
 
 bool anyReserved(const calls::Call& call) {
