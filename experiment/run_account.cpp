@@ -72,26 +72,22 @@ void RunAccount::hopRefused(std::size_t liveLink, std::int64_t tick, int) {
   ++links_[liveLink].updateErrorHops;
 }
 
-void RunAccount::advance(Load& load, std::int64_t tick) const {
-  const std::int64_t from = std::max(load.since, warmup_);
-  if (tick > from) load.area += static_cast<double>(load.busy) * static_cast<double>(tick - from);
-  load.since = std::max(load.since, tick);
-}
-
 void RunAccount::fibresChanged(std::size_t liveLink, int taken, std::int64_t tick) {
   Load& load = loads_[loadOfLink_[liveLink]];
-  advance(load, tick);
   load.busy += taken;
+  load.weightedTaken += taken * std::max(tick, warmup_);
 }
 
 void RunAccount::runEnded(std::int64_t ticks) {
-  for (Load& load : loads_) advance(load, ticks);
   countedTicks_ = std::max<std::int64_t>(ticks - warmup_, 0);
   const double capacity =
       static_cast<double>(live_.lambdaCount()) * static_cast<double>(live_.fiberCount());
+  const std::int64_t end = std::max(ticks, warmup_);
   for (std::size_t k = 0; k < links_.size(); ++k) {
     const double fibreTicks = capacity * static_cast<double>(countedTicks_);
-    links_[k].meanOccupancy = fibreTicks > 0 ? loads_[loadOfLink_[k]].area / fibreTicks : 0.0;
+    const Load& load = loads_[loadOfLink_[k]];
+    const auto area = static_cast<double>(load.busy * end - load.weightedTaken);
+    links_[k].meanOccupancy = fibreTicks > 0 ? area / fibreTicks : 0.0;
   }
 }
 

@@ -75,13 +75,13 @@ class RunAccount : public run::RunObserver {
   std::int64_t countedTicks() const { return countedTicks_; }
 
  private:
+  // Busy fibre-ticks from the warm-up to the run's end T are the sum, over the changes, of
+  // taken x (T - max(tick, warm-up)): busy x T less `taken`'s sum weighted by the ticks, so
+  // that a change costs two additions, exact in integers.
   struct Load {
     std::int64_t busy = 0;
-    std::int64_t since = 0;
-    // Busy fibre-ticks from the warm-up on.
-    double area = 0.0;
+    std::int64_t weightedTaken = 0;
   };
-  void advance(Load& load, std::int64_t tick) const;
 
   const network::LinkTable& live_;
   std::int64_t warmup_;
