@@ -32,6 +32,13 @@ std::int32_t toTicks(double value) {
   return value - static_cast<double>(whole) >= 0.5 ? whole + 1 : whole;
 }
 
+// floor(), mostly without its call into the maths library: arrival times are not
+// negative, and below 2^52 truncation is exact.
+double wholePart(double time) {
+  if (time >= 0.0 && time < 0x1.0p52) return static_cast<double>(static_cast<std::int64_t>(time));
+  return std::floor(time);
+}
+
 std::int32_t holdingTime(std::mt19937_64& random, const TrafficModel& model) {
   switch (model.holding) {
     case HoldingKind::kFixed:
@@ -54,7 +61,7 @@ bool CallGenerator::next(GeneratedCall& call) {
   // The arrival times are rounded, not the gaps, so that each tick's arrivals are a
   // Poisson count whatever came before.
   arrival_ += exponential(random_, model_.meanGap);
-  const double tick = std::floor(arrival_);
+  const double tick = wholePart(arrival_);
   call.gap = toTicks(tick - lastTick_);
   lastTick_ = tick;
   call.duration = holdingTime(random_, model_);
