@@ -61,6 +61,27 @@ bool CallList::earliestUnindexed(DueTick by, std::int32_t& tick) const {
   return found;
 }
 
+CallList::Earliest CallList::earliest() const {
+  Earliest found;
+  if (indexed_) {
+    found.starts = byStart_.earliestWaiting(found.start);
+    found.ends = byEnd_.earliestWaiting(found.end);
+    return found;
+  }
+  // One walk for both: the lists walked are short, but walked at every step.
+  calls_.forEachNewestFirst([&](const Call& call) {
+    if (heldBy(DueTick::kStart, call) && !byStart_.due(call.start())) {
+      if (!found.starts || call.start() < found.start) found.start = call.start();
+      found.starts = true;
+    }
+    if (heldBy(DueTick::kEnd, call) && !byEnd_.due(call.end())) {
+      if (!found.ends || call.end() < found.end) found.end = call.end();
+      found.ends = true;
+    }
+  });
+  return found;
+}
+
 Call* pushCall(CallList& list, std::int32_t start, std::int32_t duration,
                base::ErrorReporter& reporter) {
   Call* call = nullptr;

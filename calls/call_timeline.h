@@ -56,6 +56,14 @@ class CallList {
   bool earliestEnd(std::int32_t& tick) const {
     return indexed_ ? byEnd_.earliestWaiting(tick) : earliestUnindexed(DueTick::kEnd, tick);
   }
+  // Both at once, as they give them: what each found, and where.
+  struct Earliest {
+    bool starts = false;
+    std::int32_t start = 0;
+    bool ends = false;
+    std::int32_t end = 0;
+  };
+  Earliest earliest() const;
 
   // Asks the processor to fetch the list's own fields, without reading them: ahead of
   // `prefetch`, which reads them to find what to fetch.

@@ -137,17 +137,14 @@ class EventLoop {
       if (!found) return kNever;
       return tick_ + std::max<std::int64_t>(std::int64_t{at} - now, 1);
     };
-    std::int32_t start = 0;
-    std::int32_t end = 0;
-    bool starts = calls.earliestWaitingStart(start);
+    calls::CallList::Earliest earliest = calls.earliest();
     std::int32_t held = 0;
     if (run_.heldStart(i, held)) {
-      start = starts ? std::min(start, held) : held;
-      starts = true;
+      earliest.start = earliest.starts ? std::min(earliest.start, held) : held;
+      earliest.starts = true;
     }
-    const bool ends = calls.earliestEnd(end);
-    times.nextStartAt = tickOf(starts, start);
-    times.nextEndAt = tickOf(ends, end);
+    times.nextStartAt = tickOf(earliest.starts, earliest.start);
+    times.nextEndAt = tickOf(earliest.ends, earliest.end);
     times.nextCallAt = std::min(times.nextStartAt, times.nextEndAt);
     if (!readsAhead) return times.nextCallAt;
     const std::int64_t through = std::min(times.nextCallAt - 1, run_.readAheadHorizon(tick_));

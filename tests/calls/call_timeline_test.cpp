@@ -230,6 +230,19 @@ void agreeWithTheScan(CallList& list, std::mt19937& rng, base::ErrorReporter& re
         ASSERT_EQ(list.earliestEnd(tick), scan.earliestEnd(expectedTick));
       }
       ASSERT_EQ(tick, expectedTick) << round << "/" << step;
+      // Both at once give what each gives alone.
+      CallList::Earliest each;
+      each.starts = list.earliestWaitingStart(each.start);
+      each.ends = list.earliestEnd(each.end);
+      const CallList::Earliest both = list.earliest();
+      ASSERT_EQ(both.starts, each.starts) << round << "/" << step;
+      ASSERT_EQ(both.ends, each.ends) << round << "/" << step;
+      if (each.starts) {
+        ASSERT_EQ(both.start, each.start) << round << "/" << step;
+      }
+      if (each.ends) {
+        ASSERT_EQ(both.end, each.end) << round << "/" << step;
+      }
     }
     if (memory != nullptr && action > 2) {
       ASSERT_EQ(memory->requests(), requestsBefore) << round << "/" << step;
