@@ -141,14 +141,15 @@ int assignWithConversion(const PathLinks& links, HopList& hops, BlockingTypes& b
 
 namespace {
 
-// The wavelengths in [first, last) free on every hop with the greatest total of free
-// counters, against the best found so far; the lowest among equals.
+// The wavelength free on every hop with the greatest total of free counters so far.
 struct BestWavelength {
   std::int32_t wavelength = -1;
   // A wavelength free everywhere totals at least one counter a hop, more than 0.
   std::int64_t total = 0;
 };
 
+// Weighs the wavelengths in [first, last) against the best so far, which stays the best
+// among equals, as a lower wavelength.
 void weighOneByOne(const PathLinks& links, std::size_t first, std::size_t last,
                    BestWavelength& best) {
   for (std::size_t w = first; w < last; ++w) {
@@ -214,7 +215,8 @@ bool weighBlock(const PathLinks& links, std::size_t first, BestWavelength& best)
       bits[v] |= counter;
     }
   }
-  // Every counter is at most `any`, so totals of 0 <= counters <= any stay exact.
+  // A negative counter sets the top bit of `any`; otherwise no counter is above it, so
+  // that every total is at most any x hops.
   const Lanes merged = bits[0] | bits[1] | bits[2] | bits[3];
   std::uint64_t any = 0;
   for (std::size_t l = 0; l < kLanes; ++l) any |= static_cast<std::uint32_t>(merged[l]);
@@ -234,7 +236,8 @@ bool weighBlock(const PathLinks& links, std::size_t first, BestWavelength& best)
   for (std::size_t l = 0; l < kLanes; ++l) top = std::max(top, key[l]);
   if ((top >> kPlaceBits) > best.total) {
     best.total = top >> kPlaceBits;
-    best.wavelength = static_cast<std::int32_t>(first + kBlock - 1) - (top & (kBlock - 1));
+    const std::int32_t place = top & ((1 << kPlaceBits) - 1);
+    best.wavelength = static_cast<std::int32_t>(first + kBlock - 1) - place;
   }
   return true;
 }
