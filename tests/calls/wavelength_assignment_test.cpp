@@ -178,9 +178,9 @@ TEST(WavelengthChoice, MatchesTryingEveryRankedWavelength) {
     // Every third round has enough wavelengths to weigh them in blocks, and a remainder.
     const std::int32_t lambdas =
         1 + static_cast<std::int32_t>(random() % (round % 3 == 0 ? 40 : 6));
-    // Now and then counters of 2^16 to 2^31, whose totals may not fit 32 bits.
+    // Now and then counters of up to 2^30, whose totals may not fit 32 bits.
     const bool huge = round % 7 == 0;
-    const auto highBit = 16 + random() % 15;
+    const auto highBit = 16 + random() % 14;
     network::LinkTable links(lambdas, 2);
     for (int a = 0; a < 4; ++a) {
       // Now and then a hop's link is missing.
