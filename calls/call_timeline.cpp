@@ -49,18 +49,6 @@ void CallList::index() {
   indexed_ = true;
 }
 
-bool CallList::earliestUnindexed(DueTick by, std::int32_t& tick) const {
-  const DueIndex& index = by == DueTick::kStart ? byStart_ : byEnd_;
-  bool found = false;
-  calls_.forEachNewestFirst([&](const Call& call) {
-    const std::int32_t at = tickOf(by, call);
-    if (!heldBy(by, call) || index.due(at)) return;
-    if (!found || at < tick) tick = at;
-    found = true;
-  });
-  return found;
-}
-
 CallList::Earliest CallList::earliest() const {
   Earliest found;
   if (indexed_) {

@@ -47,14 +47,20 @@ class CallList {
   // started is among them if that search ran to its end, each call it found was marked
   // started, and no call pushed since starts at or before that tick.
   bool earliestWaitingStart(std::int32_t& tick) const {
-    return indexed_ ? byStart_.earliestWaiting(tick) : earliestUnindexed(DueTick::kStart, tick);
+    if (indexed_) return byStart_.earliestWaiting(tick);
+    const Earliest found = earliest();
+    if (found.starts) tick = found.start;
+    return found.starts;
   }
   // The earliest end, when there is one, among the calls an end search can find that end
   // later than the tick of the last end search (all of them before the first). Every such
   // call is among them if that search ran to its end, each call it found was removed, and
   // no call started or pushed since ends at or before that tick.
   bool earliestEnd(std::int32_t& tick) const {
-    return indexed_ ? byEnd_.earliestWaiting(tick) : earliestUnindexed(DueTick::kEnd, tick);
+    if (indexed_) return byEnd_.earliestWaiting(tick);
+    const Earliest found = earliest();
+    if (found.ends) tick = found.end;
+    return found.ends;
   }
   // Both at once, as they give them: what each found, and where.
   struct Earliest {
@@ -94,7 +100,6 @@ class CallList {
 
   // Puts every call in the indexes. May throw std::bad_alloc, leaving the list as it was.
   void index();
-  bool earliestUnindexed(DueTick by, std::int32_t& tick) const;
 
   std::pmr::memory_resource* memory_;
   CallSlots calls_;
